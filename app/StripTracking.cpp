@@ -1,0 +1,90 @@
+// Pointer interaction: the menu button, move tracking and resize tracking.
+#include "app/StripMenu.h"
+#include "app/Unit1.h"
+#include <QMouseEvent>
+#include <cmath>
+
+namespace zrm58 {
+namespace {
+
+// Nearest integer, halves to the even neighbour (the default rounding mode).
+int roundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+} // namespace
+
+bool TForm1::resizeMode() const { return menu_->ResizeMenu->isChecked(); }
+
+QPoint TForm1::menuAnchor() const {
+    // The button's bottom-left corner, through the scaling of the logical box, then to screen.
+    const QPointF inWindow = fromLayout(QPointF(0, speedButtonRect().height()));
+    return mapToGlobal(inWindow.toPoint());
+}
+
+void TForm1::SpeedButton1Click() { menu_->popupAt(menuAnchor()); }
+
+void TForm1::ResizeCmdExecute() {
+    // The item's checked state is the resize mode; the menu toggles it when the item is chosen.
+}
+
+void TForm1::mousePressEvent(QMouseEvent* e) {
+    const QPointF pos = e->position();
+    if (tracking_ != Tracking::None || !layoutRect().contains(pos)) {
+        e->ignore();
+        return;
+    }
+    if (speedButtonRect().contains(toLayout(pos))) {
+        tracking_ = Tracking::ButtonPress;
+        return;
+    }
+    ScaledLayout1MouseDown(pos, e->globalPosition());
+}
+
+void TForm1::ScaledLayout1MouseDown(QPointF windowPos, QPointF) {
+    // Any button, any modifiers: resize mode decides between resizing and moving.
+    if (resizeMode()) {
+        tracking_ = Tracking::Resizing;
+        workingWidth_ = width();
+        workingHeight_ = height();
+        lastPoint_ = windowPos;
+    } else {
+        tracking_ = Tracking::Moving;
+        pressPoint_ = windowPos;
+    }
+    grabMouse();
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* e) {
+    // Window coordinates from the global position and the position this window last asked for,
+    // so that events generated before the window manager carried out a move do not jitter.
+    const QPointF w = e->globalPosition() - QPointF(pos());
+    if (tracking_ == Tracking::Moving) {
+        move(roundEven(x() + (w.x() - pressPoint_.x())), roundEven(y() + (w.y() - pressPoint_.y())));
+    } else if (tracking_ == Tracking::Resizing) {
+        workingWidth_ = roundEven(w.x() - lastPoint_.x() + workingWidth_);
+        workingHeight_ = roundEven(w.y() - lastPoint_.y() + workingHeight_);
+        resize(static_cast<int>(workingWidth_), static_cast<int>(workingHeight_));
+        FormResize();
+        setCursor(Qt::SizeFDiagCursor);
+        lastPoint_ = w;
+    }
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent* e) {
+    const QPointF w = e->globalPosition() - QPointF(pos());
+    const Tracking was = tracking_;
+    tracking_ = Tracking::None;
+    if (was == Tracking::ButtonPress) {
+        if (layoutRect().contains(w) && speedButtonRect().contains(toLayout(w))) SpeedButton1Click();
+        return;
+    }
+    if (was == Tracking::None) return;
+    releaseMouse();
+    unsetCursor();
+    // The release reaches ScaledLayout1 only when the pointer is over it (not over the button).
+    if (layoutRect().contains(w) && !speedButtonRect().contains(toLayout(w)))
+        ScaledLayout1MouseUp();
+}
+
+void TForm1::ScaledLayout1MouseUp() { menu_->ResizeMenu->setChecked(false); }
+
+} // namespace zrm58

@@ -1,0 +1,178 @@
+#include "app/Unit1.h"
+#include "app/ErrorDialog.h"
+#include "app/Glyphs.h"
+#include "app/QtText.h"
+#include "app/StripMenu.h"
+#include "app/X11Window.h"
+#include "status/StatusTexts.h"
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <QScreen>
+
+namespace zrm58 {
+
+TForm1* Form1 = nullptr;
+
+TForm1::TForm1(const StripServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), services_(services) {
+    Form1 = this;
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowTitle(QStringLiteral("ZRM58"));
+    setObjectName(QStringLiteral("Form1"));
+    // Design geometry; FormCreate replaces it with the stored one.
+    setGeometry(0, 0, 525, 43);
+
+    DateFormatStr = toQString(kDefaultDateFormat);
+    SepStr = toQString(kDefaultSeparator);
+    Label1.family = QStringLiteral("Segoe UI");
+    Label1.size = 12;
+    Label2.text = QString(QChar(glyphs::kLoadUnknown));
+    Label2.family = QStringLiteral("Segoe MDL2 Assets");
+    Label2.size = 12;
+    SpeedButton1.text = QString(QChar(glyphs::kMenu));
+    SpeedButton1.family = QStringLiteral("Segoe MDL2 Assets");
+    SpeedButton1.size = 16;
+
+    Timer1 = new TTimer(this);
+    connect(Timer1, &TTimer::timeout, this, &TForm1::Timer1Timer);
+    menu_ = new StripMenu(this);
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this) Form1 = nullptr;
+}
+
+void TForm1::FormCreate() {
+    creating_ = true;
+    HomePath = QFileInfo(QString::fromStdString(services_.settingsPath)).absolutePath() + '/';
+    ReadIniFile();
+    applyStartWidth();
+    applyBold();
+    applyTextColours();
+    Label2.size = 20;
+    ShadowEffect1.enabled = isShadow;
+    UpdateBackground();
+    applyWindowStyle();
+    applyTaskBar();
+    applyFontFamily();
+    creating_ = false;
+    FormResize();
+}
+
+void TForm1::showFirst() {
+    if (!movedSinceCreation_) {
+        // Nothing moved the strip from its design position: centre it on the primary screen.
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect desk = screen->geometry();
+            move(desk.center() - QPoint(width() / 2, height() / 2));
+        }
+    }
+    // Create the native window before mapping it, so that the window manager finds the
+    // stay-on-top and task-bar states already set when it first manages the strip.
+    winId();
+    applyWindowStyle();
+    applyTaskBar();
+    show();
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        compositing_ = x11::compositorActive();
+        updateShape();
+    }
+}
+
+// --- The tick ---
+
+void TForm1::Timer1Timer() {
+    UpdateDateInfo();
+    UpdateMemoryInfo();
+    UpdateCpuInfo();
+    const QString line = SepStr + dateInfo + SepStr + memoryInfo + SepStr + cpuInfo;
+    if (line != Label1.text || CpuBusyInfo != Label2.text) {
+        Label1.text = line;
+        Label2.text = CpuBusyInfo;
+        update();
+    }
+    followCompositor();
+    emit ticked();
+}
+
+void TForm1::UpdateDateInfo() {
+    const DateTimeFields t = makeDateTimeFields(services_.clock->now());
+    const EraContext era{services_.altCalendar, services_.startupLocale};
+    dateInfo = toQString(RenderDateTime(toU16(DateFormatStr), t, services_.localeSettings, era));
+}
+
+void TForm1::UpdateMemoryInfo() {
+    memoryInfo = toQString(
+        zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep));
+}
+
+void TForm1::UpdateCpuInfo() {
+    const CpuTexts texts = zrm58::UpdateCpuInfo();
+    cpuInfo = toQString(texts.cpuInfo);
+    CpuBusyInfo = toQString(texts.busyGlyph);
+}
+
+// --- Size guard and closing ---
+
+void TForm1::FormResize() {
+    if (height() < 30) resize(width(), 30);
+    if (width() < 80) resize(80, height());
+}
+
+void TForm1::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    FormResize();
+    invalidateBackground();
+    updateShape();
+}
+
+void TForm1::moveEvent(QMoveEvent* e) { QWidget::moveEvent(e); }
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    // FormCloseQuery: the close never refuses, but a save that fails abandons it.
+    try {
+        WriteIniFile();
+        e->accept();
+    } catch (const std::exception& ex) {
+        e->ignore();
+        showStandardError(this, QString::fromUtf8(ex.what()));
+    }
+}
+
+void TForm1::CloseCmdExecute() { close(); }
+
+void TForm1::WMQueryEndSession(MessageRecord&) { WriteIniFile(); }
+
+// --- Window shape ---
+
+void TForm1::updateShape() {
+    if (!testAttribute(Qt::WA_WState_Created)) return;
+    QPainterPath path;
+    path.addRoundedRect(layoutRect(), Rectangle1.radius, Rectangle1.radius);
+    const QRegion rounded(path.toFillPolygon().toPolygon());
+    // Without a compositing manager the transparent margin would show black: clip the window to
+    // its rounded rectangle instead.
+    if (!compositing_)
+        setMask(rounded);
+    else
+        clearMask();
+    x11::setInputRegion(this, rounded);
+}
+
+void TForm1::followCompositor() {
+    if (!x11::available()) return;
+    const bool now = x11::compositorActive();
+    if (now == compositing_) return;
+    compositing_ = now;
+    updateShape();
+    update();
+}
+
+} // namespace zrm58

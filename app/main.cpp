@@ -1,0 +1,58 @@
+// The strip's entry point: start-up in its fixed order, the event loop, and the undoing of the
+// start-up steps in reverse order.
+#include "app/StripServices.h"
+#include "app/Unit1.h"
+#include "app/StartupPlatform.h"
+#include "appearance/Unit2.h"
+#include "settings/SettingsFile.h"
+#include "status/LocaleFormat.h"
+#include "status/uTotalCpuUsagePct.h"
+#include <QApplication>
+#include <QMessageBox>
+
+using namespace zrm58;
+
+int main(int argc, char** argv) {
+    preferXcbPlatform(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZRM58"));
+
+    // The thread locale and the locale format settings, once, before any window exists.
+    std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
+    const LocaleStartup locale = initLocaleAtStartup(*localeSource);
+
+    // The load sampler's module start: its cache and one discarded sample.
+    std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
+    uTotalCpuUsagePct::ModuleStart(*processes);
+
+    std::unique_ptr<Clock> clock = createSystemClock();
+    std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
+    std::unique_ptr<MemorySource> memory = createSystemMemorySource();
+    StripServices services;
+    services.clock = clock.get();
+    services.altCalendar = calendar.get();
+    services.memory = memory.get();
+    services.localeSettings = locale.settings;
+    services.startupLocale = locale.locale;
+    services.settingsPath = settingsFilePath();
+
+    int code = 0;
+    {
+        TForm1 form(services);
+        try {
+            form.FormCreate();
+        } catch (const ConversionError& e) {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("アプリケーションエラー"),
+                            QString::fromUtf8(e.what()), QMessageBox::Ok);
+            box.setWindowModality(Qt::ApplicationModal);
+            box.exec();
+            uTotalCpuUsagePct::ModuleEnd();
+            return 1;
+        }
+        TForm2 settingsWindow(&form); // created hidden, shown by the settings command
+        form.showFirst();
+        code = app.exec();
+    }
+    uTotalCpuUsagePct::ModuleEnd();
+    return code;
+}

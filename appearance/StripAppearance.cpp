@@ -1,0 +1,96 @@
+// How the appearance settings turn into the strip's look.
+#include "app/ErrorDialog.h"
+#include "app/Unit1.h"
+#include "app/X11Window.h"
+#include <QFileInfo>
+#include <QImageReader>
+#include <cmath>
+
+namespace zrm58 {
+
+void TForm1::UpdateBackground() {
+    TFill& fill = Rectangle1.fill;
+    if (isGazou) {
+        const QFileInfo info(GazouFile);
+        // A missing file, an empty path or a directory changes nothing at all.
+        if (GazouFile.isEmpty() || !info.exists() || !info.isFile()) return;
+        const TRectangle before = Rectangle1;
+        Rectangle1.strokeOn = false;
+        fill.kind = FillKind::Bitmap;
+        QImageReader reader(GazouFile);
+        QImage picture = reader.read();
+        if (picture.isNull()) {
+            // The file is there but no picture could be decoded from it: say so, and keep what
+            // the strip showed before.
+            Rectangle1 = before;
+            showStandardError(this, QStringLiteral("ビットマップの読み込みに失敗しました (%1)。")
+                                        .arg(GazouFile));
+            return;
+        }
+        fill.bitmap = std::move(picture);
+    } else if (isGradient) {
+        fill.kind = FillKind::Gradient;
+        fill.gradientColor0 = BC0;
+        fill.gradientColor1 = BC1;
+        switch (Direction) {
+        case 0: fill.startPoint = {0, 0}, fill.endPoint = {0, 1}; break; // top to bottom
+        case 1: fill.startPoint = {0, 0}, fill.endPoint = {1, 0}; break; // left to right
+        case 2: fill.startPoint = {0, 0}, fill.endPoint = {1, 1}; break; // diagonal
+        default: break; // keep the geometry the gradient had
+        }
+    } else {
+        fill.kind = FillKind::Solid;
+        fill.color = BC0;
+    }
+    invalidateBackground();
+}
+
+void TForm1::applyStartWidth() {
+    OriginalWidth = 515;
+    ScaledLayout1.logicalWidth = static_cast<float>(MuWidth * 515.0);
+    update();
+}
+
+void TForm1::applyDialogWidth() {
+    // The product in the extended format, cut toward zero: the double nearest 1.2 lies just
+    // below 1.2 and gives 617, not 618.
+    const long double product = static_cast<long double>(MuWidth) * 515.0L;
+    OriginalWidth = std::isfinite(static_cast<double>(product)) && std::fabs(product) < 2e9L
+                        ? static_cast<std::int32_t>(std::trunc(product))
+                        : 515;
+    resize(OriginalWidth + 10, height());
+    FormResize();
+    ScaledLayout1.logicalWidth = static_cast<float>(OriginalWidth);
+    update();
+}
+
+void TForm1::applyBold() {
+    Label1.bold = isBold;
+    update();
+}
+
+void TForm1::applyTextColours() {
+    Label1.color = FontColor;
+    Label2.color = FontColor;
+    SpeedButton1.color = FontColor;
+    update();
+}
+
+void TForm1::applyWindowStyle() { x11::setStaysOnTop(this, IsTop); }
+
+void TForm1::applyTaskBar() {
+    // At start only: a change in the settings window takes effect at the next start.
+    if (!isShowTask) x11::setSkipTaskbar(this, true);
+}
+
+void TForm1::applyFontFamily() {
+    Label1.family = FontFamilyName;
+    update();
+}
+
+void TForm1::applyShadow(bool enabled) {
+    ShadowEffect1.enabled = enabled;
+    update();
+}
+
+} // namespace zrm58

@@ -1,0 +1,111 @@
+// zrm58-line: the strip's line on standard output, for terminal bars and scripts.
+#include "cli/LineOptions.h"
+#include "platform/Platform.h"
+#include "settings/SettingsFile.h"
+#include "settings/Utf.h"
+#include "status/DateTimeFormat.h"
+#include "status/LocaleFormat.h"
+#include "status/StatusTexts.h"
+#include "status/uTotalCpuUsagePct.h"
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <thread>
+
+using namespace zrm58;
+using namespace zrm58::cli;
+
+namespace {
+
+struct LineContext {
+    LocaleStartup locale;
+    std::unique_ptr<Clock> clock = createSystemClock();
+    std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
+    std::unique_ptr<MemorySource> memory = createSystemMemorySource();
+    std::u16string format;
+    std::u16string sep;
+    int intervalMs = 1000;
+};
+
+std::u16string datePiece(const LineContext& ctx, const LineOptions& opt) {
+    const LocalTime now = opt.at ? *opt.at : ctx.clock->now();
+    return RenderDateTime(ctx.format, makeDateTimeFields(now), ctx.locale.settings,
+                          EraContext{ctx.calendar.get(), ctx.locale.locale});
+}
+
+std::u16string renderLine(const LineContext& ctx, const LineOptions& opt) {
+    switch (opt.only) {
+    case Piece::Date: return datePiece(ctx, opt);
+    case Piece::Memory: return UpdateMemoryInfo(*ctx.memory, ctx.locale.settings.decimalSep);
+    case Piece::Cpu: return UpdateCpuInfo().cpuInfo;
+    case Piece::All: break;
+    }
+    const std::u16string date = datePiece(ctx, opt);
+    const std::u16string mem = UpdateMemoryInfo(*ctx.memory, ctx.locale.settings.decimalSep);
+    const std::u16string cpu = UpdateCpuInfo().cpuInfo;
+    return ctx.sep + date + ctx.sep + mem + ctx.sep + cpu;
+}
+
+// Writes one line and flushes it; false when the reader has gone (a closed pipe).
+bool emit(const std::u16string& line) {
+    const std::string out = utf16ToUtf8(line) + "\n";
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) return false;
+    return std::fflush(stdout) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const ParseResult parsed = parseLineOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::cerr << parsed.error << "\n";
+        return 2;
+    }
+    const LineOptions& opt = parsed.options;
+    if (opt.help) {
+        std::cout << usageText();
+        return 0;
+    }
+    // A reader that goes away ends the output quietly, not with a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
+    LineContext ctx;
+    ctx.locale = initLocaleAtStartup(*localeSource);
+    StripSettings stored;
+    const std::string path = opt.settingsFile ? *opt.settingsFile : settingsFilePath();
+    try {
+        stored = readStripSettings(path, ctx.locale.settings.decimalSep);
+    } catch (const std::exception& e) {
+        std::cerr << "zrm58-line: " << path << ": " << e.what() << "\n";
+        return 1;
+    }
+    ctx.format = opt.format ? utf8ToUtf16(*opt.format) : stored.format;
+    ctx.sep = opt.separator ? utf8ToUtf16(*opt.separator) : stored.sep;
+    ctx.intervalMs = opt.intervalMs ? *opt.intervalMs : stored.interval;
+    if (ctx.intervalMs <= 0) ctx.intervalMs = 1000; // the strip would not tick; a line still needs one
+
+    const bool needsCpu = opt.only == Piece::All || opt.only == Piece::Cpu;
+    std::unique_ptr<ProcessSource> processes;
+    if (needsCpu) {
+        processes = createSystemProcessSource();
+        uTotalCpuUsagePct::ModuleStart(*processes);
+    }
+    const auto interval = std::chrono::milliseconds(ctx.intervalMs);
+    int code = 0;
+    if (opt.follow) {
+        auto next = std::chrono::steady_clock::now();
+        for (;;) {
+            next += interval;
+            std::this_thread::sleep_until(next);
+            if (!emit(renderLine(ctx, opt))) break; // the reader went away: a quiet end
+        }
+    } else {
+        if (needsCpu) std::this_thread::sleep_for(interval);
+        if (!emit(renderLine(ctx, opt)) && errno != EPIPE) code = 1;
+    }
+    if (needsCpu) uTotalCpuUsagePct::ModuleEnd();
+    return code;
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Helpers to run programs on a private virtual X server with a compositing manager.
+# Source it, then: start_xserver [WxH]; ... ; stop_xserver (also run on exit).
+
+free_display() {
+  local n
+  for n in $(seq 90 199); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { echo "$n"; return; }
+  done
+  return 1
+}
+
+start_xserver() {
+  local size=${1:-1280x800}
+  local n; n=$(free_display)
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp +extension Composite +extension RENDER \
+    >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  if [ "${ZRM58_NO_COMPOSITOR:-0}" != 1 ]; then
+    xcompmgr >/dev/null 2>&1 &
+    XCOMPMGR_PID=$!
+    sleep 0.3
+  fi
+  trap stop_xserver EXIT
+}
+
+stop_xserver() {
+  [ -n "${XCOMPMGR_PID:-}" ] && kill "$XCOMPMGR_PID" 2>/dev/null || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  XCOMPMGR_PID=; XVFB_PID=
+}

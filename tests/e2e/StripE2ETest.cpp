@@ -1,0 +1,46 @@
+// The real strip on a virtual X server with a compositing manager, checked by its pixels.
+#include "E2eSupport.h"
+
+using namespace e2e;
+
+class StripE2ETest : public QObject {
+    Q_OBJECT
+    QString binary = QStringLiteral(ZRM58_BINARY);
+    QString shots = QStringLiteral(ZRM58_SHOTS);
+
+private slots:
+    void initTestCase() { QDir().mkpath(shots); }
+
+    void defaultStripIsTranslucentAndShowsTheLine() {
+        Strip strip(binary);
+        strip.start({QStringLiteral("LANG=en_US.UTF-8")});
+        QVERIFY(!strip.waitForWindow().isEmpty());
+        QTest::qWait(2600); // two ticks
+        const QRect g = strip.geometry();
+        QCOMPARE(g, QRect(200, 200, 523, 40));
+        const QImage img = screenshot(shots + QStringLiteral("/default-strip.png"));
+        QVERIFY(!img.isNull());
+        auto px = [&](int dx, int dy) { return img.pixel(g.x() + dx, g.y() + dy); };
+
+        // The 5-pixel margin and the corners outside the rounding show the desktop.
+        QVERIFY2(channelDistance(px(2, 20), kRoot) <= 2, "left margin");
+        QVERIFY2(channelDistance(px(260, 2), kRoot) <= 2, "top margin");
+        QVERIFY2(channelDistance(px(5, 5), kRoot) <= 2, "top-left corner");
+        QVERIFY2(channelDistance(px(517, 34), kRoot) <= 2, "bottom-right corner");
+        // The rectangle: FFDCDCDC at opacity 0.5 over the desktop (above the text).
+        const QRgb fill = over(qRgb(0xDC, 0xDC, 0xDC), 0.5, kRoot);
+        QVERIFY2(channelDistance(px(260, 8), fill) <= 3,
+                 qPrintable(QString::number(px(260, 8), 16)));
+        // The outline: black at opacity 0.5 on the rectangle's top edge.
+        QVERIFY(channelDistance(px(260, 5), over(qRgb(0, 0, 0), 0.5, kRoot)) <= 40);
+        // The line: dark text pixels in the label's area.
+        int dark = 0;
+        for (int y = 10; y < 32; ++y)
+            for (int x = 45; x < 480; ++x)
+                if (qGray(px(x, y)) < 70) ++dark;
+        QVERIFY2(dark > 150, qPrintable(QStringLiteral("dark pixels: %1").arg(dark)));
+    }
+};
+
+QTEST_GUILESS_MAIN(StripE2ETest)
+#include "StripE2ETest.moc"

@@ -1,0 +1,64 @@
+// The strip window on the offscreen platform: the tick, the timer rules, creation and closing.
+#include "StripFixture.h"
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace zrm58;
+using namespace zrm58::testing;
+
+class Form1Test : public QObject {
+    Q_OBJECT
+private slots:
+    void tickComposesTheLine() {
+        StripFixture f;
+        f.memory.status = MemoryStatus{16000ull << 20, (16000ull - 8480) << 20};
+        TForm1& form = f.create();
+        QVERIFY(form.Label1.text.isEmpty());
+        QCOMPARE(form.Label2.text, QString(QChar(0xE1E9)));
+        form.SepStr = QStringLiteral("｜");
+        form.DateFormatStr = QStringLiteral("yyyy/m/d hh:nn:ss");
+        form.Timer1Timer();
+        QCOMPARE(form.Label1.text,
+                 QStringLiteral("｜2023/5/30 08:18:13｜RAM: 52% (8.3/15.6)｜CPU:  0%"));
+        QCOMPARE(form.Label2.text, QString(QChar(0xEC37)));
+    }
+
+    void intervalRules_data() {
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<bool>("ticks");
+        QTest::newRow("default 1000 ms ticks") << QString() << true;
+        QTest::newRow("200 ms ticks") << QStringLiteral("200") << true;
+        QTest::newRow("0 never ticks") << QStringLiteral("0") << false;
+        QTest::newRow("negative never ticks") << QStringLiteral("-5") << false;
+    }
+    void intervalRules() {
+        QFETCH(QString, interval);
+        QFETCH(bool, ticks);
+        StripFixture f;
+        if (!interval.isNull()) f.writeIni(QStringLiteral("[Timer]\nInterval=%1\n").arg(interval));
+        TForm1& form = f.create();
+        QSignalSpy spy(&form, &TForm1::ticked);
+        QTest::qWait(1300);
+        QCOMPARE(spy.count() > 0, ticks);
+        if (!ticks) {
+            QVERIFY(form.Label1.text.isEmpty());
+            QCOMPARE(form.Label2.text, QString(QChar(0xE1E9)));
+        }
+    }
+
+    void settingTheSameIntervalKeepsThePeriod() {
+        StripFixture f;
+        f.writeIni(QStringLiteral("[Timer]\nInterval=600\n"));
+        TForm1& form = f.create();
+        QSignalSpy spy(&form, &TForm1::ticked);
+        // Re-setting 600 every 400 ms must not restart the timer, so ticks still come.
+        for (int i = 0; i < 4; ++i) {
+            QTest::qWait(400);
+            form.Timer1->setInterval(600);
+        }
+        QVERIFY(spy.count() >= 2);
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "Form1Test.moc"
