@@ -1,0 +1,81 @@
+#include "platform/linux/IcuAltCalendar.h"
+#include "platform/Platform.h"
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace zrm58 {
+namespace {
+
+// The real ICU backend, with the locale chosen the way the user chooses it: the environment.
+std::unique_ptr<AltCalendar> calendarFor(const char* lcAll) {
+    setenv("LC_ALL", lcAll, 1);
+    return createSystemAltCalendar();
+}
+
+struct Answer {
+    const char* why;
+    const char* lcAll;
+    int year, month, day;
+    std::u16string era, yy, yyyy;
+};
+
+TEST(IcuAltCalendar, AnswersInTheLocalesCalendar) {
+    const Answer rows[] = {
+        {"Japanese: Reiwa 5", "ja_JP.UTF-8", 2023, 5, 30, u"令和", u"05", u"0005"},
+        {"Japanese: last day of Heisei", "ja_JP.UTF-8", 2019, 4, 30, u"平成", u"31", u"0031"},
+        {"Japanese: first day of Reiwa", "ja_JP.UTF-8", 2019, 5, 1, u"令和", u"01", u"0001"},
+        {"Japanese: Showa 64 ends 7 Jan 1989", "ja_JP.UTF-8", 1989, 1, 7, u"昭和", u"64", u"0064"},
+        {"Taiwan: Minguo 112", "zh_TW.UTF-8", 2023, 5, 30, u"民國", u"112", u"0112"},
+        {"Thai: Buddhist era 2566", "th_TH.UTF-8", 2023, 5, 30, u"พุทธศักราช", u"2566", u"2566"},
+        {"US English: Gregorian AD", "en_US.UTF-8", 2023, 5, 30, u"AD", u"2023", u"2023"},
+        {"German: Gregorian", "de_DE.UTF-8", 2023, 5, 30, u"n. Chr.", u"2023", u"2023"},
+        {"C locale counts as en_US", "C", 2023, 5, 30, u"AD", u"2023", u"2023"},
+        {"Gregorian year 5 is padded", "en_US.UTF-8", 5, 1, 1, u"AD", u"05", u"0005"},
+        {"calendar keyword wins", "ja_JP.UTF-8@calendar=gregorian", 2023, 5, 30, u"西暦", u"2023",
+         u"2023"},
+        {"Arabic digits are not used", "ar_SA.UTF-8", 2023, 5, 30, u"هـ", u"1444", u"1444"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const auto calendar = calendarFor(row.lcAll);
+        EXPECT_EQ(calendar->formatAltDate(u"gg", row.year, row.month, row.day), row.era);
+        EXPECT_EQ(calendar->formatAltDate(u"yy", row.year, row.month, row.day), row.yy);
+        EXPECT_EQ(calendar->formatAltDate(u"yyyy", row.year, row.month, row.day), row.yyyy);
+    }
+}
+
+TEST(IcuAltCalendar, RefusesUnknownPicturesAndInvalidDates) {
+    const auto calendar = calendarFor("ja_JP.UTF-8");
+    EXPECT_EQ(calendar->formatAltDate(u"ggg", 2023, 5, 30), std::nullopt);
+    EXPECT_EQ(calendar->formatAltDate(u"", 2023, 5, 30), std::nullopt);
+    EXPECT_EQ(calendar->formatAltDate(u"yy", 2023, 2, 29), std::nullopt);
+    EXPECT_EQ(calendar->formatAltDate(u"yy", 2023, 13, 1), std::nullopt);
+    EXPECT_EQ(calendar->formatAltDate(u"yy", 0, 1, 1), std::nullopt);
+    EXPECT_EQ(calendar->formatAltDate(u"yy", 2024, 2, 29), u"06"); // leap day is valid
+}
+
+TEST(IcuAltCalendar, PicksTheCommonlyUsedAlternate) {
+    using linux_backend::alternateCalendarType;
+    struct {
+        const char* locale;
+        const char* type;
+    } const rows[] = {
+        {"ja_JP", "japanese"},
+        {"zh_TW", "roc"},
+        {"th_TH", "buddhist"},
+        {"en_US", "gregorian"},
+        {"de_DE", "gregorian"},
+        // Cyclic lunisolar calendars number 60-year cycles, not eras: Gregorian instead.
+        {"zh_CN", "gregorian"},
+        {"ko_KR", "gregorian"},
+        {"ja_JP@calendar=gregorian", "gregorian"},
+        {"en_US@calendar=japanese", "japanese"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.locale);
+        EXPECT_EQ(alternateCalendarType(row.locale), row.type);
+    }
+}
+
+} // namespace
+} // namespace zrm58
