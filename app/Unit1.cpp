@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <QScreen>
+#include <cstdio>
 
 namespace zrm58 {
 
@@ -41,7 +42,18 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // A destroyed handler must never be offered a message: leave the list before going.
+    TMessageDispatcherWin::UnregisterHandler(this);
     if (Form1 == this) Form1 = nullptr;
+}
+
+const MessageHandler::Table& TForm1::messageTable() const {
+    static const Entry entries[] = {
+        {kMsgQueryEndSession,
+         [](MessageHandler& h, MessageRecord& m) { static_cast<TForm1&>(h).WMQueryEndSession(m); }},
+    };
+    static const Table table{&MessageHandler::BaseTable(), entries};
+    return table;
 }
 
 void TForm1::FormCreate() {
@@ -57,6 +69,7 @@ void TForm1::FormCreate() {
     applyWindowStyle();
     applyTaskBar();
     applyFontFamily();
+    TMessageDispatcherWin::RegisterHandler(this);
     creating_ = false;
     FormResize();
 }
@@ -148,7 +161,15 @@ void TForm1::closeEvent(QCloseEvent* e) {
 
 void TForm1::CloseCmdExecute() { close(); }
 
-void TForm1::WMQueryEndSession(MessageRecord&) { WriteIniFile(); }
+void TForm1::WMQueryEndSession(MessageRecord& message) {
+    try {
+        WriteIniFile();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zrm58: saving the settings at the session end failed: %s\n",
+                     e.what());
+    }
+    message.result = 1;
+}
 
 // --- Window shape ---
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/StripControls.h"
 #include "app/StripServices.h"
+#include "platform/MessageDispatcher.h"
 #include "settings/StripSettings.h"
 #include <QImage>
 #include <QPointer>
@@ -16,12 +17,11 @@ class QActionGroup;
 namespace zrm58 {
 
 class StripMenu;
-struct MessageRecord;
 
 // The strip: a frameless, per-pixel translucent window holding one line of text, the menu button
 // and the load glyph. Everything inside the 5-pixel margin is laid out in a logical box
 // (ScaledLayout1, design 515 x 33) that is drawn scaled into the margin's inside, axis by axis.
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public MessageHandler {
     Q_OBJECT
 public:
     explicit TForm1(const StripServices& services, QWidget* parent = nullptr);
@@ -63,8 +63,14 @@ public:
     QPoint menuAnchor() const;
     StripMenu* menu() const { return menu_; }
 
-    // The session-end query delivered by the message dispatcher: saves the settings.
+    // The session-end query delivered by the message dispatcher: saves the settings. A failed
+    // save is written to standard error; nothing else is disturbed.
     void WMQueryEndSession(MessageRecord& message);
+
+protected:
+    const Table& messageTable() const override;
+
+public:
 
     // Geometry of the logical box inside the margin.
     QRectF layoutRect() const;                 // in window coordinates

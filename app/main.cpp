@@ -2,6 +2,8 @@
 // start-up steps in reverse order.
 #include "app/StripServices.h"
 #include "app/Unit1.h"
+#include "app/MessageHooks.h"
+#include "app/SessionEnd.h"
 #include "app/StartupPlatform.h"
 #include "appearance/Unit2.h"
 #include "settings/SettingsFile.h"
@@ -25,6 +27,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
     uTotalCpuUsagePct::ModuleStart(*processes);
 
+    // The message dispatcher's module start: its handler list and the two hooks.
+    MessageHooks::ModuleStart();
+
     std::unique_ptr<Clock> clock = createSystemClock();
     std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
     std::unique_ptr<MemorySource> memory = createSystemMemorySource();
@@ -46,13 +51,17 @@ int main(int argc, char** argv) {
                             QString::fromUtf8(e.what()), QMessageBox::Ok);
             box.setWindowModality(Qt::ApplicationModal);
             box.exec();
+            MessageHooks::ModuleEnd();
             uTotalCpuUsagePct::ModuleEnd();
             return 1;
         }
         TForm2 settingsWindow(&form); // created hidden, shown by the settings command
+        SessionEnd sessionEnd(&form);
         form.showFirst();
         code = app.exec();
     }
+    // The start-up steps undone in reverse order, after the windows are gone.
+    MessageHooks::ModuleEnd();
     uTotalCpuUsagePct::ModuleEnd();
     return code;
 }
