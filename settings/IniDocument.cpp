@@ -1,1 +1,178 @@
-// placeholder until this unit is written
+#include "settings/IniDocument.h"
+
+#include "settings/Utf.h"
+
+#include <algorithm>
+
+namespace zrm58 {
+namespace {
+
+constexpr std::u16string_view kLineEnd = u"\r\n";
+
+bool isBlank(char16_t c) {
+    return c <= u' ';
+}
+
+std::u16string_view trimStart(std::u16string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::u16string_view trimEnd(std::u16string_view s) {
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::u16string_view trim(std::u16string_view s) {
+    return trimEnd(trimStart(s));
+}
+
+char16_t foldCase(char16_t c) {
+    const bool upper = (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
+                       (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F) ||
+                       (c >= 0xFF21 && c <= 0xFF3A);
+    if (upper) return static_cast<char16_t>(c + 0x20);
+    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
+    return c;
+}
+
+bool isQuote(char16_t c) {
+    return c == u'"' || c == u'\'';
+}
+
+bool isEnclosedInQuotes(std::u16string_view s) {
+    return s.size() >= 2 && isQuote(s.front()) && s.front() == s.back();
+}
+
+// Calls `onLine` for every line; a line ends at CR LF, at a lone CR or at a lone LF.
+template <typename F> void forEachLine(std::u16string_view text, F&& onLine) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n') continue;
+        onLine(text.substr(start, i - start));
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) onLine(text.substr(start));
+}
+
+} // namespace
+
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char16_t x, char16_t y) { return foldCase(x) == foldCase(y); });
+}
+
+std::u16string IniDocument::decode(std::string_view bytes) {
+    constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kUtf16Mark)) return fromUtf16Le(bytes.substr(kUtf16Mark.size()));
+    std::string_view body = bytes;
+    if (body.starts_with(kUtf8Mark)) body.remove_prefix(kUtf8Mark.size());
+    // UTF-16 text without its mark is mostly NUL bytes, which UTF-8 text never holds.
+    if (body.find('\0') == std::string_view::npos) {
+        if (auto text = fromUtf8(body)) return std::move(*text);
+    }
+    return fromUtf16Le(bytes);
+}
+
+IniDocument IniDocument::parse(std::u16string_view text) {
+    IniDocument doc;
+    // Sections are added only at a section line, where `current` is taken afresh.
+    IniSection* current = nullptr;
+    forEachLine(text, [&](std::u16string_view raw) {
+        const std::u16string_view line = trim(raw);
+        if (line.empty() || line.front() == u';') return;
+        if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
+            current = &doc.sectionFor(trim(line.substr(1, line.size() - 2)));
+            return;
+        }
+        if (current == nullptr) return;
+        const std::size_t eq = line.find(u'=');
+        if (eq == std::u16string_view::npos) {
+            current->lines.push_back({false, {}, std::u16string(line)});
+        } else {
+            current->lines.push_back({true, std::u16string(trimEnd(line.substr(0, eq))),
+                                      std::u16string(trimStart(line.substr(eq + 1)))});
+        }
+    });
+    return doc;
+}
+
+std::u16string IniDocument::serialize() const {
+    std::u16string out;
+    for (const IniSection& section : sections_) {
+        out.append(u"[").append(section.name).append(u"]").append(kLineEnd);
+        for (const IniLine& line : section.lines) {
+            if (line.isEntry) out.append(line.key).append(u"=");
+            out.append(line.value).append(kLineEnd);
+        }
+        out.append(kLineEnd);
+    }
+    return out;
+}
+
+std::string IniDocument::toBytes() const {
+    return "\xFF\xFE" + toUtf16Le(serialize());
+}
+
+std::optional<std::u16string_view> IniDocument::find(std::u16string_view section,
+                                                     std::u16string_view key) const {
+    const IniSection* found = findSection(section);
+    if (found == nullptr) return std::nullopt;
+    for (auto it = found->lines.rbegin(); it != found->lines.rend(); ++it) {
+        if (it->isEntry && equalsIgnoringCase(it->key, key)) return std::u16string_view(it->value);
+    }
+    return std::nullopt;
+}
+
+std::u16string IniDocument::profileString(std::u16string_view section, std::u16string_view key,
+                                          std::u16string_view fallback) const {
+    const auto stored = find(section, key);
+    return std::u16string(stored ? decodeValue(*stored) : fallback);
+}
+
+void IniDocument::set(std::u16string_view section, std::u16string_view key,
+                      std::u16string_view storedText) {
+    IniSection& target = sectionFor(section);
+    for (auto it = target.lines.rbegin(); it != target.lines.rend(); ++it) {
+        if (it->isEntry && equalsIgnoringCase(it->key, key)) {
+            it->value = storedText;
+            return;
+        }
+    }
+    target.lines.push_back({true, std::u16string(key), std::u16string(storedText)});
+}
+
+std::u16string IniDocument::encodeValue(std::u16string_view text) {
+    std::u16string out(text);
+    std::replace_if(
+        out.begin(), out.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; }, u' ');
+    const bool needsQuotes =
+        !out.empty() && (isBlank(out.front()) || isBlank(out.back()) || isEnclosedInQuotes(out));
+    return needsQuotes ? u'"' + out + u'"' : out;
+}
+
+std::u16string_view IniDocument::decodeValue(std::u16string_view stored) {
+    return isEnclosedInQuotes(stored) ? stored.substr(1, stored.size() - 2) : stored;
+}
+
+IniSection* IniDocument::findSection(std::u16string_view name) {
+    for (IniSection& section : sections_) {
+        if (equalsIgnoringCase(section.name, name)) return &section;
+    }
+    return nullptr;
+}
+
+const IniSection* IniDocument::findSection(std::u16string_view name) const {
+    return const_cast<IniDocument*>(this)->findSection(name);
+}
+
+IniSection& IniDocument::sectionFor(std::u16string_view name) {
+    if (IniSection* found = findSection(name)) return *found;
+    return sections_.emplace_back(IniSection{std::u16string(name), {}});
+}
+
+} // namespace zrm58

@@ -1,1 +1,232 @@
-// placeholder until this unit is written
+#include "settings/SettingsFile.h"
+
+#include "settings/IniDocument.h"
+
+#include <cmath>
+
+namespace zrm58 {
+namespace {
+
+std::string openFailure(const std::string& path, const std::error_code& error) {
+    return "ファイル " + path + " は開けません。 " + error.message() + " ";
+}
+
+std::string createFailure(const std::string& path, const std::error_code& error) {
+    return "ファイル \"" + path + "\" を作成できません。" + error.message();
+}
+
+} // namespace
+
+void ReadIniFile(const FileStore& store, const std::string& path, char16_t decimalSep,
+                 const ApplySetting& apply) {
+    // An unreadable file reads like a missing one; the next save reports it.
+    const FileRead read = store.readFile(path);
+    const IniDocument doc = read.bytes ? IniDocument::fromBytes(*read.bytes) : IniDocument{};
+    for (const SettingDef& def : kSettingDefs) {
+        if (!def.loaded) continue;
+        const std::u16string text = doc.profileString(def.section, def.name, def.defaultText);
+        SettingValue value = convertSetting(def, text, decimalSep);
+        if (def.key == SettingKey::Opacity) value = double{limitOpacity(std::get<double>(value))};
+        apply(def.key, value);
+    }
+}
+
+void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep,
+                  const CollectSettings& collect) {
+    const FileRead read = store.readFile(path);
+    if (read.error) throw SettingsFileError(openFailure(path, read.error));
+    IniDocument doc = read.bytes ? IniDocument::fromBytes(*read.bytes) : IniDocument{};
+    StripSettings settings = collect();
+    clampPosition(settings);
+    for (const SettingDef& def : kSettingDefs) {
+        doc.set(def.section, def.name,
+                formatSettingText(settingValue(settings, def.key), decimalSep));
+    }
+    if (const auto error = store.replaceFile(path, doc.toBytes()))
+        throw SettingsFileError(createFailure(path, error));
+}
+
+void ReadIniFile(const std::string& path, char16_t decimalSep, const ApplySetting& apply) {
+    ReadIniFile(systemFileStore(), path, decimalSep, apply);
+}
+
+void WriteIniFile(const std::string& path, char16_t decimalSep, const CollectSettings& collect) {
+    WriteIniFile(systemFileStore(), path, decimalSep, collect);
+}
+
+StripSettings readStripSettings(const FileStore& store, const std::string& path,
+                                char16_t decimalSep) {
+    StripSettings settings;
+    ReadIniFile(store, path, decimalSep, [&](SettingKey key, const SettingValue& value) {
+        applySetting(settings, key, value);
+    });
+    return settings;
+}
+
+StripSettings readStripSettings(const std::string& path, char16_t decimalSep) {
+    return readStripSettings(systemFileStore(), path, decimalSep);
+}
+
+void applySetting(StripSettings& s, SettingKey key, const SettingValue& value) {
+    const auto integer = [&] { return std::get<std::int32_t>(value); };
+    const auto boolean = [&] { return std::get<bool>(value); };
+    const auto colour = [&] { return std::get<std::uint32_t>(value); };
+    const auto text = [&] { return std::get<std::u16string>(value); };
+    switch (key) {
+    case SettingKey::Top:
+        s.top = integer();
+        break;
+    case SettingKey::Left:
+        s.left = integer();
+        break;
+    case SettingKey::Height:
+        s.height = integer();
+        break;
+    case SettingKey::Width:
+        s.width = integer();
+        break;
+    case SettingKey::Original:
+        s.original = std::get<double>(value);
+        break;
+    case SettingKey::TopLevel:
+        s.topLevel = boolean();
+        break;
+    case SettingKey::Opacity:
+        s.opacity = limitOpacity(std::get<double>(value));
+        break;
+    case SettingKey::TaskBar:
+        s.taskBar = boolean();
+        break;
+    case SettingKey::Bold:
+        s.bold = boolean();
+        break;
+    case SettingKey::FontColor:
+        s.fontColor = colour();
+        break;
+    case SettingKey::Family:
+        s.family = text();
+        break;
+    case SettingKey::Shadow:
+        s.shadow = boolean();
+        break;
+    case SettingKey::ShadowColor:
+        s.shadowColor = colour();
+        break;
+    case SettingKey::Color1:
+        s.color1 = colour();
+        break;
+    case SettingKey::Color2:
+        s.color2 = colour();
+        break;
+    case SettingKey::Gradient:
+        s.gradient = boolean();
+        break;
+    case SettingKey::Direction:
+        s.direction = integer();
+        break;
+    case SettingKey::Gazou:
+        s.gazou = boolean();
+        break;
+    case SettingKey::GazouFile:
+        s.gazouFile = text();
+        break;
+    case SettingKey::Interval:
+        s.interval = integer();
+        break;
+    case SettingKey::Format:
+        s.format = text();
+        break;
+    case SettingKey::Sep:
+        s.sep = text();
+        break;
+    }
+}
+
+SettingValue settingValue(const StripSettings& s, SettingKey key) {
+    switch (key) {
+    case SettingKey::Top:
+        return s.top;
+    case SettingKey::Left:
+        return s.left;
+    case SettingKey::Height:
+        return s.height;
+    case SettingKey::Width:
+        return s.width;
+    case SettingKey::Original:
+        return s.original;
+    case SettingKey::TopLevel:
+        return s.topLevel;
+    case SettingKey::Opacity:
+        return double{s.opacity};
+    case SettingKey::TaskBar:
+        return s.taskBar;
+    case SettingKey::Bold:
+        return s.bold;
+    case SettingKey::FontColor:
+        return s.fontColor;
+    case SettingKey::Family:
+        return s.family;
+    case SettingKey::Shadow:
+        return s.shadow;
+    case SettingKey::ShadowColor:
+        return s.shadowColor;
+    case SettingKey::Color1:
+        return s.color1;
+    case SettingKey::Color2:
+        return s.color2;
+    case SettingKey::Gradient:
+        return s.gradient;
+    case SettingKey::Direction:
+        return s.direction;
+    case SettingKey::Gazou:
+        return s.gazou;
+    case SettingKey::GazouFile:
+        return s.gazouFile;
+    case SettingKey::Interval:
+        return s.interval;
+    case SettingKey::Format:
+        return s.format;
+    case SettingKey::Sep:
+        return s.sep;
+    }
+    return {};
+}
+
+void clampPosition(StripSettings& settings) {
+    if (settings.top < 0) settings.top = 0;
+    if (settings.left < 0) settings.left = 0;
+}
+
+float limitOpacity(double value) {
+    if (std::isnan(value)) return 0.5f;
+    if (value <= 0) return 0.0f;
+    if (value >= 1) return 1.0f;
+    return static_cast<float>(value);
+}
+
+std::string resolveHomePath(const std::string& exeDir, const FileStore& store) {
+    const std::string fileName(kSettingsFileName);
+    if (!exeDir.empty() && (store.exists(exeDir + fileName) || store.isWritableDirectory(exeDir)))
+        return exeDir;
+    if (const auto config = store.configDir()) return *config + "zrm58/";
+    return exeDir;
+}
+
+std::string homePath(const FileStore& store) {
+    return resolveHomePath(store.executableDir().value_or(std::string{}), store);
+}
+
+std::string settingsFilePath(const FileStore& store) {
+    return homePath(store) + std::string(kSettingsFileName);
+}
+
+std::string settingsFilePath() {
+    return settingsFilePath(systemFileStore());
+}
+
+FileStore& systemFileStore() {
+    static const std::unique_ptr<FileStore> store = createSystemFileStore();
+    return *store;
+}
+
+} // namespace zrm58

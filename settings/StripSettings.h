@@ -86,6 +86,8 @@ struct StripSettings {
     std::int32_t interval = 1000; // ms
     std::u16string format{kDefaultDateFormat};
     std::u16string sep{kDefaultSeparator};
+
+    friend bool operator==(const StripSettings&, const StripSettings&) = default;
 };
 
 } // namespace zrm58

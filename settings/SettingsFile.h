@@ -1,0 +1,67 @@
+#pragma once
+#include "platform/FileStore.h"
+#include "settings/IniConvert.h"
+#include "settings/StripSettings.h"
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace zrm58 {
+
+// A save that failed; what() is UTF-8, either "ファイル <path> は開けません。 <reason> " (the
+// existing file could not be read) or "ファイル "<path>" を作成できません。<reason>" (the new
+// content could not be stored). The reason is the system's text for the error.
+class SettingsFileError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr std::string_view kSettingsFileName = "ZRM58.ini";
+
+using ApplySetting = std::function<void(SettingKey, const SettingValue&)>;
+using CollectSettings = std::function<StripSettings()>;
+
+// Reads every loaded key in table order and hands each converted value to `apply` at once.
+// A missing or unreadable file gives all defaults. Opacity arrives narrowed to single precision
+// and limited to 0..1. A colour that does not convert throws ConversionError after the earlier
+// keys were applied.
+void ReadIniFile(const FileStore& store, const std::string& path, char16_t decimalSep,
+                 const ApplySetting& apply);
+void ReadIniFile(const std::string& path, char16_t decimalSep, const ApplySetting& apply);
+
+// Loads the existing file (SettingsFileError "は開けません" when it exists but cannot be read;
+// `collect` is then not called), takes the values from `collect`, clamps a negative Top and
+// Left to 0, sets the 22 keys and replaces the file atomically (SettingsFileError "を作成でき
+// ません" on failure; the old file stays whole).
+void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep,
+                  const CollectSettings& collect);
+void WriteIniFile(const std::string& path, char16_t decimalSep, const CollectSettings& collect);
+
+// ReadIniFile into a record; the values as stored (no window size guard).
+StripSettings readStripSettings(const FileStore& store, const std::string& path,
+                                char16_t decimalSep);
+StripSettings readStripSettings(const std::string& path, char16_t decimalSep);
+
+void applySetting(StripSettings& settings, SettingKey key, const SettingValue& value);
+SettingValue settingValue(const StripSettings& settings, SettingKey key);
+// The position a save stores: a negative Top, then a negative Left, becomes 0.
+void clampPosition(StripSettings& settings);
+// Opacity as read: single precision, limited to 0..1; NaN (never produced by the reader) gives
+// the default 0.5.
+float limitOpacity(double value);
+
+// The directory that holds the settings file, with its trailing separator: the executable's
+// directory when a settings file already stands there or the directory is writable (a portable
+// copy, the build tree); otherwise <config dir>/zrm58/, created by the first save. An empty
+// `exeDir` means the executable's directory is unknown.
+std::string resolveHomePath(const std::string& exeDir, const FileStore& store);
+std::string homePath(const FileStore& store);
+std::string settingsFilePath(const FileStore& store);
+std::string settingsFilePath(); // on the system's store
+
+// The system's file store, created on first use; the overloads without a store use it.
+FileStore& systemFileStore();
+
+} // namespace zrm58
