@@ -33,6 +33,12 @@ public:
     virtual std::unique_ptr<ProcessHandle> openProcess(std::uint32_t pid) = 0;
     virtual std::optional<CpuTimes> systemTimes() = 0;
     virtual std::optional<CpuTimes> processTimes(ProcessHandle& process) = 0;
+
+    // Brackets the calls of one load sample. Between them the source may answer every
+    // systemTimes() request from a single reading (the machine's counters move in coarse steps
+    // anyway). Outside a bracket every request reads afresh. Default: no effect.
+    virtual void beginSample() {}
+    virtual void endSample() {}
 };
 
 } // namespace zrm58

@@ -1,1 +1,151 @@
-// placeholder until this unit is written
+#include "status/uTotalCpuUsagePct.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace zrm58::uTotalCpuUsagePct {
+namespace {
+
+struct Module {
+    ProcessSource* source = nullptr;
+    std::unique_ptr<ProcessSource> ownedSource;
+    std::optional<UsageCacheMap> usageCache; // exists between module start and end
+};
+
+Module& module() {
+    static Module m;
+    return m;
+}
+
+// Signed 64-bit sum with two's-complement wrap (a plain signed overflow would be undefined).
+std::int64_t wrappingSum(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+
+// (processDelta / systemDelta) * 100 in the extended format (64-bit significand on x86-64),
+// each step rounded to nearest, then rounded to double.
+double percentage(std::int64_t processDelta, std::int64_t systemDelta) {
+    const long double quotient =
+        static_cast<long double>(processDelta) / static_cast<long double>(systemDelta);
+    const long double product = quotient * 100.0L;
+    return static_cast<double>(product);
+}
+
+// Brackets one sample for the source, so it may answer the sample's system-time requests from
+// one reading.
+class SampleBracket {
+  public:
+    explicit SampleBracket(ProcessSource& source) : source_(source) { source_.beginSample(); }
+    ~SampleBracket() { source_.endSample(); }
+    SampleBracket(const SampleBracket&) = delete;
+    SampleBracket& operator=(const SampleBracket&) = delete;
+
+  private:
+    ProcessSource& source_;
+};
+
+} // namespace
+
+void ModuleStart(ProcessSource& source) {
+    ModuleEnd();
+    Module& m = module();
+    m.source = &source;
+    m.usageCache.emplace();
+    (void)SampleTotalCpuUsage();
+}
+
+void ModuleStart(std::unique_ptr<ProcessSource> source) {
+    if (!source) return;
+    ProcessSource& ref = *source;
+    ModuleStart(ref);
+    module().ownedSource = std::move(source);
+}
+
+void ModuleEnd() {
+    Module& m = module();
+    m.usageCache.reset();
+    m.source = nullptr;
+    m.ownedSource.reset();
+}
+
+bool ModuleStarted() {
+    return module().usageCache.has_value();
+}
+
+const UsageCacheMap& UsageCache() {
+    static const UsageCacheMap none;
+    const Module& m = module();
+    return m.usageCache ? *m.usageCache : none;
+}
+
+std::int64_t FileTimeDelta(std::uint64_t newer, std::uint64_t older) {
+    return static_cast<std::int64_t>(newer - older);
+}
+
+void CollectProcessIds(std::vector<std::uint32_t>& list) {
+    if (!ModuleStarted()) return;
+    if (!module().source->listProcessIds(list)) {
+        list.clear(); // no snapshot: nothing of a failed listing is used
+        return;
+    }
+    if (!list.empty()) std::sort(list.begin(), list.end());
+}
+
+void PruneUsageCache(const std::vector<std::uint32_t>& list) {
+    if (!ModuleStarted()) return;
+    UsageCacheMap& cache = *module().usageCache;
+    // Walk a copy of the keys: entries are removed from the map meanwhile.
+    std::vector<std::uint32_t> keys;
+    keys.reserve(cache.size());
+    for (const auto& entry : cache)
+        keys.push_back(entry.first);
+    for (const std::uint32_t key : keys)
+        if (!std::binary_search(list.begin(), list.end(), key)) cache.erase(key);
+}
+
+double SampleProcessCpuUsage(std::uint32_t processId) {
+    double result = 0;
+    if (!ModuleStarted()) return result;
+    ProcessSource& source = *module().source;
+    // The record exists from here on, whether or not the process can be opened.
+    TProcessCpuUsage& usage = module().usageCache->try_emplace(processId).first->second;
+
+    const std::unique_ptr<ProcessHandle> process = source.openProcess(processId);
+    if (!process) return 0; // record unchanged
+    // From here the handle closes on every path when `process` goes out of scope.
+    const std::optional<CpuTimes> system = source.systemTimes();
+    if (!system) return result; // nothing stored
+    const std::int64_t systemKernelDelta =
+        FileTimeDelta(system->kernel, usage.LastSystemTimes.KernelTime);
+    const std::int64_t systemUserDelta =
+        FileTimeDelta(system->user, usage.LastSystemTimes.UserTime);
+    usage.LastSystemTimes = {system->kernel, system->user}; // stored before the process is asked
+
+    const std::optional<CpuTimes> times = source.processTimes(*process);
+    if (!times)
+        return result; // the new system times stay stored, the process times keep their values
+    const std::int64_t processKernelDelta =
+        FileTimeDelta(times->kernel, usage.LastProcessTimes.KernelTime);
+    const std::int64_t processUserDelta =
+        FileTimeDelta(times->user, usage.LastProcessTimes.UserTime);
+    usage.LastProcessTimes = {times->kernel, times->user};
+
+    const std::int64_t systemDelta = wrappingSum(systemKernelDelta, systemUserDelta);
+    if (systemDelta > 0)
+        result = percentage(wrappingSum(processKernelDelta, processUserDelta), systemDelta);
+    return result;
+}
+
+double SampleTotalCpuUsage() {
+    if (!ModuleStarted()) return 0.0;
+    const SampleBracket bracket(*module().source);
+    std::vector<std::uint32_t> list;
+    double sum = 0.0;
+    CollectProcessIds(list);
+    PruneUsageCache(list);
+    for (const std::uint32_t processId : list) // ascending unsigned order
+        sum = SampleProcessCpuUsage(processId) + sum;
+    return sum;
+}
+
+} // namespace zrm58::uTotalCpuUsagePct

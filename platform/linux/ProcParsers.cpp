@@ -1,1 +1,125 @@
-// placeholder until this unit is written
+#include "platform/linux/ProcParsers.h"
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+
+namespace zrm58::procfs {
+namespace {
+
+constexpr std::uint64_t unitsPerSecond = 10'000'000; // 100-ns units
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view skipBlanks(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && isBlank(s[i]))
+        ++i;
+    return s.substr(i);
+}
+
+// Reads one unsigned decimal number after optional blanks and advances `s` past it.
+std::optional<std::uint64_t> takeNumber(std::string_view& s) {
+    s = skipBlanks(s);
+    std::uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || end == s.data()) return std::nullopt;
+    s.remove_prefix(static_cast<std::size_t>(end - s.data()));
+    return value;
+}
+
+// Skips one blank-separated field (at least one character) and the blanks before it.
+bool skipField(std::string_view& s) {
+    s = skipBlanks(s);
+    std::size_t i = 0;
+    while (i < s.size() && !isBlank(s[i]) && s[i] != '\n')
+        ++i;
+    s.remove_prefix(i);
+    return i > 0;
+}
+
+std::string_view firstLine(std::string_view s) {
+    return s.substr(0, s.find('\n'));
+}
+
+} // namespace
+
+std::optional<std::uint64_t> ticksTo100ns(std::uint64_t ticks, long ticksPerSecond) {
+    if (ticksPerSecond <= 0) return std::nullopt;
+    const auto hz = static_cast<std::uint64_t>(ticksPerSecond);
+    // Split so that neither product overflows for any realistic count; exact when hz divides
+    // 10^7 (100 and 1000 do).
+    return ticks / hz * unitsPerSecond + ticks % hz * unitsPerSecond / hz;
+}
+
+std::optional<CpuTimes> parseSystemTimes(std::string_view procStat, long ticksPerSecond) {
+    std::string_view line = firstLine(procStat);
+    if (line.substr(0, 4) != "cpu " && line.substr(0, 4) != "cpu\t") return std::nullopt;
+    line.remove_prefix(3);
+    // user nice system idle iowait irq softirq steal; later fields (guest) are inside user.
+    std::array<std::uint64_t, 8> f{};
+    std::size_t count = 0;
+    for (; count < f.size(); ++count) {
+        const auto v = takeNumber(line);
+        if (!v) break;
+        f[count] = *v;
+    }
+    if (count < 4 || (count < f.size() && !skipBlanks(line).empty()))
+        return std::nullopt; // too few fields, or junk where a number belongs
+    const auto user = ticksTo100ns(f[0] + f[1], ticksPerSecond);
+    const auto kernel = ticksTo100ns(f[2] + f[3] + f[4] + f[5] + f[6] + f[7], ticksPerSecond);
+    if (!user || !kernel) return std::nullopt;
+    return CpuTimes{*kernel, *user};
+}
+
+std::optional<CpuTimes> parseProcessTimes(std::string_view pidStat, long ticksPerSecond) {
+    const std::size_t close = pidStat.rfind(')');
+    if (close == std::string_view::npos) return std::nullopt;
+    std::string_view rest = pidStat.substr(close + 1);
+    // Fields 3 (state) to 13 (cmajflt) come before utime.
+    for (int field = 3; field <= 13; ++field)
+        if (!skipField(rest)) return std::nullopt;
+    const auto utime = takeNumber(rest);
+    const auto stime = takeNumber(rest);
+    if (!utime || !stime) return std::nullopt;
+    const auto user = ticksTo100ns(*utime, ticksPerSecond);
+    const auto kernel = ticksTo100ns(*stime, ticksPerSecond);
+    if (!user || !kernel) return std::nullopt;
+    return CpuTimes{*kernel, *user};
+}
+
+std::optional<MemoryStatus> parseMemInfo(std::string_view memInfo) {
+    std::optional<std::uint64_t> total, available, free, buffers, cached;
+    while (!memInfo.empty()) {
+        const std::size_t eol = memInfo.find('\n');
+        std::string_view line = memInfo.substr(0, eol);
+        memInfo = eol == std::string_view::npos ? std::string_view() : memInfo.substr(eol + 1);
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) continue;
+        const std::string_view key = line.substr(0, colon);
+        std::string_view value = line.substr(colon + 1);
+        const auto kb = takeNumber(value);
+        if (!kb || skipBlanks(value) != "kB") continue;
+        const std::uint64_t bytes = *kb * 1024;
+        if (key == "MemTotal")
+            total = bytes;
+        else if (key == "MemAvailable")
+            available = bytes;
+        else if (key == "MemFree")
+            free = bytes;
+        else if (key == "Buffers")
+            buffers = bytes;
+        else if (key == "Cached")
+            cached = bytes;
+    }
+    if (!total) return std::nullopt;
+    if (!available) {
+        if (!free) return std::nullopt;
+        available = *free + buffers.value_or(0) + cached.value_or(0);
+    }
+    return MemoryStatus{*total, *available};
+}
+
+} // namespace zrm58::procfs

@@ -1,0 +1,63 @@
+#pragma once
+#include "platform/ProcessSource.h"
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+// The machine's processor load as the sum of the loads of all running processes. Each process
+// keeps its own previous times, so its share covers the interval since its own previous sample,
+// as a percentage of all logical processors together.
+//
+// Single-threaded: module start on the main thread, every later call from the refresh tick.
+namespace zrm58::uTotalCpuUsagePct {
+
+// Time values are 64-bit counts of 100-nanosecond units; only differences are used.
+struct TSystemTimesRec {
+    std::uint64_t KernelTime = 0; // includes the idle time
+    std::uint64_t UserTime = 0;
+};
+
+struct TProcessTimesRec {
+    std::uint64_t KernelTime = 0;
+    std::uint64_t UserTime = 0;
+};
+
+// One process's times at its previous sample. A new record is all zero, so a process's first
+// sample measures its times from zero (against the system's times since boot).
+struct TProcessCpuUsage {
+    TSystemTimesRec LastSystemTimes;
+    TProcessTimesRec LastProcessTimes;
+    double ProcessCPUusagePercentage = 0; // kept for the record layout; never written or read
+};
+
+using UsageCacheMap = std::unordered_map<std::uint32_t, TProcessCpuUsage>;
+
+// Module start: creates the empty usage cache, then takes one sample and discards it, so the
+// first tick measures from start-up. `source` must outlive the module (until ModuleEnd). A
+// second start ends the running module first.
+void ModuleStart(ProcessSource& source);
+// The same, the module owning the source.
+void ModuleStart(std::unique_ptr<ProcessSource> source);
+// Module end: destroys the usage cache and forgets the source.
+void ModuleEnd();
+bool ModuleStarted();
+
+// The usage cache, read-only (empty while the module is not started).
+const UsageCacheMap& UsageCache();
+
+// One sample of all processes: the sum of their percentages, neither clamped nor rounded.
+// 0.0 while the module is not started.
+double SampleTotalCpuUsage();
+
+// Fills `list` (empty on entry) from a process snapshot, sorted ascending; empty when no
+// snapshot could be taken.
+void CollectProcessIds(std::vector<std::uint32_t>& list);
+// Removes the records of ids missing from `list` (sorted ascending).
+void PruneUsageCache(const std::vector<std::uint32_t>& list);
+// One process's percentage since its previous sample; 0 on any failure.
+double SampleProcessCpuUsage(std::uint32_t processId);
+// newer - older as 64-bit two's-complement subtraction (wraps, no check).
+std::int64_t FileTimeDelta(std::uint64_t newer, std::uint64_t older);
+
+} // namespace zrm58::uTotalCpuUsagePct
