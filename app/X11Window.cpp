@@ -21,14 +21,15 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     if (auto it = cache.constFind(name); it != cache.constEnd()) return *it;
     auto cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name);
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-    xcb_atom_t a = reply ? reply->atom : XCB_ATOM_NONE;
+    xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     free(reply);
     if (a != XCB_ATOM_NONE) cache.insert(name, a);
     return a;
 }
 
 xcb_window_t windowOf(QWidget* w) {
-    return w && w->windowHandle() ? static_cast<xcb_window_t>(w->winId()) : XCB_WINDOW_NONE;
+    return w && w->windowHandle() ? static_cast<xcb_window_t>(w->winId())
+                                  : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 xcb_window_t rootOf(xcb_connection_t* c) {

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <iostream>
 #include <thread>
+#include <tuple>
 
 using namespace zrm58;
 using namespace zrm58::cli;
@@ -50,7 +51,7 @@ std::u16string renderLine(const LineContext& ctx, const LineOptions& opt) {
 
 // Writes one line and flushes it; false when the reader has gone (a closed pipe).
 bool emit(const std::u16string& line) {
-    const std::string out = utf16ToUtf8(line) + "\n";
+    const std::string out = toUtf8(line) + "\n";
     if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) return false;
     return std::fflush(stdout) == 0;
 }
@@ -82,8 +83,18 @@ int main(int argc, char** argv) {
         std::cerr << "zrm58-line: " << path << ": " << e.what() << "\n";
         return 1;
     }
-    ctx.format = opt.format ? utf8ToUtf16(*opt.format) : stored.format;
-    ctx.sep = opt.separator ? utf8ToUtf16(*opt.separator) : stored.sep;
+    ctx.format = stored.format;
+    ctx.sep = stored.sep;
+    for (auto [given, target, name] : {std::tuple{&opt.format, &ctx.format, "--format"},
+                                       std::tuple{&opt.separator, &ctx.sep, "--sep"}}) {
+        if (!*given) continue;
+        const std::optional<std::u16string> text = fromUtf8(**given);
+        if (!text) {
+            std::cerr << "zrm58-line: " << name << " is not valid UTF-8\n";
+            return 2;
+        }
+        *target = *text;
+    }
     ctx.intervalMs = opt.intervalMs ? *opt.intervalMs : stored.interval;
     if (ctx.intervalMs <= 0) ctx.intervalMs = 1000; // the strip would not tick; a line still needs one
 

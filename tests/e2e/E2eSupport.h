@@ -14,8 +14,9 @@
 
 namespace e2e {
 
-// The root window's colour that with-xserver.sh sets: what transparent parts show.
-inline const QRgb kRoot = qRgb(0x30, 0x60, 0xa0);
+// What the desktop shows where no window is: the compositing manager paints the root itself,
+// so the colour is read off the screenshot's top-left pixel rather than assumed.
+inline QRgb desktopColour(const QImage& shot) { return shot.pixel(0, 0); }
 
 inline QString run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
     QProcess p;

@@ -21,6 +21,7 @@ private slots:
         const QImage img = screenshot(shots + QStringLiteral("/default-strip.png"));
         QVERIFY(!img.isNull());
         auto px = [&](int dx, int dy) { return img.pixel(g.x() + dx, g.y() + dy); };
+        const QRgb kRoot = desktopColour(img);
 
         // The 5-pixel margin and the corners outside the rounding show the desktop.
         QVERIFY2(channelDistance(px(2, 20), kRoot) <= 2, "left margin");

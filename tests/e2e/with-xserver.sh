@@ -5,5 +5,4 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # shellcheck source=../../scripts/xserver.sh
 . "$root/scripts/xserver.sh"
 start_xserver "${ZRM58_SCREEN:-1280x800}"
-xsetroot -solid '#3060a0'
 "$@"

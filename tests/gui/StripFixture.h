@@ -16,7 +16,7 @@ namespace zrm58::testing {
 struct StripFixture {
     QTemporaryDir dir;
     fakes::FakeClock clock;
-    fakes::FakeAltCalendar calendar;
+    test::FakeAltCalendar calendar;
     fakes::FakeMemorySource memory;
     fakes::FakeProcessSource processes;
     StripServices services;
