@@ -1,7 +1,10 @@
 // Pointer interaction: the menu button, move tracking and resize tracking.
 #include "app/StripMenu.h"
 #include "app/Unit1.h"
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 namespace zrm58 {
@@ -86,5 +89,24 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TForm1::ScaledLayout1MouseUp() { menu_->ResizeMenu->setChecked(false); }
+
+bool TForm1::ensureOnScreen() {
+    // Enough of the strip to grab it with the pointer counts as reachable.
+    constexpr int kGrip = 20;
+    const QRect strip = geometry();
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect visible = s->geometry().intersected(strip);
+        if (visible.width() >= std::min(kGrip, strip.width()) &&
+            visible.height() >= std::min(kGrip, strip.height()))
+            return false;
+    }
+    QScreen* target = QGuiApplication::primaryScreen();
+    if (!target) return false;
+    const QRect area = target->availableGeometry();
+    const int left = std::clamp(strip.left(), area.left(), std::max(area.left(), area.right() - strip.width() + 1));
+    const int top = std::clamp(strip.top(), area.top(), std::max(area.top(), area.bottom() - strip.height() + 1));
+    move(left, top);
+    return true;
+}
 
 } // namespace zrm58

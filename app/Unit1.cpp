@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 
 namespace zrm58 {
@@ -39,6 +40,16 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     Timer1 = new TTimer(this);
     connect(Timer1, &TTimer::timeout, this, &TForm1::Timer1Timer);
     menu_ = new StripMenu(this);
+
+    // A screen that goes away or shrinks must not leave the strip out of reach.
+    auto watch = [this](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, [this] { ensureOnScreen(); });
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, watch);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
+        QTimer::singleShot(0, this, [this] { ensureOnScreen(); });
+    });
 }
 
 TForm1::~TForm1() {
@@ -82,6 +93,7 @@ void TForm1::showFirst() {
             move(desk.center() - QPoint(width() / 2, height() / 2));
         }
     }
+    ensureOnScreen();
     // Create the native window before mapping it, so that the window manager finds the
     // stay-on-top and task-bar states already set when it first manages the strip.
     winId();

@@ -62,6 +62,9 @@ public:
     // The menu's top-left corner in screen coordinates: the menu button's bottom-left corner.
     QPoint menuAnchor() const;
     StripMenu* menu() const { return menu_; }
+    // Brings the strip back onto a screen when too little of it lies on any (a monitor was
+    // unplugged, the resolution lowered). True when it had to move.
+    bool ensureOnScreen();
 
     // The session-end query delivered by the message dispatcher: saves the settings. A failed
     // save is written to standard error; nothing else is disturbed.

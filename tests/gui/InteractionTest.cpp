@@ -1,0 +1,197 @@
+// Pointer interaction on the offscreen platform: move and resize tracking, resize mode, the
+// size guard, the menu's position, and the strip kept on a screen.
+#include "StripFixture.h"
+#include "app/StripMenu.h"
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+
+using namespace zrm58;
+using namespace zrm58::testing;
+
+namespace {
+
+// Delivers one pointer event the way the window system would: the window-relative position is
+// the global one less the window's position at that moment.
+void mouse(TForm1& form, QEvent::Type type, QPointF global, Qt::MouseButton button = Qt::LeftButton) {
+    const QPointF local = global - QPointF(form.pos());
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, local, local, global, type == QEvent::MouseMove ? Qt::NoButton : button,
+                  held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &e);
+}
+
+QPointF at(const TForm1& form, QPointF local) { return QPointF(form.pos()) + local; }
+
+void drag(TForm1& form, QPointF fromLocal, QPointF delta, Qt::MouseButton button = Qt::LeftButton) {
+    const QPointF start = at(form, fromLocal);
+    mouse(form, QEvent::MouseButtonPress, start, button);
+    mouse(form, QEvent::MouseMove, start + delta, button);
+    mouse(form, QEvent::MouseButtonRelease, start + delta, button);
+}
+
+} // namespace
+
+class InteractionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void moveKeepsThePressPointUnderThePointer_data() {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<QPointF>("delta");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("left") << Qt::LeftButton << QPointF(30, 15) << QPoint(230, 215);
+        QTest::newRow("right button moves too") << Qt::RightButton << QPointF(-40, 7) << QPoint(160, 207);
+        QTest::newRow("middle button moves too") << Qt::MiddleButton << QPointF(5, -9) << QPoint(205, 191);
+    }
+    void moveKeepsThePressPointUnderThePointer() {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(QPointF, delta);
+        QFETCH(QPoint, expected);
+        StripFixture f;
+        TForm1& form = f.create();
+        QCOMPARE(form.pos(), QPoint(200, 200));
+        drag(form, QPointF(100, 20), delta, button);
+        QCOMPARE(form.pos(), expected);
+        QCOMPARE(form.size(), QSize(523, 40));
+    }
+
+    void resizeFollowsThePointerAndStopsAtTheMinimum() {
+        StripFixture f;
+        TForm1& form = f.create();
+        form.menu()->ResizeMenu->trigger();
+        QVERIFY(form.resizeMode());
+        const QPointF start = at(form, QPointF(300, 20));
+        mouse(form, QEvent::MouseButtonPress, start);
+        mouse(form, QEvent::MouseMove, start + QPointF(40, 10));
+        QCOMPARE(form.geometry(), QRect(200, 200, 563, 50)); // top-left corner stays
+        mouse(form, QEvent::MouseMove, start + QPointF(-453, -15)); // working size 70 x 25
+        QCOMPARE(form.size(), QSize(80, 30));
+        mouse(form, QEvent::MouseMove, start + QPointF(-444, -11)); // working 79 x 29: still minimum
+        QCOMPARE(form.size(), QSize(80, 30));
+        mouse(form, QEvent::MouseMove, start + QPointF(-433, -5)); // working 90 x 35: grows again
+        QCOMPARE(form.size(), QSize(90, 35));
+        QCOMPARE(form.pos(), QPoint(200, 200));
+        // Released over the strip: resize mode ends.
+        mouse(form, QEvent::MouseButtonRelease, at(form, QPointF(40, 15)));
+        QVERIFY(!form.resizeMode());
+    }
+
+    void plainClickInResizeModeEndsItWithoutResizing() {
+        StripFixture f;
+        TForm1& form = f.create();
+        form.menu()->ResizeMenu->trigger();
+        drag(form, QPointF(200, 20), QPointF(0, 0));
+        QVERIFY(!form.resizeMode());
+        QCOMPARE(form.geometry(), QRect(200, 200, 523, 40));
+    }
+
+    void releaseOutsideTheStripLeavesResizeModeOn() {
+        StripFixture f;
+        TForm1& form = f.create();
+        form.menu()->ResizeMenu->trigger();
+        // Pressed near the left end and dragged left: the pointer ends up left of the strip.
+        drag(form, QPointF(60, 20), QPointF(-100, 0));
+        QCOMPARE(form.width(), 423);
+        QVERIFY(form.resizeMode());
+        drag(form, QPointF(60, 20), QPointF(-10, 0)); // the next press resizes again
+        QCOMPARE(form.width(), 413);
+    }
+
+    void choosingTheResizeItemTwiceSwitchesItOff() {
+        StripFixture f;
+        TForm1& form = f.create();
+        form.menu()->ResizeMenu->trigger();
+        form.menu()->ResizeMenu->trigger();
+        QVERIFY(!form.resizeMode());
+        drag(form, QPointF(200, 20), QPointF(10, 10));
+        QCOMPARE(form.geometry(), QRect(210, 210, 523, 40)); // moved, not resized
+    }
+
+    void pressesOnTheButtonOrTheMarginNeverTrack_data() {
+        QTest::addColumn<QPointF>("press");
+        QTest::newRow("menu button") << QPointF(15, 20);
+        QTest::newRow("left margin") << QPointF(2, 20);
+        QTest::newRow("bottom margin") << QPointF(300, 38);
+    }
+    void pressesOnTheButtonOrTheMarginNeverTrack() {
+        QFETCH(QPointF, press);
+        StripFixture f;
+        TForm1& form = f.create();
+        const QPointF start = at(form, press);
+        mouse(form, QEvent::MouseButtonPress, start);
+        mouse(form, QEvent::MouseMove, start + QPointF(50, 50));
+        QCOMPARE(form.geometry(), QRect(200, 200, 523, 40));
+        mouse(form, QEvent::MouseButtonRelease, start + QPointF(50, 50));
+        QVERIFY(!form.menu()->isVisible()); // released away from the button: no click
+    }
+
+    void sizeGuardKeeps80By30_data() {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("kept");
+        QTest::newRow("too low") << QSize(300, 10) << QSize(300, 30);
+        QTest::newRow("too narrow") << QSize(20, 50) << QSize(80, 50);
+        QTest::newRow("both") << QSize(1, 1) << QSize(80, 30);
+        QTest::newRow("exactly the minimum") << QSize(80, 30) << QSize(80, 30);
+    }
+    void sizeGuardKeeps80By30() {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, kept);
+        StripFixture f;
+        TForm1& form = f.create();
+        form.show();
+        form.resize(asked); // whoever makes the change, the guard runs
+        QCOMPARE(form.size(), kept);
+    }
+
+    void menuOpensAtTheButtonsBottomLeftCorner_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("widthFactor");
+        QTest::newRow("default") << QSize(523, 40) << 1.0;
+        QTest::newRow("tall, factor 1.5") << QSize(523, 70) << 1.5;
+        QTest::newRow("narrow, factor 0.5") << QSize(300, 40) << 0.5;
+        QTest::newRow("wide, factor 2") << QSize(1040, 50) << 2.0;
+    }
+    void menuOpensAtTheButtonsBottomLeftCorner() {
+        QFETCH(QSize, size);
+        QFETCH(double, widthFactor);
+        StripFixture f;
+        TForm1& form = f.create();
+        form.resize(size);
+        form.MuWidth = widthFactor;
+        form.applyStartWidth();
+        // The button's logical (0, 33) maps to the margin's inside, whatever the scale.
+        QCOMPARE(form.menuAnchor(), form.mapToGlobal(QPoint(5, size.height() - 5)));
+    }
+
+    void menuItemsAndPictures() {
+        StripFixture f;
+        TForm1& form = f.create();
+        const QList<QAction*> items = form.menu()->actions();
+        QCOMPARE(items.size(), 3);
+        QCOMPARE(items[0]->text(), QStringLiteral("リサイズ"));
+        QCOMPARE(items[1]->text(), QStringLiteral("設定"));
+        QCOMPARE(items[2]->text(), QStringLiteral("終了"));
+        QVERIFY(items[0]->isCheckable() && !items[0]->isChecked());
+        for (const QPixmap& p : makeImageList1(1.0)) {
+            QCOMPARE(p.size(), QSize(16, 16));
+            const QImage img = p.toImage();
+            QCOMPARE(qAlpha(img.pixel(0, 15)) < 255 || qAlpha(img.pixel(15, 0)) < 255, true); // transparent parts
+        }
+    }
+
+    void stripLeftOffEveryScreenIsBroughtBack() {
+        StripFixture f;
+        TForm1& form = f.create();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        form.move(screen.right() + 500, screen.bottom() + 500);
+        QVERIFY(form.ensureOnScreen());
+        QVERIFY(screen.contains(form.geometry()));
+        form.move(200, -5); // mostly on the screen: left alone
+        QVERIFY(!form.ensureOnScreen());
+        QCOMPARE(form.pos(), QPoint(200, -5));
+    }
+};
+
+QTEST_MAIN(InteractionTest)
+#include "InteractionTest.moc"
