@@ -41,6 +41,32 @@ private slots:
                 if (qGray(px(x, y)) < 70) ++dark;
         QVERIFY2(dark > 150, qPrintable(QStringLiteral("dark pixels: %1").arg(dark)));
     }
+
+    void badStoredColourShowsTheErrorBoxAndExitsWith1() {
+        const QByteArray stored = utf16File(QStringLiteral("[Font]\nColor=black\n[Mine]\nx=1\n"));
+        Strip strip(binary, stored);
+        strip.start();
+        QString box;
+        for (int i = 0; i < 100 && box.isEmpty(); ++i) {
+            QThread::msleep(100);
+            box = run(QStringLiteral("xdotool"),
+                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                       QStringLiteral("--name"), QStringLiteral("アプリケーションエラー")})
+                      .section('\n', 0, 0);
+        }
+        QVERIFY2(!box.isEmpty(), "the error box");
+        screenshot(shots + QStringLiteral("/bad-colour-error.png"));
+        QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                QStringLiteral("--name"), QStringLiteral("^ZRM58$")})
+                    .isEmpty()); // the strip is never shown
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
+        run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+        QVERIFY(strip.process.waitForFinished(5000));
+        QCOMPARE(strip.process.exitCode(), 1);
+        QFile ini(strip.iniPath());
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QCOMPARE(ini.readAll(), stored); // nothing written
+    }
 };
 
 QTEST_GUILESS_MAIN(StripE2ETest)
