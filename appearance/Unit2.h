@@ -1,17 +1,111 @@
 #pragma once
+#include <QComboBox>
 #include <QDialog>
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
 
 namespace zrm58 {
 
 class TForm1;
+class TComboColorBox;
 
-// The settings window (placeholder until it is built).
-class TForm2 : public QDialog {
+// The gradient direction list. Its selected index may hold a value that names no entry (one
+// read from the settings file): such a value is kept as it was given, a negative one as -1, and
+// handed back until the user picks an entry.
+class TDirectionBox : public QComboBox {
     Q_OBJECT
-public:
-    explicit TForm2(TForm1* strip);
+  public:
+    explicit TDirectionBox(QWidget* parent = nullptr);
+    int itemIndex() const;
+    void setItemIndex(int index);
+
+  private:
+    int outOfRange_ = -1; // what itemIndex() gives while no entry is selected
 };
 
+// The settings window: a fixed-size tool window holding copies of the strip's settings while it
+// is open. TForm1::SetCmdExecute fills it, runs it modally and copies the values back; a few of
+// its controls act on the strip at once.
+class TForm2 : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TForm2(TForm1* strip);
+    ~TForm2() override;
+
+    TForm1* strip() const { return strip_; }
+
+    // The two halves of the settings command, in their fixed orders (SetCmdExecute.cpp).
+    void fillFromStrip();
+    void copyBackToStrip();
+    // Centres the window on the desktop the first time it is shown; later showings keep the
+    // place where it was last.
+    void placeForShowing();
+
+    // Handlers.
+    void BoldCheckChange();
+    void ShadowCheckChange();
+    void TopCheckChange();
+    void ListBox1Click();
+    void SelectFileBtnClick();
+    void CloseBtnClick();
+
+    // --- Controls ---
+    QGroupBox* GroupBox3 = nullptr; // "Form"
+    QCheckBox* ShowTaskCheck = nullptr;
+    QCheckBox* TopCheck = nullptr;
+    QLabel* Label3 = nullptr;
+    QDoubleSpinBox* OpSpin = nullptr;
+    QLabel* Label2 = nullptr;
+    QSpinBox* SpinBox1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QDoubleSpinBox* OrgWidthSpin = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+
+    QGroupBox* GroupBox1 = nullptr; // "背景"
+    QCheckBox* GraCheck = nullptr;
+    TDirectionBox* DirectionBox1 = nullptr;
+    TComboColorBox* ComboColorBox1 = nullptr;
+    TComboColorBox* ComboColorBox2 = nullptr;
+    QCheckBox* GazouCheck = nullptr;
+    QPushButton* SelectFileBtn = nullptr;
+
+    QGroupBox* GroupBox2 = nullptr; // "文字"
+    QLabel* Label1 = nullptr;
+    TComboColorBox* FontColorBox1 = nullptr;
+    QCheckBox* BoldCheck = nullptr;
+    QCheckBox* ShadowCheck = nullptr;
+    QLabel* Label9 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+
+    QLabel* Label5 = nullptr;
+    QPushButton* CloseBtn = nullptr;
+    // The system's file-open dialog: all files, no title, no starting folder. Created on first
+    // use and kept, so that it remembers where it was last.
+    QFileDialog* OpenDialog1 = nullptr;
+
+  private:
+    void createFormGroup();
+    void createBackgroundGroup();
+    void createTextGroup();
+    void setFocusOrder();
+
+    TForm1* strip_;
+    bool placed_ = false;
+};
+
+// The one settings window of the process; null until it is created.
 extern TForm2* Form2;
 
 } // namespace zrm58

@@ -1,0 +1,412 @@
+// The settings window on the offscreen platform: the window itself, the fill from the strip, the
+// copy-back, the handlers that act at once, and the modal run with its two ways of closing.
+#include "StripFixture.h"
+#include "app/QtText.h"
+#include "appearance/ColorPicker.h"
+#include "appearance/Unit2.h"
+#include "settings/SettingsFile.h"
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <functional>
+
+using namespace zrm58;
+using namespace zrm58::testing;
+
+namespace {
+
+// Runs `step` once the modal dialog of type D is up (from inside its nested event loop).
+template <class D> void whenModal(std::function<void(D*)> step) {
+    QTimer::singleShot(0, [step] {
+        D* dialog = nullptr;
+        QTRY_VERIFY((dialog = qobject_cast<D*>(QApplication::activeModalWidget())) != nullptr);
+        step(dialog);
+    });
+}
+
+// Closes the settings window when it goes out of scope, so that a failed check inside the
+// modal run cannot leave the test waiting forever.
+struct CloseAtEnd {
+    ~CloseAtEnd() {
+        if (Form2 && Form2->isVisible()) Form2->close();
+    }
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void clickItem(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = {}) {
+    QListWidgetItem* item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                      list->visualItemRect(item).center());
+}
+
+} // namespace
+
+class Form2Test : public QObject {
+    Q_OBJECT
+  private slots:
+    void windowAndFixedChoices() {
+        StripFixture f;
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        QCOMPARE(Form2, &w);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.windowTitle(), QStringLiteral("設定"));
+        QCOMPARE(w.windowType(), Qt::Tool);
+        const Qt::WindowFlags flags = w.windowFlags();
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(w.minimumSize(), QSize(559, 473));
+        QCOMPARE(w.maximumSize(), QSize(559, 473));
+        QCOMPARE(w.ShowTaskCheck->toolTip(), QStringLiteral("再起動が必要です"));
+
+        // 44 separators, each one character; the astral ones are two UTF-16 units.
+        QCOMPARE(w.ListBox1->count(), 44);
+        for (int i = 0; i < 44; ++i)
+            QVERIFY2(w.ListBox1->item(i)->text().toUcs4().size() == 1,
+                     qPrintable(QString::number(i)));
+        QCOMPARE(w.ListBox1->item(0)->text(), QStringLiteral("｜"));
+        QCOMPARE(w.ListBox1->item(1)->text().toUcs4().front(), 0x1F42Fu);
+        QCOMPARE(w.ListBox1->item(1)->text().size(), 2);
+        QCOMPARE(w.ListBox1->item(11)->text(), QStringLiteral("⚫"));
+        QCOMPARE(w.ListBox1->item(43)->text().toUcs4().front(), 0x1F4A9u);
+
+        QCOMPARE(w.ComboBox1->count(), 12);
+        QCOMPARE(w.ComboBox1->itemText(6), QStringLiteral("MS P ゴシック"));
+        QCOMPARE(w.ComboBox1->itemText(11), QStringLiteral("游明朝"));
+        QCOMPARE(w.DirectionBox1->itemText(2), QStringLiteral("斜め"));
+
+        // Ranges, steps and decimals: values beyond the range are limited to it.
+        w.OpSpin->setValue(1.5);
+        QCOMPARE(w.OpSpin->value(), 1.0);
+        w.OpSpin->stepBy(-1);
+        QCOMPARE(w.OpSpin->value(), 0.9);
+        QCOMPARE(w.OpSpin->decimals(), 1);
+        w.SpinBox1->setValue(0);
+        QCOMPARE(w.SpinBox1->value(), 1);
+        w.SpinBox1->setValue(9);
+        QCOMPARE(w.SpinBox1->value(), 5);
+        w.OrgWidthSpin->setValue(1.0);
+        w.OrgWidthSpin->stepBy(1);
+        QCOMPARE(w.OrgWidthSpin->value(), 1.02);
+        QCOMPARE(w.OrgWidthSpin->decimals(), 2);
+        w.OrgWidthSpin->setValue(0.01);
+        QCOMPARE(w.OrgWidthSpin->value(), 0.1);
+    }
+
+    void centredOnFirstShowingOnly() {
+        StripFixture f;
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        w.placeForShowing();
+        w.show();
+        const QRect desk = QGuiApplication::primaryScreen()->geometry();
+        // Within the platform's frame margin of the desktop's centre.
+        QVERIFY((w.geometry().center() - desk.center()).manhattanLength() <= 4);
+        w.move(10, 20);
+        w.hide();
+        w.placeForShowing();
+        w.show();
+        QCOMPARE(w.pos(), QPoint(10, 20));
+    }
+
+    void focusOrder() {
+        StripFixture f;
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.GraCheck->setFocus();
+        const QStringList expected = {
+            "GraCheck",      "ComboColorBox2", "ComboColorBox1", "DirectionBox1", "GazouCheck",
+            "SelectFileBtn", "FontColorBox1",  "BoldCheck",      "ShadowCheck",   "ComboBox1",
+            "OpSpin",        "SpinBox1",       "ShowTaskCheck",  "TopCheck",      "OrgWidthSpin",
+            "Edit1",         "Edit2",          "ListBox1",       "CloseBtn",      "GraCheck"};
+        QStringList seen;
+        for (int i = 0; i < expected.size(); ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            // A spin box's focus sits on its inner text field.
+            while (focus && !expected.contains(focus->objectName()))
+                focus = focus->parentWidget();
+            seen << (focus ? focus->objectName() : QStringLiteral("?"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(seen, expected);
+    }
+
+    void intervalRoundTrip_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("returned");
+        QTest::newRow("1000 ms") << 1000 << 1 << 1000;
+        QTest::newRow("1500 ms: half to even, up") << 1500 << 2 << 2000;
+        QTest::newRow("2500 ms: half to even, down") << 2500 << 2 << 2000;
+        QTest::newRow("250 ms: rounds to 0, limited to 1") << 250 << 1 << 1000;
+        QTest::newRow("10000 ms: limited to 5") << 10000 << 5 << 5000;
+    }
+    void intervalRoundTrip() {
+        QFETCH(int, stored);
+        QFETCH(int, shown);
+        QFETCH(int, returned);
+        StripFixture f;
+        f.writeIni(QStringLiteral("[Timer]\nInterval=%1\n").arg(stored));
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        w.fillFromStrip();
+        QCOMPARE(w.SpinBox1->value(), shown);
+        w.copyBackToStrip(); // the user touched nothing
+        QCOMPARE(form.Timer1->interval(), returned);
+    }
+
+    void outOfRangeValuesComeBackLimited() {
+        StripFixture f;
+        f.writeIni(QStringLiteral("[Form]\nOpacity=0.05\nOriginal=12\n"));
+        TForm1& form = f.create();
+        QCOMPARE(form.Rectangle1.opacity(), 0.05f);
+        TForm2 w(&form);
+        w.fillFromStrip();
+        QCOMPARE(w.OpSpin->value(), 0.1);
+        QCOMPARE(w.OrgWidthSpin->value(), 10.0);
+        w.copyBackToStrip();
+        QCOMPARE(form.Rectangle1.opacity(), 0.1f);
+        QCOMPARE(form.MuWidth, 10.0);
+        QCOMPARE(form.OriginalWidth, 5150);
+        QCOMPARE(form.width(), 5160);
+        QCOMPARE(form.ScaledLayout1.logicalWidth, 5150.0f);
+    }
+
+    void fontFamily_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("after");
+        auto s = [](const char* utf8) { return QString::fromUtf8(utf8); };
+        QTest::newRow("lower case") << s("segoe ui") << 0 << s("Segoe UI");
+        QTest::newRow("upper case") << s("MEIRYO UI") << 4 << s("Meiryo UI");
+        QTest::newRow("Japanese part exact") << s("ms p ゴシック") << 6 << s("MS P ゴシック");
+        // Only A-Z fold: full-width letters match no entry, and the family is kept.
+        QTest::newRow("full-width letters") << s("ｓｅｇｏｅ ui") << -1 << s("ｓｅｇｏｅ ui");
+        QTest::newRow("unknown family kept") << s("Noto Sans") << -1 << s("Noto Sans");
+    }
+    void fontFamily() {
+        QFETCH(QString, stored);
+        QFETCH(int, shown);
+        QFETCH(QString, after);
+        StripFixture f;
+        f.writeIni(QStringLiteral("[Font]\nFamily=%1\n").arg(stored));
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        w.fillFromStrip();
+        QCOMPARE(w.ComboBox1->currentIndex(), shown);
+        w.copyBackToStrip();
+        QCOMPARE(form.FontFamilyName, after);
+        QCOMPARE(form.Label1.family, after);
+    }
+
+    void direction_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("picked"); // -1: the user picks nothing
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QPointF>("end"); // the gradient's end point after the copy-back
+        QTest::newRow("7 untouched comes back as 7") << 7 << -1 << -1 << 7 << QPointF(0, 1);
+        QTest::newRow("-3 comes back as -1") << -3 << -1 << -1 << -1 << QPointF(0, 1);
+        QTest::newRow("7, then 水平 picked") << 7 << 1 << -1 << 1 << QPointF(1, 0);
+        QTest::newRow("2 shown as 斜め") << 2 << -1 << 2 << 2 << QPointF(1, 1);
+    }
+    void direction() {
+        QFETCH(int, stored);
+        QFETCH(int, picked);
+        QFETCH(int, shown);
+        QFETCH(int, after);
+        QFETCH(QPointF, end);
+        StripFixture f;
+        f.writeIni(QStringLiteral("[Back]\nGradient=1\nDirection=%1\n").arg(stored));
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        w.fillFromStrip();
+        QCOMPARE(w.DirectionBox1->currentIndex(), shown);
+        if (picked >= 0) w.DirectionBox1->setCurrentIndex(picked);
+        w.copyBackToStrip();
+        QCOMPARE(form.Direction, after);
+        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Gradient);
+        QCOMPARE(form.Rectangle1.fill.endPoint, end);
+    }
+
+    void separatorFromListClicks() {
+        StripFixture f;
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        w.fillFromStrip();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.Edit2->text(), QStringLiteral("｜"));
+        // Appended at the end wherever the caret is and whatever is selected.
+        w.Edit2->setSelection(0, 1);
+        clickItem(w.ListBox1, 1);
+        clickItem(w.ListBox1, 0);
+        QCOMPARE(w.Edit2->text(), QStringLiteral("｜🐯｜"));
+        // A control-click on the selected entry leaves none selected: nothing is appended.
+        clickItem(w.ListBox1, 0, Qt::ControlModifier);
+        QVERIFY(w.ListBox1->selectedItems().isEmpty());
+        QCOMPARE(w.Edit2->text(), QStringLiteral("｜🐯｜"));
+
+        w.copyBackToStrip();
+        QCOMPARE(form.SepStr, QStringLiteral("｜🐯｜"));
+        form.Timer1Timer();
+        QVERIFY2(form.Label1.text.startsWith(QStringLiteral("｜🐯｜2023")),
+                 qPrintable(form.Label1.text));
+        QCOMPARE(form.Label1.text.count(QStringLiteral("｜🐯｜")), 3);
+    }
+
+    void colourPickerEditsAllFourChannels() {
+        StripFixture f;
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        w.fillFromStrip();
+        w.show();
+        QCOMPARE(w.FontColorBox1->color(), 0xFF000000u);
+        whenModal<QColorDialog>([](QColorDialog* d) {
+            QVERIFY(d->testOption(QColorDialog::ShowAlphaChannel));
+            d->setCurrentColor(QColor::fromRgba(0x78123456u));
+            d->accept();
+        });
+        QTest::mouseClick(w.FontColorBox1, Qt::LeftButton);
+        QCOMPARE(w.FontColorBox1->color(), 0x78123456u);
+        whenModal<QColorDialog>([](QColorDialog* d) {
+            d->setCurrentColor(Qt::red);
+            d->reject();
+        });
+        QTest::mouseClick(w.FontColorBox1, Qt::LeftButton);
+        QCOMPARE(w.FontColorBox1->color(), 0x78123456u); // cancelled: unchanged
+        w.copyBackToStrip();
+        QCOMPARE(form.FontColor, 0x78123456u);
+        QCOMPARE(form.Label1.color, 0x78123456u);
+        QCOMPARE(form.SpeedButton1.color, 0x78123456u);
+    }
+
+    // The real command: the modal run, the handlers that act at once while the strip keeps
+    // ticking, and the caption bar's close, which applies everything and saves nothing.
+    void captionCloseAppliesWithoutSaving() {
+        StripFixture f;
+        f.writeIni(QStringLiteral("[Form]\nTopLevel=0\n[Effect]\nShadow=0\n[Font]\nBold=0\n"
+                                  "[Back]\nColor1=FF102030\n"));
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        const QByteArray before = fileBytes(f.iniPath());
+        QSignalSpy ticks(&form, &TForm1::ticked);
+        bool checked = false;
+        whenModal<TForm2>([&](TForm2* d) {
+            CloseAtEnd closer;
+            QVERIFY(d->isModal());
+            QCOMPARE(d->ComboColorBox1->color(), 0xFF102030u);
+            d->ComboColorBox1->setColor(0xFF405060);
+            d->ShadowCheck->click();
+            d->TopCheck->click();
+            d->BoldCheck->click();
+            QVERIFY(form.ShadowEffect1.enabled); // the shadow shows at once
+            QVERIFY(!form.isShadow);             // its field waits for the close
+            QVERIFY(form.IsTop);                 // stay-on-top at once
+            QVERIFY(form.isBold);
+            QVERIFY(!form.Label1.bold);     // bold only when the window closes
+            QTRY_VERIFY(ticks.count() > 0); // the strip keeps ticking
+            checked = true;
+            d->close(); // the caption bar's close button
+        });
+        form.SetCmdExecute();
+        QVERIFY(checked);
+        QVERIFY(!w.isVisible());
+        QVERIFY(form.Label1.bold);
+        QVERIFY(form.isShadow);
+        QVERIFY(form.IsTop);
+        QCOMPARE(form.BC0, 0xFF405060u);
+        QCOMPARE(form.Rectangle1.fill.color, 0xFF405060u);
+        QCOMPARE(fileBytes(f.iniPath()), before); // nothing saved
+    }
+
+    // The Close button saves before the copy-back: the file gets the values as they stood at
+    // the opening, except the three the handlers set at once (bold, stay-on-top, picture).
+    void closeButtonSavesValuesAsOpened() {
+        StripFixture f;
+        f.writeIni(QStringLiteral("[Back]\nColor1=FF102030\n[Timer]\nInterval=1000\n"));
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        const QString picture = f.dir.filePath(QStringLiteral("back.png"));
+        QImage(4, 4, QImage::Format_RGB32).save(picture);
+        whenModal<TForm2>([&](TForm2* d) {
+            CloseAtEnd closer;
+            d->ComboColorBox1->setColor(0xFF405060);
+            d->SpinBox1->setValue(3);
+            d->BoldCheck->click();
+            d->TopCheck->click();
+            whenModal<QFileDialog>([&](QFileDialog* fd) {
+                QVERIFY(fd->nameFilters().join(QString()).isEmpty() ||
+                        fd->nameFilters() == QStringList{QStringLiteral("All Files (*)")});
+                fd->selectFile(picture);
+                static_cast<QDialog*>(fd)->accept(); // QFileDialog::accept, checks the file
+            });
+            QTest::mouseClick(d->SelectFileBtn, Qt::LeftButton);
+            QCOMPARE(form.GazouFile, picture); // at once
+            QTest::mouseClick(d->CloseBtn, Qt::LeftButton);
+        });
+        form.SetCmdExecute();
+        QVERIFY(!w.isVisible());
+        // The strip shows the new values ...
+        QCOMPARE(form.Rectangle1.fill.color, 0xFF405060u);
+        QCOMPARE(form.Timer1->interval(), 3000);
+        // ... but not the picture: 画像表示 was not ticked.
+        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Solid);
+        QVERIFY(!form.isGazou);
+        // The file holds the values as opened, plus what the handlers set at once.
+        const StripSettings saved =
+            readStripSettings(f.iniPath().toStdString(), f.services.localeSettings.decimalSep);
+        QCOMPARE(saved.color1, 0xFF102030u);
+        QCOMPARE(saved.interval, 1000);
+        QVERIFY(saved.bold);
+        QVERIFY(saved.topLevel);
+        QCOMPARE(toQString(saved.gazouFile), picture);
+        QVERIFY(!saved.gazou);
+    }
+
+    void failingSaveKeepsTheWindowOpen() {
+        StripFixture f;
+        f.services.settingsPath = "/proc/zrm58/ZRM58.ini"; // can be neither read nor created
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        QString error;
+        bool stayedOpen = false;
+        whenModal<TForm2>([&](TForm2* d) {
+            CloseAtEnd closer;
+            d->Edit2->setText(QStringLiteral("/"));
+            whenModal<QMessageBox>([&](QMessageBox* box) {
+                error = box->text();
+                box->accept();
+            });
+            QTest::mouseClick(d->CloseBtn, Qt::LeftButton);
+            stayedOpen = d->isVisible();
+            QCOMPARE(d->Edit2->text(), QStringLiteral("/")); // what the user set is still there
+            d->close(); // the caption bar: applies without saving
+        });
+        form.SetCmdExecute();
+        QVERIFY(stayedOpen);
+        QVERIFY2(error.contains(QStringLiteral("/proc/zrm58/ZRM58.ini")), qPrintable(error));
+        QVERIFY(!w.isVisible());
+        QCOMPARE(form.SepStr, QStringLiteral("/"));
+    }
+};
+
+QTEST_MAIN(Form2Test)
+#include "Form2Test.moc"
