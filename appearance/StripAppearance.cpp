@@ -23,8 +23,8 @@ void TForm1::UpdateBackground() {
             // The file is there but no picture could be decoded from it: say so, and keep what
             // the strip showed before.
             Rectangle1 = before;
-            showStandardError(this, QStringLiteral("ビットマップの読み込みに失敗しました (%1)。")
-                                        .arg(GazouFile));
+            showStandardError(
+                this, QStringLiteral("ビットマップの読み込みに失敗しました (%1)。").arg(GazouFile));
             return;
         }
         fill.bitmap = std::move(picture);
@@ -33,10 +33,17 @@ void TForm1::UpdateBackground() {
         fill.gradientColor0 = BC0;
         fill.gradientColor1 = BC1;
         switch (Direction) {
-        case 0: fill.startPoint = {0, 0}, fill.endPoint = {0, 1}; break; // top to bottom
-        case 1: fill.startPoint = {0, 0}, fill.endPoint = {1, 0}; break; // left to right
-        case 2: fill.startPoint = {0, 0}, fill.endPoint = {1, 1}; break; // diagonal
-        default: break; // keep the geometry the gradient had
+        case 0:
+            fill.startPoint = {0, 0}, fill.endPoint = {0, 1};
+            break; // top to bottom
+        case 1:
+            fill.startPoint = {0, 0}, fill.endPoint = {1, 0};
+            break; // left to right
+        case 2:
+            fill.startPoint = {0, 0}, fill.endPoint = {1, 1};
+            break; // diagonal
+        default:
+            break; // keep the geometry the gradient had
         }
     } else {
         fill.kind = FillKind::Solid;
@@ -76,7 +83,9 @@ void TForm1::applyTextColours() {
     update();
 }
 
-void TForm1::applyWindowStyle() { x11::setStaysOnTop(this, IsTop); }
+void TForm1::applyWindowStyle() {
+    x11::setStaysOnTop(this, IsTop);
+}
 
 void TForm1::applyTaskBar() {
     // At start only: a change in the settings window takes effect at the next start.
