@@ -90,7 +90,7 @@ void TForm1::showFirst() {
         // Nothing moved the strip from its design position: centre it on the primary screen.
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect desk = screen->geometry();
-            move(desk.center() - QPoint(width() / 2, height() / 2));
+            move(desk.x() + (desk.width() - width()) / 2, desk.y() + (desk.height() - height()) / 2);
         }
     }
     ensureOnScreen();

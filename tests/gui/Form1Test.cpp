@@ -1,5 +1,7 @@
 // The strip window on the offscreen platform: the tick, the timer rules, creation and closing.
 #include "StripFixture.h"
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -44,6 +46,31 @@ private slots:
             QVERIFY(form.Label1.text.isEmpty());
             QCOMPARE(form.Label2.text, QString(QChar(0xE1E9)));
         }
+    }
+
+    void firstShowing_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("centred");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("no file: 200, 200") << QString() << false << QPoint(200, 200);
+        QTest::newRow("0, 0: not moved, centred") << QStringLiteral("Top=0\nLeft=0") << true << QPoint();
+        QTest::newRow("0, 1: shown where stored") << QStringLiteral("Top=1\nLeft=0") << false
+                                                  << QPoint(0, 1);
+    }
+    void firstShowing() {
+        QFETCH(QString, stored);
+        QFETCH(bool, centred);
+        QFETCH(QPoint, at);
+        StripFixture f;
+        if (!stored.isNull()) f.writeIni(QStringLiteral("[Form]\n") + stored + QLatin1Char('\n'));
+        TForm1& form = f.create();
+        form.showFirst();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        if (centred)
+            QCOMPARE(form.geometry().center(), screen.center());
+        else
+            QCOMPARE(form.pos(), at);
+        QCOMPARE(form.size(), QSize(523, 40));
     }
 
     void settingTheSameIntervalKeepsThePeriod() {
