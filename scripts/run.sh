@@ -6,13 +6,13 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bash "$root/scripts/build.sh" >/dev/null
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$root/build/app/zrm58" "$@"
+  exec "$root/build/bin/zrm58" "$@"
 fi
 
 # shellcheck source=scripts/xserver.sh
 . "$root/scripts/xserver.sh"
 start_xserver 800x300
-"$root/build/app/zrm58" "$@" &
+"$root/build/bin/zrm58" "$@" &
 strip=$!
 trap 'kill $strip 2>/dev/null; stop_xserver' EXIT INT TERM
 sleep 3.5

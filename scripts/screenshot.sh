@@ -10,16 +10,18 @@ out=$(realpath -m "$1")
 settings=${2:-}
 what=${3:-strip}
 work=$(mktemp -d)
-cp "$root/build/app/zrm58" "$work/"
+cp "${ZRM58_BUILD_DIR:-$root/build}/app/zrm58" "$work/"
 [ -n "$settings" ] && iconv -f UTF-8 -t UTF-16LE "$settings" | { printf '\xff\xfe'; cat; } \
   > "$work/ZRM58.ini"
 
 # shellcheck source=scripts/xserver.sh
 . "$root/scripts/xserver.sh"
 start_xserver 1000x700
-( cd "$work" && LANG=${LANG:-ja_JP.UTF-8} ./zrm58 ) &
+# env -C runs the strip itself (no subshell between), so $! is the strip and the trap's TERM
+# reaches it; waiting lets its session-end save finish before the copy is removed.
+env -C "$work" LANG="${ZRM58_LANG:-ja_JP.UTF-8}" ./zrm58 &
 strip=$!
-trap 'kill $strip 2>/dev/null; stop_xserver; rm -rf "$work"' EXIT
+trap 'kill $strip 2>/dev/null; wait $strip 2>/dev/null; stop_xserver; rm -rf "$work"' EXIT
 win=
 for _ in $(seq 1 100); do
   win=$(xdotool search --onlyvisible --name '^ZRM58$' 2>/dev/null | head -1) && [ -n "$win" ] && break
@@ -35,7 +37,6 @@ if [ "$what" = menu ] || [ "$what" = settings ]; then
   crop="$((WIDTH + 40))x$((HEIGHT + 140))+$((X - 20))+$((Y - 20))"
 fi
 if [ "$what" = settings ]; then
-  eval "$(xdotool search --onlyvisible --name '^ZRM58$' getwindowgeometry --shell 2>/dev/null | head -0)"
   xdotool key Down Down Return 2>/dev/null || true
   sleep 1
   dlg=$(xdotool search --onlyvisible --name '^設定$' | head -1)

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# zrm58-line as a user runs it: exact outputs for fixed instants, exit codes for bad input.
+# Usage: cli_test.sh PATH/TO/zrm58-line
+set -u
+line=$1
+nofile=$(mktemp -u)/none.ini # no settings file: the defaults
+failures=0; passed=0
+
+expect() { # expect WHAT EXPECTED COMMAND...
+  local what=$1 want=$2; shift 2
+  local got; got=$("$@" 2>/dev/null)
+  if [ "$got" == "$want" ]; then passed=$((passed + 1)); else
+    failures=$((failures + 1)); printf 'FAIL %s\n  want: %s\n  got:  %s\n' "$what" "$want" "$got"; fi
+}
+
+expect_exit() { # expect_exit WHAT CODE COMMAND...
+  local what=$1 want=$2; shift 2
+  local err; err=$("$@" 2>&1 >/dev/null); local code=$?
+  if [ "$code" == "$want" ] && [ "$(printf '%s' "$err" | wc -l)" -le 0 ]; then passed=$((passed + 1)); else
+    failures=$((failures + 1)); printf 'FAIL %s: exit %s (want %s), stderr: %s\n' "$what" "$code" "$want" "$err"; fi
+}
+
+expect "single letters, no zero padding" "2023/1/3 8:4:3" \
+  "$line" --settings "$nofile" --format 'yyyy/m/d h:n:s' --at 2023-01-03T08:04:03.007 --only date
+expect "Japanese locale: day name and era" "2023年05月30日 (火) 08:18:13 (令和 5年)" \
+  env LANG=ja_JP.UTF-8 LC_ALL= LC_TIME= "$line" --settings "$nofile" --at 2023-05-30T08:18:13 --only date
+expect "English locale: day name and Gregorian era" "2023年05月30日 (Tue) 08:18:13 (AD 2023年)" \
+  env LANG=en_US.UTF-8 LC_ALL= LC_TIME= "$line" --settings "$nofile" --at 2023-05-30T08:18:13 --only date
+expect "C locale counts as en-US" "Tue 5/30/23" \
+  env LANG=C LC_ALL= LC_TIME= "$line" --settings "$nofile" --format 'ddd ddddd' --at 2023-05-30T08:18:13 --only date
+expect "pattern from the settings file" "2023/05/30" \
+  env LANG=C LC_ALL= LC_TIME= "$line" --settings "$(dirname "$0")/../data/cli/pattern.ini" --at 2023-05-30T08:18:13 --only date
+expect "empty pattern renders as c" "1/3/23 8:04:03 AM" \
+  env LANG=en_US.UTF-8 LC_ALL= LC_TIME= "$line" --settings "$nofile" --format '' --at 2023-01-03T08:04:03.007 --only date
+expect_exit "malformed --at" 2 "$line" --at 2023-02-30T00:00:00
+expect_exit "unknown option" 2 "$line" --nope
+expect_exit "--only without a piece" 2 "$line" --only
+expect_exit "help" 0 "$line" --help
+
+# The memory piece follows /proc/meminfo by the strip's formula (read just before and after).
+mem=$("$line" --settings "$nofile" --only memory)
+case "$mem" in RAM:\ [0-9]*%\ \([0-9]*.[0-9]/[0-9]*.[0-9]\)) passed=$((passed + 1)) ;;
+  *) failures=$((failures + 1)); echo "FAIL memory piece: $mem" ;; esac
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
