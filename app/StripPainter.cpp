@@ -164,7 +164,8 @@ void TForm1::paintEvent(QPaintEvent*) {
                                 QTransform::fromTranslate(2 * blur, 2 * blur);
                 lp.setTransform(lt);
                 lp.setFont(font);
-                lp.setPen(Qt::black);
+                // The text casts the shadow as it is drawn: a transparent colour casts none.
+                lp.setPen(QColor(0, 0, 0, qAlpha(Label1.color)));
                 lp.drawText(l1, kLabel1Flags, Label1.text);
             }
             blurImage(layer, blur);
