@@ -1,4 +1,7 @@
 #include "app/StartupPlatform.h"
+#include <QFont>
+#include <QFontDatabase>
+#include <QStringList>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +17,25 @@ void preferXcbPlatform(int argc, char** argv) {
     const char* session = std::getenv("XDG_SESSION_TYPE");
     if ((wayland && *wayland) || (session && std::strcmp(session, "wayland") == 0))
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+void installFontSubstitutes() {
+    const QStringList sans{QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans"),
+                           QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
+    const QStringList serif{QStringLiteral("Noto Serif CJK JP"), QStringLiteral("Noto Serif"),
+                            QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")};
+    const char* sansFamilies[] = {"Segoe UI",     "Tahoma",       "Arial",
+                                  "メイリオ",     "Meiryo UI",    "MS UI Gothic",
+                                  "MS P ゴシック", "UD デジタル 教科書体 N-R",
+                                  "UD デジタル 教科書体 NK-R"};
+    const char* serifFamilies[] = {"MS 明朝", "MS P 明朝", "游明朝"};
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : sansFamilies)
+        if (!installed.contains(QString::fromUtf8(family), Qt::CaseInsensitive))
+            QFont::insertSubstitutions(QString::fromUtf8(family), sans);
+    for (const char* family : serifFamilies)
+        if (!installed.contains(QString::fromUtf8(family), Qt::CaseInsensitive))
+            QFont::insertSubstitutions(QString::fromUtf8(family), serif);
 }
 
 } // namespace zrm58

@@ -5,38 +5,51 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace zrm58 {
 namespace {
 
 constexpr qreal kMargin = 5;
 
+// One box pass over `count` alpha values `stride` apart, in place; `line` has room for `count`.
+void boxPass(std::uint8_t* first, int count, std::ptrdiff_t stride, int radius, int* line) {
+    for (int i = 0; i < count; ++i)
+        line[i] = first[i * stride];
+    int sum = 0;
+    for (int i = -radius; i <= radius; ++i)
+        sum += line[std::clamp(i, 0, count - 1)];
+    for (int i = 0; i < count; ++i) {
+        first[i * stride] = static_cast<std::uint8_t>(sum / (2 * radius + 1));
+        sum += line[std::min(i + radius + 1, count - 1)] - line[std::max(i - radius, 0)];
+    }
+}
+
 // Blurs the alpha of `img` (premultiplied, one colour) with three box passes, close to a
-// Gaussian of the given radius in pixels.
+// Gaussian of the given radius in pixels; leaves black at the blurred alpha. The passes run on a
+// plain copy of the alpha: this runs on every change of the line, and per-pixel QImage access
+// cost several times the blur itself.
 void blurImage(QImage& img, int radius) {
-    if (radius < 1) return;
     const int w = img.width(), h = img.height();
+    if (radius < 1 || w < 1 || h < 1) return;
+    std::vector<std::uint8_t> alpha(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            alpha[static_cast<std::size_t>(y) * w + x] = qAlpha(row[x]);
+    }
     std::vector<int> line(static_cast<std::size_t>(std::max(w, h)));
-    auto pass = [&](bool horizontal) {
-        const int outer = horizontal ? h : w, inner = horizontal ? w : h;
-        for (int o = 0; o < outer; ++o) {
-            auto px = [&](int i) -> QRgb& {
-                return reinterpret_cast<QRgb*>(
-                    img.scanLine(horizontal ? o : i))[horizontal ? i : o];
-            };
-            for (int i = 0; i < inner; ++i) line[i] = qAlpha(px(i));
-            int sum = 0;
-            for (int i = -radius; i <= radius; ++i) sum += line[std::clamp(i, 0, inner - 1)];
-            for (int i = 0; i < inner; ++i) {
-                const int a = sum / (2 * radius + 1);
-                px(i) = qRgba(0, 0, 0, a);
-                sum += line[std::min(i + radius + 1, inner - 1)] - line[std::max(i - radius, 0)];
-            }
-        }
-    };
     for (int k = 0; k < 3; ++k) {
-        pass(true);
-        pass(false);
+        for (int y = 0; y < h; ++y)
+            boxPass(&alpha[static_cast<std::size_t>(y) * w], w, 1, radius, line.data());
+        for (int x = 0; x < w; ++x)
+            boxPass(&alpha[x], h, w, radius, line.data());
+    }
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgba(0, 0, 0, alpha[static_cast<std::size_t>(y) * w + x]);
     }
 }
 
@@ -106,13 +119,16 @@ void TForm1::paintEvent(QPaintEvent*) {
         if (f.kind == FillKind::Solid) {
             bp.fillPath(path, QColor::fromRgba(f.color));
         } else if (f.kind == FillKind::Gradient) {
-            QLinearGradient g(r.left() + f.startPoint.x() * r.width(),
-                              r.top() + f.startPoint.y() * r.height(),
-                              r.left() + f.endPoint.x() * r.width(),
-                              r.top() + f.endPoint.y() * r.height());
+            // The gradient lives in the rectangle's relative coordinates (0..1 on each axis):
+            // its lines of equal colour are at right angles there, so a diagonal runs from
+            // corner to corner whatever the strip's aspect ratio.
+            QLinearGradient g(f.startPoint, f.endPoint);
             g.setColorAt(0, QColor::fromRgba(f.gradientColor0));
             g.setColorAt(1, QColor::fromRgba(f.gradientColor1));
-            bp.fillPath(path, g);
+            QBrush brush(g);
+            brush.setTransform(QTransform::fromTranslate(r.left(), r.top())
+                                   .scale(r.width(), r.height()));
+            bp.fillPath(path, brush);
         } else if (!f.bitmap.isNull()) {
             bp.setClipPath(path);
             bp.drawImage(r, f.bitmap);

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     preferXcbPlatform(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZRM58"));
+    installFontSubstitutes();
 
     // The thread locale and the locale format settings, once, before any window exists.
     std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();

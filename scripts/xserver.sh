@@ -13,7 +13,7 @@ free_display() {
 start_xserver() {
   local size=${1:-1280x800}
   local n; n=$(free_display)
-  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp +extension Composite +extension RENDER \
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset +extension Composite +extension RENDER \
     >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"

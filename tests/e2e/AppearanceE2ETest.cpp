@@ -286,13 +286,13 @@ class AppearanceE2ETest : public QObject {
                      500);
         QVERIFY(!look.shot.isNull());
         const QRectF r(5, 5, 513, 30);
-        const QPointF a(r.left() + start.x() * r.width(), r.top() + start.y() * r.height());
-        const QPointF b(r.left() + end.x() * r.width(), r.top() + end.y() * r.height());
-        const QPointF ab = b - a;
+        // Lines of equal colour are at right angles in the rectangle's relative coordinates.
+        const QPointF ab = end - start;
         const double len2 = QPointF::dotProduct(ab, ab);
         for (int y = 7; y <= 32; y += 5)
             for (int x = 12; x <= 510; x += 36) {
-                const double t = QPointF::dotProduct(QPointF(x + 0.5, y + 0.5) - a, ab) / len2;
+                const QPointF rel((x + 0.5 - r.left()) / r.width(), (y + 0.5 - r.top()) / r.height());
+                const double t = QPointF::dotProduct(rel - start, ab) / len2;
                 EXPECT_PIXEL(look, x, y, mix(red, blue, t), 4, "gradient");
             }
     }
