@@ -204,9 +204,23 @@ float limitOpacity(double value) {
     return static_cast<float>(value);
 }
 
+namespace {
+
+// The system's program directories are never a portable copy's home, even for a user (root)
+// who may write there: a settings file in /usr/bin would be a surprise to everyone.
+bool isSystemProgramDir(const std::string& dir) {
+    for (const char* prefix : {"/usr/", "/bin/", "/sbin/", "/opt/", "/snap/"})
+        if (dir.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+} // namespace
+
 std::string resolveHomePath(const std::string& exeDir, const FileStore& store) {
     const std::string fileName(kSettingsFileName);
-    if (!exeDir.empty() && (store.exists(exeDir + fileName) || store.isWritableDirectory(exeDir)))
+    if (!exeDir.empty() &&
+        (store.exists(exeDir + fileName) ||
+         (store.isWritableDirectory(exeDir) && !isSystemProgramDir(exeDir))))
         return exeDir;
     if (const auto config = store.configDir()) return *config + "zrm58/";
     return exeDir;

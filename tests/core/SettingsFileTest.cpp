@@ -359,19 +359,23 @@ struct HomeCase {
 };
 
 TEST(HomePath, ExecutableDirectoryWhenUsableElseTheConfigDirectory) {
-    const std::string bin = "/usr/bin/", config = "/home/u/.config/";
+    const std::string bin = "/home/u/zrm58/", sys = "/usr/bin/", config = "/home/u/.config/";
     const HomeCase cases[] = {
         {"portable copy: directory writable", bin, false, true, config, bin},
         {"a settings file already stands there", bin, true, false, config, bin},
         {"installed: neither", bin, false, false, config, config + "zrm58/"},
         {"executable's directory unknown", std::nullopt, false, false, config, config + "zrm58/"},
         {"no home either", bin, false, false, std::nullopt, bin},
+        {"system directory writable (root): not a portable copy", sys, false, true, config,
+         config + "zrm58/"},
+        {"system directory with a settings file already there", sys, true, true, config, sys},
     };
     for (const auto& c : cases) {
         FakeFileStore store;
         store.exeDir = c.exeDir;
-        if (c.fileThere) store.files[bin + "ZRM58.ini"] = "";
-        if (c.dirWritable) store.writableDirs.insert(bin);
+        const std::string dir = c.exeDir.value_or(bin);
+        if (c.fileThere) store.files[dir + "ZRM58.ini"] = "";
+        if (c.dirWritable) store.writableDirs.insert(dir);
         store.config = c.config;
         EXPECT_EQ(homePath(store), c.home) << c.note;
         EXPECT_EQ(settingsFilePath(store), c.home + "ZRM58.ini") << c.note;
