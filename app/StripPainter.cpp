@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -13,43 +14,133 @@ namespace {
 
 constexpr qreal kMargin = 5;
 
-// One box pass over `count` alpha values `stride` apart, in place; `line` has room for `count`.
-void boxPass(std::uint8_t* first, int count, std::ptrdiff_t stride, int radius, int* line) {
+// quotient[sum] = sum / (2 * radius + 1) for every sum a box of 8-bit values reaches: a table
+// lookup in the inner loops costs a fraction of a division.
+std::vector<std::uint8_t> boxQuotients(int radius) {
+    const int span = 2 * radius + 1;
+    std::vector<std::uint8_t> q(static_cast<std::size_t>(255 * span + 1));
+    for (std::size_t s = 0; s < q.size(); ++s)
+        q[s] = static_cast<std::uint8_t>(s / span);
+    return q;
+}
+
+// One box pass along a row of `count` values, in place; `line` has room for `count`. The
+// middle, where the box lies wholly inside the row, runs without the edge clamps.
+void boxPassRow(std::uint8_t* row, int count, int radius, const std::uint8_t* quotient, int* line) {
     for (int i = 0; i < count; ++i)
-        line[i] = first[i * stride];
+        line[i] = row[i];
     int sum = 0;
     for (int i = -radius; i <= radius; ++i)
         sum += line[std::clamp(i, 0, count - 1)];
-    for (int i = 0; i < count; ++i) {
-        first[i * stride] = static_cast<std::uint8_t>(sum / (2 * radius + 1));
+    const int middleBegin = std::min(radius, count),
+              middleEnd = std::max(middleBegin, count - radius - 1);
+    int i = 0;
+    for (; i < middleBegin; ++i) {
+        row[i] = quotient[sum];
+        sum += line[std::min(i + radius + 1, count - 1)] - line[std::max(i - radius, 0)];
+    }
+    for (; i < middleEnd; ++i) {
+        row[i] = quotient[sum];
+        sum += line[i + radius + 1] - line[i - radius];
+    }
+    for (; i < count; ++i) {
+        row[i] = quotient[sum];
         sum += line[std::min(i + radius + 1, count - 1)] - line[std::max(i - radius, 0)];
     }
 }
 
-// Blurs the alpha of `img` (premultiplied, one colour) with three box passes, close to a
-// Gaussian of the given radius in pixels; leaves black at the blurred alpha. The passes run on a
-// plain copy of the alpha: this runs on every change of the line, and per-pixel QImage access
-// cost several times the blur itself.
-void blurImage(QImage& img, int radius) {
+// One box pass down every column of a w x h plane (rows `stride` apart), in place, row by row
+// so that memory is read in order.
+void boxPassColumns(std::uint8_t* plane, int w, int h, std::ptrdiff_t stride, int radius,
+                    const std::uint8_t* quotient, std::vector<std::uint8_t>& copy,
+                    std::vector<int>& sums) {
+    copy.resize(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        std::copy_n(plane + y * stride, w, copy.begin() + static_cast<std::ptrdiff_t>(y) * w);
+    auto row = [&](int y) {
+        return copy.data() + static_cast<std::ptrdiff_t>(std::clamp(y, 0, h - 1)) * w;
+    };
+    sums.assign(static_cast<std::size_t>(w), 0);
+    for (int i = -radius; i <= radius; ++i) {
+        const std::uint8_t* r = row(i);
+        for (int x = 0; x < w; ++x)
+            sums[x] += r[x];
+    }
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* out = plane + y * stride;
+        const std::uint8_t* in = row(y + radius + 1);
+        const std::uint8_t* outgoing = row(y - radius);
+        for (int x = 0; x < w; ++x) {
+            out[x] = quotient[sums[x]];
+            sums[x] += in[x] - outgoing[x];
+        }
+    }
+}
+
+// `tint` (premultiplied) at every alpha, exactly as a SourceIn fill with it leaves a pixel of
+// that alpha: taken from the toolkit's own fill of a ramp.
+std::array<QRgb, 256> tintByAlpha(QRgb tint) {
+    QImage ramp(256, 1, QImage::Format_ARGB32_Premultiplied);
+    auto* px = reinterpret_cast<QRgb*>(ramp.scanLine(0));
+    for (int a = 0; a < 256; ++a)
+        px[a] = qRgba(0, 0, 0, a);
+    {
+        QPainter p(&ramp);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(ramp.rect(), QColor::fromRgba(tint));
+    }
+    std::array<QRgb, 256> table;
+    const auto* done = reinterpret_cast<const QRgb*>(ramp.constScanLine(0));
+    std::copy_n(done, 256, table.begin());
+    return table;
+}
+
+// Blurs the alpha of `img` with three box passes each way (close to a Gaussian of the radius in
+// pixels), then leaves `tint` at the blurred alpha in every pixel. Only the box around the
+// non-transparent pixels, widened by how far three passes spread, is worked on: elsewhere the
+// result is transparent anyway.
+void blurAndTint(QImage& img, int radius, QRgb tint) {
     const int w = img.width(), h = img.height();
-    if (radius < 1 || w < 1 || h < 1) return;
+    if (w < 1 || h < 1) return;
+    radius = std::max(radius, 0);
     std::vector<std::uint8_t> alpha(static_cast<std::size_t>(w) * h);
+    int left = w, right = -1, top = h, bottom = -1;
     for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        std::uint8_t* a = alpha.data() + static_cast<std::ptrdiff_t>(y) * w;
         for (int x = 0; x < w; ++x)
-            alpha[static_cast<std::size_t>(y) * w + x] = qAlpha(row[x]);
+            a[x] = static_cast<std::uint8_t>(qAlpha(row[x]));
+        const auto first = std::find_if(a, a + w, [](std::uint8_t v) { return v != 0; });
+        if (first == a + w) continue;
+        const auto last =
+            std::find_if(std::make_reverse_iterator(a + w), std::make_reverse_iterator(first),
+                         [](std::uint8_t v) { return v != 0; });
+        left = std::min(left, static_cast<int>(first - a));
+        right = std::max(right, static_cast<int>(last.base() - a) - 1);
+        top = std::min(top, y), bottom = y;
     }
-    std::vector<int> line(static_cast<std::size_t>(std::max(w, h)));
-    for (int k = 0; k < 3; ++k) {
-        for (int y = 0; y < h; ++y)
-            boxPass(&alpha[static_cast<std::size_t>(y) * w], w, 1, radius, line.data());
-        for (int x = 0; x < w; ++x)
-            boxPass(&alpha[x], h, w, radius, line.data());
+    if (right >= 0 && radius > 0) {
+        const int spread = 3 * radius + 1;
+        left = std::max(0, left - spread), right = std::min(w - 1, right + spread);
+        top = std::max(0, top - spread), bottom = std::min(h - 1, bottom + spread);
+        const int bw = right - left + 1, bh = bottom - top + 1;
+        const std::vector<std::uint8_t> quotient = boxQuotients(radius);
+        std::vector<int> line(static_cast<std::size_t>(bw)), sums;
+        std::vector<std::uint8_t> copy;
+        std::uint8_t* box = alpha.data() + static_cast<std::ptrdiff_t>(top) * w + left;
+        for (int k = 0; k < 3; ++k) {
+            for (int y = 0; y < bh; ++y)
+                boxPassRow(box + static_cast<std::ptrdiff_t>(y) * w, bw, radius, quotient.data(),
+                           line.data());
+            boxPassColumns(box, bw, bh, w, radius, quotient.data(), copy, sums);
+        }
     }
+    const std::array<QRgb, 256> tinted = tintByAlpha(tint);
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const std::uint8_t* a = alpha.data() + static_cast<std::ptrdiff_t>(y) * w;
         for (int x = 0; x < w; ++x)
-            row[x] = qRgba(0, 0, 0, alpha[static_cast<std::size_t>(y) * w + x]);
+            row[x] = tinted[a[x]];
     }
 }
 
@@ -61,6 +152,45 @@ QFont labelFont(const TLabel& label) {
 }
 
 constexpr int kLabel1Flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+
+// Everything the shadow layer is made from. The layer is rebuilt only when one of them changes,
+// so a repaint for anything but a new line (an expose, the glyph, the compositor) reuses it.
+struct ShadowSource {
+    QString text;
+    QString fontKey;
+    QRectF box;         // the text's box, logical units
+    QTransform toLayer; // logical units -> layer pixels
+    QSize size;         // of the layer, in device pixels
+    int blur = 0;
+    int textAlpha = 0; // the text casts the shadow at its own alpha: a transparent one casts none
+    QRgb color = 0;
+    qreal dpr = 1;
+    bool operator==(const ShadowSource&) const = default;
+};
+
+// The shadow of the text: its glyphs drawn into a device-pixel layer, blurred and tinted. One
+// strip per process, so one layer is kept.
+const QImage& shadowLayer(const ShadowSource& source, const QFont& font) {
+    static ShadowSource made;
+    static QImage layer;
+    if (!layer.isNull() && source == made) return layer;
+    if (layer.size() != source.size)
+        layer = QImage(source.size, QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(1);
+    layer.fill(Qt::transparent);
+    {
+        QPainter lp(&layer);
+        lp.setRenderHint(QPainter::TextAntialiasing);
+        lp.setTransform(source.toLayer);
+        lp.setFont(font);
+        lp.setPen(QColor(0, 0, 0, source.textAlpha));
+        lp.drawText(source.box, kLabel1Flags, source.text);
+    }
+    blurAndTint(layer, source.blur, source.color);
+    layer.setDevicePixelRatio(source.dpr);
+    made = source;
+    return layer;
+}
 
 } // namespace
 
@@ -163,40 +293,24 @@ void TForm1::paintEvent(QPaintEvent*) {
     if (l1.width() > 0 && !Label1.text.isEmpty()) {
         const QFont font = labelFont(Label1);
         if (ShadowEffect1.enabled) {
-            // The shadow: the glyphs drawn into a device-pixel layer, blurred, tinted and drawn
-            // shifted by the effect's distance in its direction.
+            // The shadow layer drawn shifted by the effect's distance in its direction.
             const int blur = std::max(1, static_cast<int>(std::lround(ShadowEffect1.softness *
                                                                       5 * dpr * sy)));
             const QRectF dev = t.mapRect(l1);
             const QSize size(qCeil(dev.width() * dpr) + 4 * blur,
                              qCeil(dev.height() * dpr) + 4 * blur);
-            QImage layer(size, QImage::Format_ARGB32_Premultiplied);
-            layer.fill(Qt::transparent);
-            {
-                QPainter lp(&layer);
-                lp.setRenderHint(QPainter::TextAntialiasing);
-                QTransform lt = t * QTransform::fromTranslate(-dev.left(), -dev.top()) *
-                                QTransform::fromScale(dpr, dpr) *
-                                QTransform::fromTranslate(2 * blur, 2 * blur);
-                lp.setTransform(lt);
-                lp.setFont(font);
-                // The text casts the shadow as it is drawn: a transparent colour casts none.
-                lp.setPen(QColor(0, 0, 0, qAlpha(Label1.color)));
-                lp.drawText(l1, kLabel1Flags, Label1.text);
-            }
-            blurImage(layer, blur);
-            {
-                QPainter tint(&layer);
-                tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-                tint.fillRect(layer.rect(), QColor::fromRgba(ShadowEffect1.color));
-            }
+            const QTransform lt = t * QTransform::fromTranslate(-dev.left(), -dev.top()) *
+                                  QTransform::fromScale(dpr, dpr) *
+                                  QTransform::fromTranslate(2 * blur, 2 * blur);
+            const QImage& layer = shadowLayer({Label1.text, font.key(), l1, lt, size, blur,
+                                               qAlpha(Label1.color), ShadowEffect1.color, dpr},
+                                              font);
             const qreal rad = qDegreesToRadians(ShadowEffect1.directionDegrees);
             const QPointF shift(ShadowEffect1.distance * std::cos(rad) * sx,
                                 ShadowEffect1.distance * std::sin(rad) * sy);
             p.save();
             p.resetTransform();
             p.setOpacity(ShadowEffect1.opacity); // the tint carries the colour's own alpha
-            layer.setDevicePixelRatio(dpr);
             p.drawImage(dev.topLeft() + shift - QPointF(2 * blur, 2 * blur) / dpr, layer);
             p.restore();
         }

@@ -14,6 +14,18 @@
 #include <cstdio>
 
 namespace zrm58 {
+namespace {
+
+// The glyph's box in window pixels, with room for antialiasing around it. The glyph is drawn
+// inside that box (text there is clipped to it).
+QRect glyphArea(const TForm1& form) {
+    const QRectF box = form.label2Rect();
+    return QRectF(form.fromLayout(box.topLeft()), form.fromLayout(box.bottomRight()))
+        .toAlignedRect()
+        .adjusted(-2, -2, 2, 2);
+}
+
+} // namespace
 
 TForm1* Form1 = nullptr;
 
@@ -118,10 +130,15 @@ void TForm1::Timer1Timer() {
     UpdateMemoryInfo();
     UpdateCpuInfo();
     const QString line = SepStr + dateInfo + SepStr + memoryInfo + SepStr + cpuInfo;
-    if (line != Label1.text || CpuBusyInfo != Label2.text) {
+    // Only what changed is repainted: the whole strip for a new line (its shadow reaches past
+    // the label's box), the glyph's box for a new glyph alone, nothing when neither changed.
+    if (line != Label1.text) {
         Label1.text = line;
         Label2.text = CpuBusyInfo;
         update();
+    } else if (CpuBusyInfo != Label2.text) {
+        Label2.text = CpuBusyInfo;
+        update(glyphArea(*this));
     }
     followCompositor();
     emit ticked();
