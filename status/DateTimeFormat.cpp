@@ -1,4 +1,5 @@
 #include "status/DateTimeFormat.h"
+#include "status/Utf16Chars.h"
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -11,21 +12,6 @@ namespace {
 // The user's pattern renders at depth 1 and the patterns it expands at depth 2; an expansion
 // asked for from depth 2 writes nothing, so settings patterns cannot recurse.
 constexpr int kMaxDepth = 2;
-
-bool isHighSurrogate(char16_t u) {
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t u) {
-    return u >= 0xDC00 && u <= 0xDFFF;
-}
-bool isSurrogate(char16_t u) {
-    return u >= 0xD800 && u <= 0xDFFF;
-}
-
-// Units taken by the character at `i`: 2 for a valid surrogate pair, otherwise 1.
-std::size_t charLength(std::u16string_view s, std::size_t i) {
-    return (isHighSurrogate(s[i]) && i + 1 < s.size() && isLowSurrogate(s[i + 1])) ? 2 : 1;
-}
 
 // Offsets where each character of `s` starts (a surrogate pair is one character).
 std::vector<std::size_t> characterStarts(std::u16string_view s) {

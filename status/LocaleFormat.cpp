@@ -1,4 +1,5 @@
 #include "status/LocaleFormat.h"
+#include "status/Utf16Chars.h"
 #include <array>
 #include <optional>
 
@@ -79,15 +80,6 @@ void readNames(const LocaleSource& src, std::uint32_t lcid, LocaleFormatSettings
     }
 }
 
-bool isSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDFFF;
-}
-bool isHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
 bool isYear(char16_t c) {
     return c == u'y' || c == u'Y';
 }
@@ -101,8 +93,7 @@ std::u16string toEraPicture(std::u16string_view p) {
     std::u16string out;
     for (std::size_t i = 0; i < p.size();) {
         if (isSurrogate(p[i])) {
-            std::size_t len =
-                isHighSurrogate(p[i]) && i + 1 < p.size() && isLowSurrogate(p[i + 1]) ? 2 : 1;
+            const std::size_t len = charLength(p, i);
             out.append(p.substr(i, len));
             i += len;
         } else if (i + 1 < p.size() && isEra(p[i]) && isEra(p[i + 1])) {

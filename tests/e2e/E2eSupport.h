@@ -30,6 +30,21 @@ inline QImage screenshot(const QString& path) {
     return QImage(path).convertToFormat(QImage::Format_RGB32);
 }
 
+// Where the X window `window` (an id as xdotool prints it) stands on the screen.
+inline QRect windowGeometry(const QString& window) {
+    const QString out = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
+                                                        QStringLiteral("--shell"), window});
+    QRect r;
+    for (const QString& line : out.split('\n')) {
+        const QString k = line.section('=', 0, 0), v = line.section('=', 1);
+        if (k == QLatin1String("X")) r.moveLeft(v.toInt());
+        if (k == QLatin1String("Y")) r.moveTop(v.toInt());
+        if (k == QLatin1String("WIDTH")) r.setWidth(v.toInt());
+        if (k == QLatin1String("HEIGHT")) r.setHeight(v.toInt());
+    }
+    return r;
+}
+
 // A copy of the strip in its own directory, so that its settings file lives there.
 class Strip {
 public:
@@ -75,20 +90,7 @@ public:
         return {};
     }
 
-    QRect geometry() const {
-        const QString out = run(QStringLiteral("xdotool"),
-                                {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
-                                 window});
-        QRect r;
-        for (const QString& line : out.split('\n')) {
-            const QString k = line.section('=', 0, 0), v = line.section('=', 1);
-            if (k == QLatin1String("X")) r.moveLeft(v.toInt());
-            if (k == QLatin1String("Y")) r.moveTop(v.toInt());
-            if (k == QLatin1String("WIDTH")) r.setWidth(v.toInt());
-            if (k == QLatin1String("HEIGHT")) r.setHeight(v.toInt());
-        }
-        return r;
-    }
+    QRect geometry() const { return windowGeometry(window); }
 
     QTemporaryDir dir;
     QString exe;

@@ -7,20 +7,6 @@ using namespace e2e;
 
 namespace {
 
-QRect windowGeometry(const QString& window) {
-    const QString out = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
-                                                        QStringLiteral("--shell"), window});
-    QRect r;
-    for (const QString& line : out.split('\n')) {
-        const QString k = line.section('=', 0, 0), v = line.section('=', 1);
-        if (k == QLatin1String("X")) r.moveLeft(v.toInt());
-        if (k == QLatin1String("Y")) r.moveTop(v.toInt());
-        if (k == QLatin1String("WIDTH")) r.setWidth(v.toInt());
-        if (k == QLatin1String("HEIGHT")) r.setHeight(v.toInt());
-    }
-    return r;
-}
-
 QStringList visibleWindows(const QStringList& searchArgs) {
     QStringList args{QStringLiteral("search"), QStringLiteral("--onlyvisible")};
     args << searchArgs;
