@@ -18,12 +18,15 @@
 #include "status/uTotalCpuUsagePct.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -36,7 +39,7 @@ struct Options {
     std::string strip, label, conky = "/usr/bin/conky";
     pid_t xserver = 0, compositor = 0;
     int seconds = 60, starts = 5;
-    int soakMinutes = 0, intervalMs = 50, soakSampleSeconds = 15;
+    int soakMinutes = 0, intervalMs = 50, soakSampleSeconds = 15, churnMs = 10;
 };
 
 struct Program {
@@ -281,7 +284,35 @@ int compare(Screen& screen, const Options& o) {
     return 0;
 }
 
-// The strip alone at a short interval: its memory sampled every few seconds.
+// Short-lived processes, one every `everyMs`, until destroyed: the strip's sampler meets
+// thousands of processes that come and go.
+class Churn {
+  public:
+    explicit Churn(int everyMs)
+        : thread_([this, everyMs] {
+              while (!stop_) {
+                  const pid_t child = fork();
+                  if (child == 0) _exit(0);
+                  if (child > 0) {
+                      waitpid(child, nullptr, 0);
+                      ++started_;
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(everyMs));
+              }
+          }) {}
+    ~Churn() {
+        stop_ = true;
+        thread_.join();
+    }
+    long started() const { return started_; }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::atomic<long> started_{0};
+    std::thread thread_;
+};
+
+// The strip alone at a short interval, with process churn: its memory sampled every few seconds.
 int memorySoak(Screen& screen, const Options& o) {
     const Program p = stripProgram(o, o.intervalMs);
     const pid_t pid = start(p);
@@ -291,11 +322,15 @@ int memorySoak(Screen& screen, const Options& o) {
         terminate(pid);
         return 1;
     }
-    std::printf("zrm58 at %d ms for %d min, pid %d\n%8s %8s %8s %8s %8s %10s\n", o.intervalMs,
-                o.soakMinutes, int(pid), "s", "ticks", "RSS MiB", "PSS MiB", "anon MiB", "CPU ms");
+    std::printf("zrm58 at %d ms for %d min, pid %d, a process started and ended every %d ms "
+                "(0: none)\n%8s %8s %8s %8s %8s %10s\n",
+                o.intervalMs, o.soakMinutes, int(pid), o.churnMs, "s", "ticks", "RSS MiB",
+                "PSS MiB", "anon MiB", "CPU ms");
     const Clock::time_point t0 = Clock::now();
     std::vector<Memory> samples;
     const int total = o.soakMinutes * 60;
+    std::optional<Churn> churn;
+    if (o.churnMs > 0) churn.emplace(o.churnMs);
     for (int s = 0; s <= total; s += o.soakSampleSeconds) {
         std::this_thread::sleep_until(t0 + std::chrono::seconds(s));
         const auto m = memoryOf(pid);
@@ -308,8 +343,11 @@ int memorySoak(Screen& screen, const Options& o) {
                     m->pssMiB, m->anonMiB, cpuMs(pid));
         std::fflush(stdout);
     }
+    const long churned = churn ? churn->started() : 0;
+    churn.reset();
     terminate(pid);
     fs::remove_all(p.dir);
+    std::printf("%ld short-lived processes started and ended meanwhile\n", churned);
     // Growth after the first minute (fonts, caches and the allocator's pools fill up by then).
     const std::size_t from = std::min(samples.size() - 1, std::size_t(60 / o.soakSampleSeconds));
     auto maxOf = [&](auto field) {
@@ -347,6 +385,8 @@ Options parse(int argc, char** argv) {
             o.soakMinutes = std::max(1, std::atoi(v.c_str()));
         else if (k == "--interval-ms")
             o.intervalMs = std::max(1, std::atoi(v.c_str()));
+        else if (k == "--churn-ms")
+            o.churnMs = std::max(0, std::atoi(v.c_str()));
         else {
             std::fprintf(stderr, "unknown option %s\n", k.c_str());
             std::exit(2);
@@ -364,7 +404,7 @@ int main(int argc, char** argv) {
                              "[--conky PATH] [--xserver-pid N] [--compositor-pid N] [--seconds 60] "
                              "[--starts 5]\n"
                              "       resource_bench --strip ZRM58 --memory-soak-minutes M "
-                             "[--interval-ms 50]\n");
+                             "[--interval-ms 50] [--churn-ms 10 (0: none)]\n");
         return 2;
     }
     Screen screen;
