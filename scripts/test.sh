@@ -5,3 +5,4 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bash "$root/scripts/build.sh"
 cd "$root/build"
 ctest --output-on-failure -j2 --timeout 600
+bash "$root/scripts/test-extra.sh"
