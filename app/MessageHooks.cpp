@@ -14,7 +14,8 @@ MessageHooks* hooks = nullptr;
 
 void MessageHooks::ModuleStart() {
     TMessageDispatcherWin::ModuleStart();
-    if (hooks || !QCoreApplication::instance()) return; // a hook that cannot be installed never runs
+    if (hooks || !QCoreApplication::instance())
+        return; // a hook that cannot be installed never runs
     hooks = new MessageHooks;
     QCoreApplication::instance()->installEventFilter(hooks);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())

@@ -24,8 +24,9 @@ void onTerminationSignal(int signo) {
 
 SessionEnd::SessionEnd(TForm1* strip) : QObject(strip), strip_(strip) {
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        connect(gui, &QGuiApplication::commitDataRequest, this,
-                [this](QSessionManager&) { queryEndSession(); }, Qt::DirectConnection);
+        connect(
+            gui, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { queryEndSession(); }, Qt::DirectConnection);
     }
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);

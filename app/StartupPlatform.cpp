@@ -24,9 +24,14 @@ void installFontSubstitutes() {
                            QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
     const QStringList serif{QStringLiteral("Noto Serif CJK JP"), QStringLiteral("Noto Serif"),
                             QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")};
-    const char* sansFamilies[] = {"Segoe UI",     "Tahoma",       "Arial",
-                                  "メイリオ",     "Meiryo UI",    "MS UI Gothic",
-                                  "MS P ゴシック", "UD デジタル 教科書体 N-R",
+    const char* sansFamilies[] = {"Segoe UI",
+                                  "Tahoma",
+                                  "Arial",
+                                  "メイリオ",
+                                  "Meiryo UI",
+                                  "MS UI Gothic",
+                                  "MS P ゴシック",
+                                  "UD デジタル 教科書体 N-R",
                                   "UD デジタル 教科書体 NK-R"};
     const char* serifFamilies[] = {"MS 明朝", "MS P 明朝", "游明朝"};
     const QStringList installed = QFontDatabase::families();

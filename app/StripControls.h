@@ -25,7 +25,7 @@ struct TFill {
 
 struct TRectangle {
     TFill fill;
-    bool strokeOn = true;     // a 1-unit outline; switched off for good by a picture background
+    bool strokeOn = true; // a 1-unit outline; switched off for good by a picture background
     QRgb stroke = 0xFF000000;
     qreal radius = 8;
 
@@ -48,7 +48,7 @@ struct TLabel {
 };
 
 struct TScaledLayout {
-    float logicalWidth = 515;  // below 1 counts as 1
+    float logicalWidth = 515; // below 1 counts as 1
     float logicalHeight = 33;
 };
 

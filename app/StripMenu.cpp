@@ -16,9 +16,9 @@ constexpr QRgb kOutline = 0xFFC0C0C0; // silver
 constexpr int kShadow = 4;            // room for the drop shadow right and below
 
 void drawDoor(QPainter& p) {
-    p.fillRect(QRectF(6, 1, 9, 14), QColor(0x80, 0x80, 0x80));       // grey frame
-    p.fillRect(QRectF(7, 2, 7, 12), QColor(0x30, 0x30, 0x30));       // dark doorway
-    QPolygonF door{{7, 2}, {12, 3.5}, {12, 15.5}, {7, 14}};          // open brown door
+    p.fillRect(QRectF(6, 1, 9, 14), QColor(0x80, 0x80, 0x80)); // grey frame
+    p.fillRect(QRectF(7, 2, 7, 12), QColor(0x30, 0x30, 0x30)); // dark doorway
+    QPolygonF door{{7, 2}, {12, 3.5}, {12, 15.5}, {7, 14}};    // open brown door
     p.setPen(QPen(QColor(0x5A, 0x32, 0x14), 0.8));
     p.setBrush(QColor(0x9A, 0x5B, 0x2A));
     p.drawPolygon(door);
@@ -51,7 +51,10 @@ void drawGear(QPainter& p) {
         const double r = (i % 2 == 0) ? 7.5 : 5.6;
         const QPointF p0 = c + QPointF(std::cos(a0) * r, std::sin(a0) * r);
         const QPointF p1 = c + QPointF(std::cos(a1) * r, std::sin(a1) * r);
-        if (i == 0) gear.moveTo(p0); else gear.lineTo(p0);
+        if (i == 0)
+            gear.moveTo(p0);
+        else
+            gear.lineTo(p0);
         gear.lineTo(p1);
     }
     gear.closeSubpath();
@@ -100,14 +103,14 @@ StripMenu::StripMenu(TForm1* form) : QMenu(form) {
     images_ = makeImageList1(devicePixelRatioF());
     // Geometry only; the look is painted below. Margins: panel 5/5/8/8, list 6 above and below,
     // picture column 25, text with 8 on both sides.
-    setStyleSheet(QStringLiteral(
-        "QMenu { background: transparent; border: none;"
-        "  padding: %1px %2px %3px %4px; font-family: Tahoma; font-size: 12px; }"
-        "QMenu::item { padding: 4px 8px 4px 33px; min-height: 18px; }")
-                      .arg(5 + 6)
-                      .arg(8 + kShadow)
-                      .arg(8 + 6 + kShadow)
-                      .arg(5));
+    setStyleSheet(
+        QStringLiteral("QMenu { background: transparent; border: none;"
+                       "  padding: %1px %2px %3px %4px; font-family: Tahoma; font-size: 12px; }"
+                       "QMenu::item { padding: 4px 8px 4px 33px; min-height: 18px; }")
+            .arg(5 + 6)
+            .arg(8 + kShadow)
+            .arg(8 + 6 + kShadow)
+            .arg(5));
 
     ResizeMenu = addAction(QIcon(images_[1]), QStringLiteral("リサイズ"));
     ResizeMenu->setObjectName(QStringLiteral("ResizeMenu"));
@@ -150,8 +153,8 @@ void StripMenu::paintEvent(QPaintEvent*) {
     // Drop shadow: distance 3 at 45 degrees, soft, black at 0.6.
     for (int i = 3; i >= 1; --i) {
         QPainterPath sp;
-        sp.addRoundedRect(panel.translated(2.12, 2.12).adjusted(-i + 1, -i + 1, i - 1, i - 1), 5 + i,
-                          5 + i);
+        sp.addRoundedRect(panel.translated(2.12, 2.12).adjusted(-i + 1, -i + 1, i - 1, i - 1),
+                          5 + i, 5 + i);
         p.fillPath(sp, QColor(0, 0, 0, static_cast<int>(0.6 * 255 / (i * 2.5))));
     }
     QPainterPath path;

@@ -214,7 +214,9 @@ QPointF TForm1::fromLayout(QPointF p) const {
     return QPointF(r.left() + p.x() * r.width() / lw, r.top() + p.y() * r.height() / lh);
 }
 
-QRectF TForm1::speedButtonRect() const { return QRectF(0, 0, 33, ScaledLayout1.logicalHeight); }
+QRectF TForm1::speedButtonRect() const {
+    return QRectF(0, 0, 33, ScaledLayout1.logicalHeight);
+}
 
 QRectF TForm1::label1Rect() const {
     return QRectF(33, 0, ScaledLayout1.logicalWidth - 66, ScaledLayout1.logicalHeight);
@@ -256,8 +258,8 @@ void TForm1::paintEvent(QPaintEvent*) {
             g.setColorAt(0, QColor::fromRgba(f.gradientColor0));
             g.setColorAt(1, QColor::fromRgba(f.gradientColor1));
             QBrush brush(g);
-            brush.setTransform(QTransform::fromTranslate(r.left(), r.top())
-                                   .scale(r.width(), r.height()));
+            brush.setTransform(
+                QTransform::fromTranslate(r.left(), r.top()).scale(r.width(), r.height()));
             bp.fillPath(path, brush);
         } else if (!f.bitmap.isNull()) {
             bp.setClipPath(path);
@@ -294,8 +296,8 @@ void TForm1::paintEvent(QPaintEvent*) {
         const QFont font = labelFont(Label1);
         if (ShadowEffect1.enabled) {
             // The shadow layer drawn shifted by the effect's distance in its direction.
-            const int blur = std::max(1, static_cast<int>(std::lround(ShadowEffect1.softness *
-                                                                      5 * dpr * sy)));
+            const int blur =
+                std::max(1, static_cast<int>(std::lround(ShadowEffect1.softness * 5 * dpr * sy)));
             const QRectF dev = t.mapRect(l1);
             const QSize size(qCeil(dev.width() * dpr) + 4 * blur,
                              qCeil(dev.height() * dpr) + 4 * blur);

@@ -6,10 +6,9 @@
 namespace zrm58 {
 
 void TForm1::ReadIniFile() {
-    ::zrm58::ReadIniFile(services_.settingsPath, services_.localeSettings.decimalSep,
-                         [this](SettingKey key, const SettingValue& value) {
-                             applySetting(key, value);
-                         });
+    ::zrm58::ReadIniFile(
+        services_.settingsPath, services_.localeSettings.decimalSep,
+        [this](SettingKey key, const SettingValue& value) { applySetting(key, value); });
 }
 
 // Applies one setting at once, as it is read: the window moves and resizes while later keys
@@ -36,18 +35,33 @@ void TForm1::applySetting(SettingKey key, const SettingValue& value) {
         resize(i(), height());
         FormResize();
         break;
-    case SettingKey::Original: MuWidth = std::get<double>(value); break;
-    case SettingKey::TopLevel: IsTop = b(); break;
+    case SettingKey::Original:
+        MuWidth = std::get<double>(value);
+        break;
+    case SettingKey::TopLevel:
+        IsTop = b();
+        break;
     case SettingKey::Opacity:
         Rectangle1.setOpacity(static_cast<float>(std::get<double>(value)));
         invalidateBackground();
         break;
-    case SettingKey::TaskBar: isShowTask = b(); break;
-    case SettingKey::Bold: isBold = b(); break;
-    case SettingKey::FontColor: FontColor = c(); break;
-    case SettingKey::Family: FontFamilyName = s(); break;
-    case SettingKey::Shadow: isShadow = b(); break;
-    case SettingKey::ShadowColor: break; // saved, never loaded
+    case SettingKey::TaskBar:
+        isShowTask = b();
+        break;
+    case SettingKey::Bold:
+        isBold = b();
+        break;
+    case SettingKey::FontColor:
+        FontColor = c();
+        break;
+    case SettingKey::Family:
+        FontFamilyName = s();
+        break;
+    case SettingKey::Shadow:
+        isShadow = b();
+        break;
+    case SettingKey::ShadowColor:
+        break; // saved, never loaded
     case SettingKey::Color1:
         BC0 = c();
         Rectangle1.fill.gradientColor0 = BC0;
@@ -56,13 +70,27 @@ void TForm1::applySetting(SettingKey key, const SettingValue& value) {
         BC1 = c();
         Rectangle1.fill.gradientColor1 = BC1;
         break;
-    case SettingKey::Gradient: isGradient = b(); break;
-    case SettingKey::Direction: Direction = i(); break;
-    case SettingKey::Gazou: isGazou = b(); break;
-    case SettingKey::GazouFile: GazouFile = s(); break;
-    case SettingKey::Interval: Timer1->setInterval(i()); break;
-    case SettingKey::Format: DateFormatStr = s(); break;
-    case SettingKey::Sep: SepStr = s(); break;
+    case SettingKey::Gradient:
+        isGradient = b();
+        break;
+    case SettingKey::Direction:
+        Direction = i();
+        break;
+    case SettingKey::Gazou:
+        isGazou = b();
+        break;
+    case SettingKey::GazouFile:
+        GazouFile = s();
+        break;
+    case SettingKey::Interval:
+        Timer1->setInterval(i());
+        break;
+    case SettingKey::Format:
+        DateFormatStr = s();
+        break;
+    case SettingKey::Sep:
+        SepStr = s();
+        break;
     }
 }
 

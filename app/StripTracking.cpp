@@ -11,11 +11,15 @@ namespace zrm58 {
 namespace {
 
 // Nearest integer, halves to the even neighbour (the default rounding mode).
-int roundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int roundEven(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
 } // namespace
 
-bool TForm1::resizeMode() const { return menu_->ResizeMenu->isChecked(); }
+bool TForm1::resizeMode() const {
+    return menu_->ResizeMenu->isChecked();
+}
 
 QPoint TForm1::menuAnchor() const {
     // The button's bottom-left corner, through the scaling of the logical box, then to screen.
@@ -23,7 +27,9 @@ QPoint TForm1::menuAnchor() const {
     return mapToGlobal(inWindow.toPoint());
 }
 
-void TForm1::SpeedButton1Click() { menu_->popupAt(menuAnchor()); }
+void TForm1::SpeedButton1Click() {
+    menu_->popupAt(menuAnchor());
+}
 
 void TForm1::ResizeCmdExecute() {
     // The item's checked state is the resize mode; the menu toggles it when the item is chosen.
@@ -61,7 +67,8 @@ void TForm1::mouseMoveEvent(QMouseEvent* e) {
     // so that events generated before the window manager carried out a move do not jitter.
     const QPointF w = e->globalPosition() - QPointF(pos());
     if (tracking_ == Tracking::Moving) {
-        move(roundEven(x() + (w.x() - pressPoint_.x())), roundEven(y() + (w.y() - pressPoint_.y())));
+        move(roundEven(x() + (w.x() - pressPoint_.x())),
+             roundEven(y() + (w.y() - pressPoint_.y())));
     } else if (tracking_ == Tracking::Resizing) {
         workingWidth_ = roundEven(w.x() - lastPoint_.x() + workingWidth_);
         workingHeight_ = roundEven(w.y() - lastPoint_.y() + workingHeight_);
@@ -77,7 +84,8 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
     const Tracking was = tracking_;
     tracking_ = Tracking::None;
     if (was == Tracking::ButtonPress) {
-        if (layoutRect().contains(w) && speedButtonRect().contains(toLayout(w))) SpeedButton1Click();
+        if (layoutRect().contains(w) && speedButtonRect().contains(toLayout(w)))
+            SpeedButton1Click();
         return;
     }
     if (was == Tracking::None) return;
@@ -88,7 +96,9 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
         ScaledLayout1MouseUp();
 }
 
-void TForm1::ScaledLayout1MouseUp() { menu_->ResizeMenu->setChecked(false); }
+void TForm1::ScaledLayout1MouseUp() {
+    menu_->ResizeMenu->setChecked(false);
+}
 
 bool TForm1::ensureOnScreen() {
     // Enough of the strip to grab it with the pointer counts as reachable.
@@ -103,8 +113,10 @@ bool TForm1::ensureOnScreen() {
     QScreen* target = QGuiApplication::primaryScreen();
     if (!target) return false;
     const QRect area = target->availableGeometry();
-    const int left = std::clamp(strip.left(), area.left(), std::max(area.left(), area.right() - strip.width() + 1));
-    const int top = std::clamp(strip.top(), area.top(), std::max(area.top(), area.bottom() - strip.height() + 1));
+    const int left = std::clamp(strip.left(), area.left(),
+                                std::max(area.left(), area.right() - strip.width() + 1));
+    const int top = std::clamp(strip.top(), area.top(),
+                               std::max(area.top(), area.bottom() - strip.height() + 1));
     move(left, top);
     return true;
 }

@@ -57,11 +57,11 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     auto watch = [this](QScreen* screen) {
         connect(screen, &QScreen::geometryChanged, this, [this] { ensureOnScreen(); });
     };
-    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, watch);
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
-        QTimer::singleShot(0, this, [this] { ensureOnScreen(); });
-    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+            [this] { QTimer::singleShot(0, this, [this] { ensureOnScreen(); }); });
 }
 
 TForm1::~TForm1() {
@@ -102,7 +102,8 @@ void TForm1::showFirst() {
         // Nothing moved the strip from its design position: centre it on the primary screen.
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect desk = screen->geometry();
-            move(desk.x() + (desk.width() - width()) / 2, desk.y() + (desk.height() - height()) / 2);
+            move(desk.x() + (desk.width() - width()) / 2,
+                 desk.y() + (desk.height() - height()) / 2);
         }
     }
     ensureOnScreen();
@@ -151,8 +152,8 @@ void TForm1::UpdateDateInfo() {
 }
 
 void TForm1::UpdateMemoryInfo() {
-    memoryInfo = toQString(
-        zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep));
+    memoryInfo =
+        toQString(zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep));
 }
 
 void TForm1::UpdateCpuInfo() {
@@ -175,7 +176,9 @@ void TForm1::resizeEvent(QResizeEvent* e) {
     updateShape();
 }
 
-void TForm1::moveEvent(QMoveEvent* e) { QWidget::moveEvent(e); }
+void TForm1::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+}
 
 void TForm1::closeEvent(QCloseEvent* e) {
     // FormCloseQuery: the close never refuses, but a save that fails abandons it.
@@ -188,7 +191,9 @@ void TForm1::closeEvent(QCloseEvent* e) {
     }
 }
 
-void TForm1::CloseCmdExecute() { close(); }
+void TForm1::CloseCmdExecute() {
+    close();
+}
 
 void TForm1::WMQueryEndSession(MessageRecord& message) {
     try {

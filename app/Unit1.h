@@ -74,12 +74,11 @@ protected:
     const Table& messageTable() const override;
 
 public:
-
     // Geometry of the logical box inside the margin.
-    QRectF layoutRect() const;                 // in window coordinates
+    QRectF layoutRect() const;                   // in window coordinates
     QPointF toLayout(QPointF windowPoint) const; // window -> logical box
     QPointF fromLayout(QPointF layoutPoint) const;
-    QRectF speedButtonRect() const;            // in logical coordinates
+    QRectF speedButtonRect() const; // in logical coordinates
     QRectF label1Rect() const;
     QRectF label2Rect() const;
 
@@ -112,7 +111,6 @@ public:
     TShadowEffect ShadowEffect1;
     TTimer* Timer1 = nullptr;
 
-
 signals:
     void ticked();
 
@@ -139,8 +137,8 @@ private:
     const StripServices& services_;
     StripMenu* menu_ = nullptr;
     enum class Tracking { None, Moving, Resizing, ButtonPress } tracking_ = Tracking::None;
-    QPointF pressPoint_;   // move tracking: the press point in window coordinates
-    QPointF lastPoint_;    // resize tracking: the last pointer position in window coordinates
+    QPointF pressPoint_; // move tracking: the press point in window coordinates
+    QPointF lastPoint_;  // resize tracking: the last pointer position in window coordinates
     double workingWidth_ = 0, workingHeight_ = 0;
     bool movedSinceCreation_ = false;
     bool creating_ = false;

@@ -58,8 +58,8 @@ void setNetWmState(QWidget* w, const char* stateName, bool on) {
     auto* attrs = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, win), nullptr);
     const bool mapped = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
     free(attrs);
-    xcb_get_selection_owner_reply_t* wm = xcb_get_selection_owner_reply(
-        c, xcb_get_selection_owner(c, atom(c, "WM_S0")), nullptr);
+    xcb_get_selection_owner_reply_t* wm =
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom(c, "WM_S0")), nullptr);
     const bool haveWm = wm && wm->owner != XCB_WINDOW_NONE;
     free(wm);
 
@@ -90,9 +90,13 @@ void setNetWmState(QWidget* w, const char* stateName, bool on) {
 
 } // namespace
 
-bool available() { return connection() != nullptr; }
+bool available() {
+    return connection() != nullptr;
+}
 
-void setStaysOnTop(QWidget* w, bool on) { setNetWmState(w, "_NET_WM_STATE_ABOVE", on); }
+void setStaysOnTop(QWidget* w, bool on) {
+    setNetWmState(w, "_NET_WM_STATE_ABOVE", on);
+}
 
 void setSkipTaskbar(QWidget* w, bool on) {
     setNetWmState(w, "_NET_WM_STATE_SKIP_TASKBAR", on);

@@ -1,10 +1,10 @@
 // The strip's entry point: start-up in its fixed order, the event loop, and the undoing of the
 // start-up steps in reverse order.
-#include "app/StripServices.h"
-#include "app/Unit1.h"
 #include "app/MessageHooks.h"
 #include "app/SessionEnd.h"
 #include "app/StartupPlatform.h"
+#include "app/StripServices.h"
+#include "app/Unit1.h"
 #include "appearance/Unit2.h"
 #include "settings/SettingsFile.h"
 #include "status/LocaleFormat.h"

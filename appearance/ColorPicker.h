@@ -9,7 +9,7 @@ namespace zrm58 {
 // hexadecimal field. Every channel, alpha included, is kept exactly as set or picked.
 class TComboColorBox : public QPushButton {
     Q_OBJECT
-  public:
+public:
     explicit TComboColorBox(QWidget* parent = nullptr);
 
     QRgb color() const { return color_; }
@@ -18,13 +18,13 @@ class TComboColorBox : public QPushButton {
     // Opens the colour dialog on the current colour; a confirmed choice becomes the colour.
     void pickColour();
 
-  signals:
+signals:
     void colorChanged(QRgb color);
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* e) override;
 
-  private:
+private:
     QRgb color_ = 0xFF000000;
 };
 

@@ -22,12 +22,12 @@ class TComboColorBox;
 // handed back until the user picks an entry.
 class TDirectionBox : public QComboBox {
     Q_OBJECT
-  public:
+public:
     explicit TDirectionBox(QWidget* parent = nullptr);
     int itemIndex() const;
     void setItemIndex(int index);
 
-  private:
+private:
     int outOfRange_ = -1; // what itemIndex() gives while no entry is selected
 };
 
@@ -36,7 +36,7 @@ class TDirectionBox : public QComboBox {
 // its controls act on the strip at once.
 class TForm2 : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TForm2(TForm1* strip);
     ~TForm2() override;
 
@@ -95,7 +95,7 @@ class TForm2 : public QDialog {
     // use and kept, so that it remembers where it was last.
     QFileDialog* OpenDialog1 = nullptr;
 
-  private:
+private:
     void createFormGroup();
     void createBackgroundGroup();
     void createTextGroup();

@@ -119,7 +119,7 @@ void configure(benchmark::internal::Benchmark* b) {
 
 // Console output as usual, plus the medians kept for the closing table.
 class RatioReporter : public benchmark::ConsoleReporter {
-  public:
+public:
     explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
 
     struct Median {
@@ -153,7 +153,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
                     "included; ratio = sampler / bare loop)\n");
     }
 
-  private:
+private:
     std::map<std::string, Median> medians_;
 };
 

@@ -287,7 +287,7 @@ int compare(Screen& screen, const Options& o) {
 // Short-lived processes, one every `everyMs`, until destroyed: the strip's sampler meets
 // thousands of processes that come and go.
 class Churn {
-  public:
+public:
     explicit Churn(int everyMs)
         : thread_([this, everyMs] {
               while (!stop_) {
@@ -306,7 +306,7 @@ class Churn {
     }
     long started() const { return started_; }
 
-  private:
+private:
     std::atomic<bool> stop_{false};
     std::atomic<long> started_{0};
     std::thread thread_;

@@ -36,7 +36,7 @@ void terminate(pid_t pid);
 
 // The X screen named by DISPLAY, as a person sees it (the root window, composited).
 class Screen {
-  public:
+public:
     Screen();
     ~Screen();
     Screen(const Screen&) = delete;
@@ -51,7 +51,7 @@ class Screen {
     // Pixels of the area as 0xRRGGBB, row by row; empty on failure.
     std::vector<std::uint32_t> grab(const Area& a);
 
-  private:
+private:
     std::string titleOf(xcb_window_t w);
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = 0;

@@ -78,14 +78,18 @@ ParseResult parseLineOptions(const std::vector<std::string>& args) {
             if (arg == "--at") {
                 r.options.at = parseInstant(*v);
                 if (!r.options.at)
-                    return fail("--at wants a local time as YYYY-MM-DDTHH:MM:SS[.mmm], not '" +
-                                *v + "'");
+                    return fail("--at wants a local time as YYYY-MM-DDTHH:MM:SS[.mmm], not '" + *v +
+                                "'");
             }
             if (arg == "--only") {
-                if (*v == "date") r.options.only = Piece::Date;
-                else if (*v == "memory") r.options.only = Piece::Memory;
-                else if (*v == "cpu") r.options.only = Piece::Cpu;
-                else return fail("--only takes date, memory or cpu, not '" + *v + "'");
+                if (*v == "date")
+                    r.options.only = Piece::Date;
+                else if (*v == "memory")
+                    r.options.only = Piece::Memory;
+                else if (*v == "cpu")
+                    r.options.only = Piece::Cpu;
+                else
+                    return fail("--only takes date, memory or cpu, not '" + *v + "'");
             }
             if (arg == "--interval") {
                 int ms = 0;

@@ -38,10 +38,14 @@ std::u16string datePiece(const LineContext& ctx, const LineOptions& opt) {
 
 std::u16string renderLine(const LineContext& ctx, const LineOptions& opt) {
     switch (opt.only) {
-    case Piece::Date: return datePiece(ctx, opt);
-    case Piece::Memory: return UpdateMemoryInfo(*ctx.memory, ctx.locale.settings.decimalSep);
-    case Piece::Cpu: return UpdateCpuInfo().cpuInfo;
-    case Piece::All: break;
+    case Piece::Date:
+        return datePiece(ctx, opt);
+    case Piece::Memory:
+        return UpdateMemoryInfo(*ctx.memory, ctx.locale.settings.decimalSep);
+    case Piece::Cpu:
+        return UpdateCpuInfo().cpuInfo;
+    case Piece::All:
+        break;
     }
     const std::u16string date = datePiece(ctx, opt);
     const std::u16string mem = UpdateMemoryInfo(*ctx.memory, ctx.locale.settings.decimalSep);
@@ -96,7 +100,8 @@ int main(int argc, char** argv) {
         *target = *text;
     }
     ctx.intervalMs = opt.intervalMs ? *opt.intervalMs : stored.interval;
-    if (ctx.intervalMs <= 0) ctx.intervalMs = 1000; // the strip would not tick; a line still needs one
+    if (ctx.intervalMs <= 0)
+        ctx.intervalMs = 1000; // the strip would not tick; a line still needs one
 
     const bool needsCpu = opt.only == Piece::All || opt.only == Piece::Cpu;
     std::unique_ptr<ProcessSource> processes;

@@ -29,7 +29,7 @@ inline std::string_view asBytes(const std::uint8_t* data, std::size_t size) {
 // Takes values from the front of the input; past its end every value is zero or empty, so every
 // input, however short, gives a full set of values.
 class ByteReader {
-  public:
+public:
     explicit ByteReader(std::string_view bytes) : bytes_(bytes) {}
 
     template <typename T> T take() {
@@ -50,7 +50,7 @@ class ByteReader {
     }
     std::string_view rest() const { return bytes_; }
 
-  private:
+private:
     std::string_view bytes_;
 };
 

@@ -5,10 +5,10 @@ namespace zrm58 {
 
 // The local wall-clock time as the OS reports it, with milliseconds.
 struct LocalTime {
-    std::uint16_t year = 1;   // 1..9999
-    std::uint16_t month = 1;  // 1..12
-    std::uint16_t day = 1;    // 1..31
-    std::uint16_t hour = 0;   // 0..23
+    std::uint16_t year = 1;  // 1..9999
+    std::uint16_t month = 1; // 1..12
+    std::uint16_t day = 1;   // 1..31
+    std::uint16_t hour = 0;  // 0..23
     std::uint16_t minute = 0;
     std::uint16_t second = 0;
     std::uint16_t millisecond = 0;

@@ -18,7 +18,7 @@ struct FileRead {
 // Linux); directories are returned with their trailing separator. Error texts come from
 // std::error_code::message(), which is the system's text for the error.
 class FileStore {
-  public:
+public:
     virtual ~FileStore() = default;
 
     virtual FileRead readFile(const std::string& path) const = 0;

@@ -16,9 +16,9 @@ inline constexpr std::uint32_t ITIME = 0x23;
 inline constexpr std::uint32_t ITLZERO = 0x25;
 inline constexpr std::uint32_t S1159 = 0x28;
 inline constexpr std::uint32_t S2359 = 0x29;
-inline constexpr std::uint32_t SDAYNAME1 = 0x2A;        // Monday; ..7 = 0x30 Sunday
-inline constexpr std::uint32_t SABBREVDAYNAME1 = 0x31;  // Monday; ..7 = 0x37 Sunday
-inline constexpr std::uint32_t SMONTHNAME1 = 0x38;      // January .. 0x43
+inline constexpr std::uint32_t SDAYNAME1 = 0x2A;         // Monday; ..7 = 0x30 Sunday
+inline constexpr std::uint32_t SABBREVDAYNAME1 = 0x31;   // Monday; ..7 = 0x37 Sunday
+inline constexpr std::uint32_t SMONTHNAME1 = 0x38;       // January .. 0x43
 inline constexpr std::uint32_t SABBREVMONTHNAME1 = 0x44; // January .. 0x4F
 inline constexpr std::uint32_t ITIMEMARKPOSN = 0x1005;
 inline constexpr std::uint32_t ICALENDARTYPE = 0x1009;

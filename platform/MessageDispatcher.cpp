@@ -33,9 +33,13 @@ void TMessageDispatcherWin::ModuleEnd() {
     lastWnd_ = 0;
 }
 
-bool TMessageDispatcherWin::started() { return handlers_ != nullptr; }
+bool TMessageDispatcherWin::started() {
+    return handlers_ != nullptr;
+}
 
-std::size_t TMessageDispatcherWin::handlerCount() { return handlers_ ? handlers_->size() : 0; }
+std::size_t TMessageDispatcherWin::handlerCount() {
+    return handlers_ ? handlers_->size() : 0;
+}
 
 void TMessageDispatcherWin::RegisterHandler(MessageHandler* handler) {
     if (!handlers_ || !handler) return;
@@ -56,10 +60,13 @@ void TMessageDispatcherWin::ProcessMessage(WindowRef wnd, std::uint32_t msg, std
     MessageRecord record{msg, wParam, lParam, 0};
     // Index, not iterator: the list may grow (or shrink) while a handler runs, and the length
     // is read afresh before every step.
-    for (std::size_t i = 0; handlers_ && i < handlers_->size(); ++i) (*handlers_)[i]->Dispatch(record);
+    for (std::size_t i = 0; handlers_ && i < handlers_->size(); ++i)
+        (*handlers_)[i]->Dispatch(record);
 }
 
-WindowRef TMessageDispatcherWin::GetWnd() { return lastWnd_; }
+WindowRef TMessageDispatcherWin::GetWnd() {
+    return lastWnd_;
+}
 
 void TMessageDispatcherWin::CallWndProcHook(int code, WindowRef wnd, std::uint32_t msg,
                                             std::uintptr_t wParam, std::intptr_t lParam) {

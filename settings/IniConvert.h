@@ -12,11 +12,11 @@ namespace zrm58 {
 // A stored colour that is not 1 to 8 hexadecimal digits. what() is UTF-8:
 // "'$<text>' は整数ではありません".
 class ConversionError : public std::runtime_error {
-  public:
+public:
     explicit ConversionError(std::u16string storedText);
     const std::u16string& storedText() const { return storedText_; }
 
-  private:
+private:
     std::u16string storedText_;
 };
 

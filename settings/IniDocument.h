@@ -26,7 +26,7 @@ struct IniSection {
 // section: reads and writes both address its last occurrence, so what a save writes is what the
 // next start reads.
 class IniDocument {
-  public:
+public:
     // Whole file as stored: UTF-16 little-endian after the byte-order mark FF FE; otherwise UTF-8
     // (with or without its byte-order mark) when the bytes are well-formed UTF-8 without NUL
     // bytes; otherwise UTF-16 little-endian without a mark.
@@ -60,7 +60,7 @@ class IniDocument {
     static std::u16string encodeValue(std::u16string_view text);
     static std::u16string_view decodeValue(std::u16string_view stored);
 
-  private:
+private:
     IniSection* findSection(std::u16string_view name);
     const IniSection* findSection(std::u16string_view name) const;
     IniSection& sectionFor(std::u16string_view name);

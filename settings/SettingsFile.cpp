@@ -218,9 +218,8 @@ bool isSystemProgramDir(const std::string& dir) {
 
 std::string resolveHomePath(const std::string& exeDir, const FileStore& store) {
     const std::string fileName(kSettingsFileName);
-    if (!exeDir.empty() &&
-        (store.exists(exeDir + fileName) ||
-         (store.isWritableDirectory(exeDir) && !isSystemProgramDir(exeDir))))
+    if (!exeDir.empty() && (store.exists(exeDir + fileName) ||
+                            (store.isWritableDirectory(exeDir) && !isSystemProgramDir(exeDir))))
         return exeDir;
     if (const auto config = store.configDir()) return *config + "zrm58/";
     return exeDir;

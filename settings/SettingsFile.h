@@ -14,7 +14,7 @@ namespace zrm58 {
 // existing file could not be read) or "ファイル "<path>" を作成できません。<reason>" (the new
 // content could not be stored). The reason is the system's text for the error.
 class SettingsFileError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 

@@ -10,13 +10,28 @@ namespace zrm58 {
 // Every stored setting, declared once: section, key, type and the default text the reader
 // falls back to. Table order is the order of reading and of writing.
 enum class SettingKey {
-    Top, Left, Height, Width, Original, TopLevel, Opacity, TaskBar,
-    Bold, FontColor, Family,
+    Top,
+    Left,
+    Height,
+    Width,
+    Original,
+    TopLevel,
+    Opacity,
+    TaskBar,
+    Bold,
+    FontColor,
+    Family,
     Shadow,
     ShadowColor,
-    Color1, Color2, Gradient, Direction, Gazou, GazouFile,
+    Color1,
+    Color2,
+    Gradient,
+    Direction,
+    Gazou,
+    GazouFile,
     Interval,
-    Format, Sep,
+    Format,
+    Sep,
 };
 
 enum class SettingType { Integer, Boolean, Float, Colour, String };
@@ -69,9 +84,9 @@ struct StripSettings {
     std::int32_t height = 40;
     std::int32_t width = 523;
     double original = 1.0; // MuWidth, the width factor
-    bool topLevel = false;  // IsTop
-    float opacity = 0.5f;   // Rectangle1's opacity, single precision, 0..1
-    bool taskBar = true;    // isShowTask
+    bool topLevel = false; // IsTop
+    float opacity = 0.5f;  // Rectangle1's opacity, single precision, 0..1
+    bool taskBar = true;   // isShowTask
     bool bold = false;
     std::uint32_t fontColor = 0xFF000000u;
     std::u16string family = u"Segoe UI";

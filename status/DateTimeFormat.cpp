@@ -115,14 +115,14 @@ int clampRun(std::size_t run) {
 
 // One RenderDateTime call: the shared output and depth; each expand() keeps its own scan state.
 class Renderer {
-  public:
+public:
     Renderer(const DateTimeFields& t, const LocaleFormatSettings& s, const EraContext& era,
              std::u16string& out)
         : t_(t), s_(s), era_(era), out_(out) {}
 
     void expand(std::u16string_view pattern);
 
-  private:
+private:
     struct Scan {
         std::u16string_view p;
         std::size_t i = 0;

@@ -34,13 +34,13 @@ double percentage(std::int64_t processDelta, std::int64_t systemDelta) {
 // Brackets one sample for the source, so it may answer the sample's system-time requests from
 // one reading.
 class SampleBracket {
-  public:
+public:
     explicit SampleBracket(ProcessSource& source) : source_(source) { source_.beginSample(); }
     ~SampleBracket() { source_.endSample(); }
     SampleBracket(const SampleBracket&) = delete;
     SampleBracket& operator=(const SampleBracket&) = delete;
 
-  private:
+private:
     ProcessSource& source_;
 };
 

@@ -76,7 +76,7 @@ std::string withCalendar(const std::string& localeId, const std::string& type) {
 // Opened once and reused: the strip asks every tick. ICU objects are not shared between
 // threads, hence the lock.
 class IcuAltCalendar final : public AltCalendar {
-  public:
+public:
     explicit IcuAltCalendar(const std::string& localeId) { open(localeId); }
 
     std::optional<std::u16string> formatAltDate(std::u16string_view picture, int year, int month,
@@ -95,7 +95,7 @@ class IcuAltCalendar final : public AltCalendar {
         return paddedNumber(yearInEra, picture.size());
     }
 
-  private:
+private:
     void open(const std::string& localeId) {
         const std::string locale = withCalendar(localeId, alternateCalendarType(localeId));
         if (locale.empty()) return;

@@ -13,7 +13,7 @@ namespace zrm58::linux_backend {
 // Items are computed for a whole locale on first use and kept: the strip reads them once at
 // start-up on one thread, so there is no locking.
 class IcuLocaleSource final : public LocaleSource {
-  public:
+public:
     using ItemTable = std::map<std::uint32_t, std::u16string>;
 
     explicit IcuLocaleSource(std::string userLocaleId);
@@ -23,7 +23,7 @@ class IcuLocaleSource final : public LocaleSource {
     bool isValidLocale(std::uint32_t lcid) const override;
     std::optional<std::u16string> localeInfo(std::uint32_t lcid, std::uint32_t item) const override;
 
-  private:
+private:
     std::optional<std::string> icuIdFor(std::uint32_t lcid) const;
     const ItemTable& itemsFor(std::uint32_t lcid) const;
 

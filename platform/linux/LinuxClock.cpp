@@ -7,7 +7,7 @@ namespace {
 
 // The local wall clock: CLOCK_REALTIME broken down in the process's time zone.
 class LinuxClock final : public Clock {
-  public:
+public:
     LocalTime now() const override {
         timespec ts{};
         clock_gettime(CLOCK_REALTIME, &ts);

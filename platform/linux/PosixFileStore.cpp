@@ -24,7 +24,7 @@ std::error_code lastError() {
 }
 
 class Fd {
-  public:
+public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) ::close(fd_);
@@ -39,7 +39,7 @@ class Fd {
         return ::close(fd) == 0 ? std::error_code{} : lastError();
     }
 
-  private:
+private:
     int fd_;
 };
 

@@ -7,7 +7,7 @@ namespace zrm58 {
 
 // The settings file store on POSIX file calls; see FileStore for the contract.
 class PosixFileStore final : public FileStore {
-  public:
+public:
     FileRead readFile(const std::string& path) const override;
     std::error_code replaceFile(const std::string& path, std::string_view bytes) override;
     std::optional<std::string> executableDir() const override;
@@ -19,7 +19,7 @@ class PosixFileStore final : public FileStore {
     // before that file is renamed over the old one.
     void setBeforeRenameHook(std::function<void()> hook) { beforeRename_ = std::move(hook); }
 
-  private:
+private:
     std::function<void()> beforeRename_;
 };
 

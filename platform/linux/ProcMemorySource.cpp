@@ -29,7 +29,7 @@ std::optional<std::string> readWholeFile(const char* path) {
 }
 
 class ProcMemorySource final : public MemorySource {
-  public:
+public:
     std::optional<MemoryStatus> memoryStatus() const override {
         const auto text = readWholeFile("/proc/meminfo");
         return text ? procfs::parseMemInfo(*text) : std::nullopt;

@@ -30,11 +30,11 @@ namespace zrm58 {
 namespace {
 
 class ProcHandle final : public ProcessHandle {
-  public:
+public:
     explicit ProcHandle(std::optional<CpuTimes> times) : times_(times) {}
     std::optional<CpuTimes> times() const { return times_; }
 
-  private:
+private:
     std::optional<CpuTimes> times_; // std::nullopt: the stat line did not parse
 };
 
@@ -58,7 +58,7 @@ std::optional<std::uint32_t> pidFromName(const char* name) {
 }
 
 class ProcProcessSource final : public ProcessSource {
-  public:
+public:
     ProcProcessSource() : ticksPerSecond_(sysconf(_SC_CLK_TCK)), fdBudget_(descriptorBudget()) {}
     ProcProcessSource(const ProcProcessSource&) = delete;
     ProcProcessSource& operator=(const ProcProcessSource&) = delete;
@@ -121,7 +121,7 @@ class ProcProcessSource final : public ProcessSource {
     }
     void endSample() override { inSample_ = false; }
 
-  private:
+private:
     struct CachedFd {
         int fd;
         std::uint32_t generation; // the listing that last named this id

@@ -28,7 +28,7 @@ const cpu::TProcessCpuUsage& record(std::uint32_t pid) {
 }
 
 class CpuSamplerTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override { cpu::ModuleEnd(); }
     FakeProcessSource src;
 };

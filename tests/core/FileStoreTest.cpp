@@ -48,7 +48,7 @@ StripSettings movedTo(std::int32_t top) {
 }
 
 class PosixFileStoreTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "zrm58-store-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);

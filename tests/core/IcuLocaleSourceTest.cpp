@@ -231,7 +231,7 @@ TEST(IcuLocaleSource, OtherInstalledLocalesAreReadInTheirOwnData) {
 
 // Sets the locale variables for one test and puts the old values back.
 class LocaleEnvironment {
-  public:
+public:
     LocaleEnvironment(const char* lcAll, const char* lcTime, const char* lang) {
         set("LC_ALL", lcAll);
         set("LC_TIME", lcTime);
@@ -242,7 +242,7 @@ class LocaleEnvironment {
             value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     }
 
-  private:
+private:
     void set(const char* name, const char* value) {
         const char* old = std::getenv(name);
         saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);

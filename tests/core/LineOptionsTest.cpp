@@ -24,20 +24,21 @@ TEST_P(LineOptionsTable, AcceptsOrExplains) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, LineOptionsTable,
-    ::testing::Values(
-        OptionCase{"nothing", {}, true},
-        OptionCase{"all options", {"--format", "yyyy", "--sep", "|", "--only", "date", "--at",
-                                   "2023-01-03T08:04:03.007", "--settings", "x.ini",
-                                   "--interval", "500", "--follow"}, true},
-        OptionCase{"inline values", {"--format=hh:nn", "--only=cpu"}, true},
-        OptionCase{"empty pattern is a pattern", {"--format", ""}, true},
-        OptionCase{"unknown option", {"--colour"}, false},
-        OptionCase{"stray word", {"date"}, false},
-        OptionCase{"missing value", {"--format"}, false},
-        OptionCase{"bad piece", {"--only", "disk"}, false},
-        OptionCase{"interval zero", {"--interval", "0"}, false},
-        OptionCase{"interval not a number", {"--interval", "1s"}, false},
-        OptionCase{"at without seconds", {"--at", "2023-01-03T08:04"}, false}));
+    ::testing::Values(OptionCase{"nothing", {}, true},
+                      OptionCase{"all options",
+                                 {"--format", "yyyy", "--sep", "|", "--only", "date", "--at",
+                                  "2023-01-03T08:04:03.007", "--settings", "x.ini", "--interval",
+                                  "500", "--follow"},
+                                 true},
+                      OptionCase{"inline values", {"--format=hh:nn", "--only=cpu"}, true},
+                      OptionCase{"empty pattern is a pattern", {"--format", ""}, true},
+                      OptionCase{"unknown option", {"--colour"}, false},
+                      OptionCase{"stray word", {"date"}, false},
+                      OptionCase{"missing value", {"--format"}, false},
+                      OptionCase{"bad piece", {"--only", "disk"}, false},
+                      OptionCase{"interval zero", {"--interval", "0"}, false},
+                      OptionCase{"interval not a number", {"--interval", "1s"}, false},
+                      OptionCase{"at without seconds", {"--at", "2023-01-03T08:04"}, false}));
 
 struct InstantCase {
     const char* text;
@@ -52,19 +53,15 @@ TEST_P(InstantTable, ValidLocalTimesOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, InstantTable,
-    ::testing::Values(InstantCase{"2023-01-03T08:04:03", true},
-                      InstantCase{"2023-01-03T08:04:03.007", true},
-                      InstantCase{"2023-01-03 08:04:03", true}, // a space for the T
-                      InstantCase{"2024-02-29T00:00:00", true}, // leap day
-                      InstantCase{"2023-02-29T00:00:00", false},
-                      InstantCase{"2023-13-01T00:00:00", false},
-                      InstantCase{"2023-00-10T00:00:00", false},
-                      InstantCase{"0000-01-01T00:00:00", false},
-                      InstantCase{"2023-01-03T24:00:00", false},
-                      InstantCase{"2023-01-03T08:60:00", false},
-                      InstantCase{"2023-01-03T08:04:03.07", false},
-                      InstantCase{"2023-01-03T08:04:03Z", false},
-                      InstantCase{"", false}));
+    ::testing::Values(
+        InstantCase{"2023-01-03T08:04:03", true}, InstantCase{"2023-01-03T08:04:03.007", true},
+        InstantCase{"2023-01-03 08:04:03", true}, // a space for the T
+        InstantCase{"2024-02-29T00:00:00", true}, // leap day
+        InstantCase{"2023-02-29T00:00:00", false}, InstantCase{"2023-13-01T00:00:00", false},
+        InstantCase{"2023-00-10T00:00:00", false}, InstantCase{"0000-01-01T00:00:00", false},
+        InstantCase{"2023-01-03T24:00:00", false}, InstantCase{"2023-01-03T08:60:00", false},
+        InstantCase{"2023-01-03T08:04:03.07", false}, InstantCase{"2023-01-03T08:04:03Z", false},
+        InstantCase{"", false}));
 
 TEST(Cli, InstantFieldsAreKeptExactly) {
     const auto t = parseInstant("2023-01-03T08:04:03.007");

@@ -156,13 +156,13 @@ TEST_P(Hooks, OfferOrPassOn) {
     EXPECT_EQ(!journal.empty(), c.offered) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Dispatcher, Hooks,
-    ::testing::Values(HookCase{"sent message", false, 0, 0, true},
-                      HookCase{"sent, code below 0", false, -1, 0, false},
-                      HookCase{"queued message removed", true, 0, 1, true},
-                      HookCase{"queued message only peeked at", true, 0, 0, false},
-                      HookCase{"queued, code below 0", true, -1, 1, false}));
+INSTANTIATE_TEST_SUITE_P(Dispatcher, Hooks,
+                         ::testing::Values(HookCase{"sent message", false, 0, 0, true},
+                                           HookCase{"sent, code below 0", false, -1, 0, false},
+                                           HookCase{"queued message removed", true, 0, 1, true},
+                                           HookCase{"queued message only peeked at", true, 0, 0,
+                                                    false},
+                                           HookCase{"queued, code below 0", true, -1, 1, false}));
 
 TEST_F(Dispatcher, PeekedThenRemovedIsOfferedOnce) {
     Base a("a");

@@ -28,7 +28,7 @@ namespace cpu = uTotalCpuUsagePct;
 // A child process that spins on one core, or sleeps; killed and reaped by the destructor, and
 // by the kernel should this test die first.
 class Child {
-  public:
+public:
     enum class Kind { busy, idle };
     explicit Child(Kind kind) {
         const pid_t parent = getpid();
@@ -55,7 +55,7 @@ class Child {
         pid_ = -1;
     }
 
-  private:
+private:
     pid_t pid_ = -1;
 };
 
@@ -87,7 +87,7 @@ StatTicks readStatTicks() {
 }
 
 class CpuLoadLiveTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override { cpu::ModuleEnd(); }
 };
 

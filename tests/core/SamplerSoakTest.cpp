@@ -33,7 +33,7 @@ constexpr int kChildrenPerTick = 40;
 
 // The real backend, recording the ids of its latest successful listing.
 class RecordingSource final : public ProcessSource {
-  public:
+public:
     explicit RecordingSource(std::unique_ptr<ProcessSource> real) : real_(std::move(real)) {}
 
     bool listProcessIds(std::vector<std::uint32_t>& ids) override {
@@ -55,7 +55,7 @@ class RecordingSource final : public ProcessSource {
     std::set<std::uint32_t> listed;
     int listings = 0;
 
-  private:
+private:
     std::unique_ptr<ProcessSource> real_;
 };
 
@@ -138,7 +138,7 @@ std::set<std::uint32_t> cacheKeys() {
 }
 
 class SamplerSoakTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override {
         cpu::ModuleEnd();
         if (holdWrite_ >= 0) close(holdWrite_);

@@ -96,7 +96,7 @@ StripSettings load(const std::string& path) {
 // A fresh directory under the system's temporary directory, with the settings file's home
 // inside it as a first save finds it: <dir>/config/zrm58/ZRM58.ini.
 class SaveFaultTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "zrm58-fault-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);

@@ -163,7 +163,7 @@ QString windowShape(const QString& window) {
 // A second, private X server without a compositing manager; the compositing manager can be
 // started and stopped on it. DISPLAY points at it while the object lives.
 class BareXServer {
-  public:
+public:
     BareXServer() : oldDisplay_(qgetenv("DISPLAY")) {
         // Display numbers above the ones scripts/xserver.sh hands out, so that the two never
         // race for one.
@@ -203,7 +203,7 @@ class BareXServer {
         compositor_.waitForFinished(3000);
     }
 
-  private:
+private:
     QByteArray oldDisplay_;
     QString display_;
     QProcess xvfb_, compositor_;
@@ -220,7 +220,7 @@ class AppearanceE2ETest : public QObject {
         return shots + QStringLiteral("/appearance-%1.png").arg(QLatin1String(name));
     }
 
-  private slots:
+private slots:
     void initTestCase() { QDir().mkpath(shots); }
 
     // An opaque solid fill with its black outline; the strip asks to stay on top and to have no
@@ -291,7 +291,8 @@ class AppearanceE2ETest : public QObject {
         const double len2 = QPointF::dotProduct(ab, ab);
         for (int y = 7; y <= 32; y += 5)
             for (int x = 12; x <= 510; x += 36) {
-                const QPointF rel((x + 0.5 - r.left()) / r.width(), (y + 0.5 - r.top()) / r.height());
+                const QPointF rel((x + 0.5 - r.left()) / r.width(),
+                                  (y + 0.5 - r.top()) / r.height());
                 const double t = QPointF::dotProduct(rel - start, ab) / len2;
                 EXPECT_PIXEL(look, x, y, mix(red, blue, t), 4, "gradient");
             }

@@ -16,7 +16,9 @@ namespace e2e {
 
 // What the desktop shows where no window is: the compositing manager paints the root itself,
 // so the colour is read off the screenshot's top-left pixel rather than assumed.
-inline QRgb desktopColour(const QImage& shot) { return shot.pixel(0, 0); }
+inline QRgb desktopColour(const QImage& shot) {
+    return shot.pixel(0, 0);
+}
 
 inline QString run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
     QProcess p;
@@ -68,7 +70,8 @@ public:
 
     void start(const QStringList& env = {}) {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        for (const QString& kv : env) e.insert(kv.section('=', 0, 0), kv.section('=', 1));
+        for (const QString& kv : env)
+            e.insert(kv.section('=', 0, 0), kv.section('=', 1));
         process.setProcessEnvironment(e);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(exe, {});
@@ -114,7 +117,9 @@ inline int channelDistance(QRgb a, QRgb b) {
 
 // Colour `fg` at `alpha` (0..1) over `bg`.
 inline QRgb over(QRgb fg, double alpha, QRgb bg) {
-    auto mix = [&](int f, int b) { return static_cast<int>(std::lround(f * alpha + b * (1 - alpha))); };
+    auto mix = [&](int f, int b) {
+        return static_cast<int>(std::lround(f * alpha + b * (1 - alpha)));
+    };
     return qRgb(mix(qRed(fg), qRed(bg)), mix(qGreen(fg), qGreen(bg)), mix(qBlue(fg), qBlue(bg)));
 }
 

@@ -5,7 +5,9 @@ using namespace e2e;
 
 namespace {
 
-void xdo(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
+void xdo(const QStringList& args) {
+    run(QStringLiteral("xdotool"), args);
+}
 
 void pointerTo(int x, int y) {
     xdo({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
@@ -30,7 +32,8 @@ private slots:
         const QPoint grab = before.topLeft() + QPoint(250, 20);
         pointerTo(grab.x(), grab.y());
         xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
-        for (int i = 1; i <= 5; ++i) pointerTo(grab.x() + 12 * i, grab.y() + 7 * i);
+        for (int i = 1; i <= 5; ++i)
+            pointerTo(grab.x() + 12 * i, grab.y() + 7 * i);
         xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
         QTest::qWait(300);
         QCOMPARE(strip.geometry(), before.translated(60, 35));

@@ -30,12 +30,12 @@ private slots:
         strip.start();
         QVERIFY(!strip.waitForWindow().isEmpty());
         // Move it by dragging, so that the saved state differs from the file's.
-        run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("300"),
-                                        QStringLiteral("170"), QStringLiteral("mousedown"),
-                                        QStringLiteral("1")});
-        run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("310"),
-                                        QStringLiteral("190"), QStringLiteral("mouseup"),
-                                        QStringLiteral("1")});
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("170"),
+             QStringLiteral("mousedown"), QStringLiteral("1")});
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QStringLiteral("310"), QStringLiteral("190"),
+             QStringLiteral("mouseup"), QStringLiteral("1")});
         QTest::qWait(300);
         QCOMPARE(strip.geometry().topLeft(), QPoint(100, 170));
         ::kill(static_cast<pid_t>(strip.process.processId()), signo);

@@ -57,7 +57,7 @@ class SettingsWindowE2ETest : public QObject {
     QString binary = QStringLiteral(ZRM58_BINARY);
     QString shots = QStringLiteral(ZRM58_SHOTS);
 
-  private slots:
+private slots:
     void initTestCase() { QDir().mkpath(shots); }
 
     void openThroughTheMenuAndCloseSaving() {

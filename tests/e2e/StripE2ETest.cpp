@@ -56,10 +56,12 @@ private slots:
         }
         QVERIFY2(!box.isEmpty(), "the error box");
         screenshot(shots + QStringLiteral("/bad-colour-error.png"));
-        QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                QStringLiteral("--name"), QStringLiteral("^ZRM58$")})
+        QVERIFY(run(QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--name"), QStringLiteral("^ZRM58$")})
                     .isEmpty()); // the strip is never shown
-        run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
         run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
         QVERIFY(strip.process.waitForFinished(5000));
         QCOMPARE(strip.process.exitCode(), 1);

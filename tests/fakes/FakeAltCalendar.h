@@ -11,7 +11,7 @@ namespace zrm58::test {
 // same answer for every date. A picture missing from the table, or `fail` set, is a failed
 // request. Every request is recorded.
 class FakeAltCalendar final : public AltCalendar {
-  public:
+public:
     struct Request {
         std::u16string picture;
         int year, month, day;

@@ -9,7 +9,7 @@ namespace zrm58 {
 // Files in memory, with a switch for every failure the settings file meets. A failed replace
 // leaves the stored bytes as they were, as the real store's atomic replace does.
 class FakeFileStore : public FileStore {
-  public:
+public:
     std::map<std::string, std::string> files;
     std::error_code readError;    // set: every read of an existing file fails with it
     std::error_code replaceError; // set: every replace fails with it

@@ -11,7 +11,7 @@ namespace zrm58::fakes {
 // A locale source driven by tables. An item that is not in the table of its locale fails, as
 // does every item under a failure switch. Every read is logged as (lcid, item).
 class FakeLocaleSource : public LocaleSource {
-  public:
+public:
     std::map<std::uint32_t, std::map<std::uint32_t, std::u16string>> items; // lcid -> item -> value
     std::set<std::uint32_t> installed;
     std::uint32_t thread = 0;         // what threadLocale() reports

@@ -5,7 +5,7 @@ namespace zrm58::fakes {
 
 // Answers `status` (std::nullopt: the figures cannot be read) and counts the requests.
 class FakeMemorySource final : public MemorySource {
-  public:
+public:
     std::optional<MemoryStatus> status;
     mutable int requests = 0;
 

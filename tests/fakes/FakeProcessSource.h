@@ -13,7 +13,7 @@ namespace zrm58::fakes {
 // "times 7", "close 7", "begin", "end"), so tests can check the order of the steps and that
 // every opened handle is closed.
 class FakeProcessSource final : public ProcessSource {
-  public:
+public:
     struct Process {
         bool openable = true;
         std::optional<CpuTimes> times = CpuTimes{}; // std::nullopt: processTimes fails
@@ -69,7 +69,7 @@ class FakeProcessSource final : public ProcessSource {
     void beginSample() override { calls.push_back("begin"); }
     void endSample() override { calls.push_back("end"); }
 
-  private:
+private:
     struct Handle final : ProcessHandle {
         Handle(FakeProcessSource& source, std::uint32_t id) : owner(source), pid(id) {
             ++owner.openHandles;

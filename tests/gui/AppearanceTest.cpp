@@ -58,7 +58,7 @@ void makeFiles(const QDir& dir, Files files) {
 // While it lives, answers the first message box that comes up modally with OK, and records what
 // it showed.
 class BoxAnswerer {
-  public:
+public:
     BoxAnswerer() {
         poll_.setInterval(10);
         QObject::connect(&poll_, &QTimer::timeout, [this] {
@@ -79,7 +79,7 @@ class BoxAnswerer {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
 
-  private:
+private:
     QTimer poll_;
 };
 
@@ -94,7 +94,7 @@ Q_DECLARE_METATYPE(zrm58::FillKind)
 
 class AppearanceTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     // The start sequence on a stored file: what each step leaves in the controls.
     void startSequence_data() {
         QTest::addColumn<QStringList>("ini");

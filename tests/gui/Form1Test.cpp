@@ -53,9 +53,10 @@ private slots:
         QTest::addColumn<bool>("centred");
         QTest::addColumn<QPoint>("at");
         QTest::newRow("no file: 200, 200") << QString() << false << QPoint(200, 200);
-        QTest::newRow("0, 0: not moved, centred") << QStringLiteral("Top=0\nLeft=0") << true << QPoint();
-        QTest::newRow("0, 1: shown where stored") << QStringLiteral("Top=1\nLeft=0") << false
-                                                  << QPoint(0, 1);
+        QTest::newRow("0, 0: not moved, centred")
+            << QStringLiteral("Top=0\nLeft=0") << true << QPoint();
+        QTest::newRow("0, 1: shown where stored")
+            << QStringLiteral("Top=1\nLeft=0") << false << QPoint(0, 1);
     }
     void firstShowing() {
         QFETCH(QString, stored);

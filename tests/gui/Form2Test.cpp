@@ -57,7 +57,7 @@ void clickItem(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = {})
 
 class Form2Test : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void windowAndFixedChoices() {
         StripFixture f;
         TForm1& form = f.create();

@@ -14,15 +14,19 @@ namespace {
 
 // Delivers one pointer event the way the window system would: the window-relative position is
 // the global one less the window's position at that moment.
-void mouse(TForm1& form, QEvent::Type type, QPointF global, Qt::MouseButton button = Qt::LeftButton) {
+void mouse(TForm1& form, QEvent::Type type, QPointF global,
+           Qt::MouseButton button = Qt::LeftButton) {
     const QPointF local = global - QPointF(form.pos());
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     QMouseEvent e(type, local, local, global, type == QEvent::MouseMove ? Qt::NoButton : button,
                   held, Qt::NoModifier);
     QCoreApplication::sendEvent(&form, &e);
 }
 
-QPointF at(const TForm1& form, QPointF local) { return QPointF(form.pos()) + local; }
+QPointF at(const TForm1& form, QPointF local) {
+    return QPointF(form.pos()) + local;
+}
 
 void drag(TForm1& form, QPointF fromLocal, QPointF delta, Qt::MouseButton button = Qt::LeftButton) {
     const QPointF start = at(form, fromLocal);
@@ -41,8 +45,10 @@ private slots:
         QTest::addColumn<QPointF>("delta");
         QTest::addColumn<QPoint>("expected");
         QTest::newRow("left") << Qt::LeftButton << QPointF(30, 15) << QPoint(230, 215);
-        QTest::newRow("right button moves too") << Qt::RightButton << QPointF(-40, 7) << QPoint(160, 207);
-        QTest::newRow("middle button moves too") << Qt::MiddleButton << QPointF(5, -9) << QPoint(205, 191);
+        QTest::newRow("right button moves too")
+            << Qt::RightButton << QPointF(-40, 7) << QPoint(160, 207);
+        QTest::newRow("middle button moves too")
+            << Qt::MiddleButton << QPointF(5, -9) << QPoint(205, 191);
     }
     void moveKeepsThePressPointUnderThePointer() {
         QFETCH(Qt::MouseButton, button);
@@ -64,10 +70,11 @@ private slots:
         const QPointF start = at(form, QPointF(300, 20));
         mouse(form, QEvent::MouseButtonPress, start);
         mouse(form, QEvent::MouseMove, start + QPointF(40, 10));
-        QCOMPARE(form.geometry(), QRect(200, 200, 563, 50)); // top-left corner stays
+        QCOMPARE(form.geometry(), QRect(200, 200, 563, 50));        // top-left corner stays
         mouse(form, QEvent::MouseMove, start + QPointF(-453, -15)); // working size 70 x 25
         QCOMPARE(form.size(), QSize(80, 30));
-        mouse(form, QEvent::MouseMove, start + QPointF(-444, -11)); // working 79 x 29: still minimum
+        mouse(form, QEvent::MouseMove,
+              start + QPointF(-444, -11)); // working 79 x 29: still minimum
         QCOMPARE(form.size(), QSize(80, 30));
         mouse(form, QEvent::MouseMove, start + QPointF(-433, -5)); // working 90 x 35: grows again
         QCOMPARE(form.size(), QSize(90, 35));
@@ -176,7 +183,8 @@ private slots:
         for (const QPixmap& p : makeImageList1(1.0)) {
             QCOMPARE(p.size(), QSize(16, 16));
             const QImage img = p.toImage();
-            QCOMPARE(qAlpha(img.pixel(0, 15)) < 255 || qAlpha(img.pixel(15, 0)) < 255, true); // transparent parts
+            QCOMPARE(qAlpha(img.pixel(0, 15)) < 255 || qAlpha(img.pixel(15, 0)) < 255,
+                     true); // transparent parts
         }
     }
 

@@ -1,8 +1,8 @@
 // The session-end query through the dispatcher's hooks: it saves while the strip keeps running,
 // and a failed save disturbs nothing.
+#include "app/SessionEnd.h"
 #include "StripFixture.h"
 #include "app/MessageHooks.h"
-#include "app/SessionEnd.h"
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -28,8 +28,8 @@ private slots:
         QFile ini(f.iniPath());
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QByteArray bytes = ini.readAll();
-        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
-                                                (bytes.size() - 2) / 2);
+        const QString text = QString::fromUtf16(
+            reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
         QVERIFY(text.contains(QStringLiteral("Left=321\r\n")));
         QVERIFY(text.contains(QStringLiteral("Top=123\r\n")));
         QVERIFY(form.isVisible());

@@ -9,7 +9,6 @@
 using namespace zrm58;
 using namespace zrm58::testing;
 
-
 class SettingsRoadTest : public QObject {
     Q_OBJECT
 private slots:
@@ -42,7 +41,7 @@ private slots:
         } catch (const ConversionError& e) {
             QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("'$black' は整数ではありません"));
         }
-        QCOMPARE(f.form->x(), 77);                                  // read before the colour
+        QCOMPARE(f.form->x(), 77);                                    // read before the colour
         QCOMPARE(f.form->FontFamilyName, QStringLiteral("Segoe UI")); // never read
     }
 
@@ -71,7 +70,8 @@ private slots:
         QVERIFY(!form.close()); // abandoned
         QVERIFY(form.isVisible());
         QCOMPARE(form.SepStr, QStringLiteral("*")); // with all its state
-        QVERIFY2(shown.startsWith(QStringLiteral("ファイル \"/proc/zrm58-no-such-dir/ZRM58.ini\" を作成できません。")),
+        QVERIFY2(shown.startsWith(QStringLiteral(
+                     "ファイル \"/proc/zrm58-no-such-dir/ZRM58.ini\" を作成できません。")),
                  qPrintable(shown));
         QVERIFY2(shown.endsWith(QLatin1Char('.')), "a full stop is appended");
     }
