@@ -14,6 +14,10 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
+// A logout or a service manager (TERM, HUP), and Ctrl+C in the terminal that started the strip
+// (INT): each ends the strip the way a session end does, with its settings saved.
+constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
 // Async-signal-safe: only a write to the pipe; the event loop does the rest.
 void onTerminationSignal(int signo) {
     const unsigned char b = static_cast<unsigned char>(signo);
@@ -35,13 +39,19 @@ SessionEnd::SessionEnd(TForm1* strip) : QObject(strip), strip_(strip) {
     sa.sa_handler = onTerminationSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGHUP, &sa, nullptr);
+    for (int signo : kEndSignals) {
+        // A signal the starter chose to ignore (a strip started in the background of a script
+        // ignores Ctrl+C) stays ignored.
+        struct sigaction old = {};
+        if (sigaction(signo, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        sigaction(signo, &sa, nullptr);
+        handled_.push_back(signo);
+    }
 }
 
 SessionEnd::~SessionEnd() {
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGHUP, SIG_DFL);
+    for (int signo : handled_)
+        signal(signo, SIG_DFL);
     for (int& fd : signalPipe) {
         if (fd >= 0) ::close(fd);
         fd = -1;

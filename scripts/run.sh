@@ -14,7 +14,9 @@ fi
 start_xserver 800x300
 "$root/build/bin/zrm58" "$@" &
 strip=$!
-trap 'kill $strip 2>/dev/null; stop_xserver' EXIT INT TERM
+# Every step of the clean-up runs even when an earlier one finds nothing left to stop.
+trap 'kill $strip 2>/dev/null || true; stop_xserver' EXIT
+trap 'exit 130' INT TERM
 sleep 3.5
 mkdir -p "$root/shots"
 shot="$root/shots/strip-$(date +%Y%m%d-%H%M%S).png"

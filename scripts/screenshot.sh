@@ -26,8 +26,8 @@ backdrop=$(xdotool search --sync --onlyvisible --name '^ImageMagick' | head -1)
 # reaches it; waiting lets its session-end save finish before the copy is removed.
 env -C "$work" LANG="${ZRM58_LANG:-ja_JP.UTF-8}" ./zrm58 &
 strip=$!
-trap 'kill $strip 2>/dev/null; wait $strip 2>/dev/null; kill $backdrop_pid 2>/dev/null; stop_xserver
-  rm -rf "$work"' EXIT
+trap 'kill $strip 2>/dev/null || true; wait $strip 2>/dev/null || true
+  kill $backdrop_pid 2>/dev/null || true; stop_xserver; rm -rf "$work"' EXIT
 # The first visible window that is neither the root window, the backdrop nor the strip. (xdotool's
 # name search does not match the settings window's Japanese title, so windows are told apart so.)
 other_window() {

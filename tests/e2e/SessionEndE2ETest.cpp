@@ -1,5 +1,5 @@
-// The real strip at the end of a session: SIGTERM and SIGHUP save the strip's state and end the
-// program with code 0.
+// The real strip at the end of a session: SIGTERM, SIGHUP and SIGINT save the strip's state and end
+// the program with code 0.
 #include "E2eSupport.h"
 #include <csignal>
 
@@ -22,6 +22,7 @@ private slots:
         QTest::addColumn<int>("signo");
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT (Ctrl+C)") << int(SIGINT);
     }
     void signalSavesAndEnds() {
         QFETCH(int, signo);
