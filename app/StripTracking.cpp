@@ -45,10 +45,10 @@ void TForm1::mousePressEvent(QMouseEvent* e) {
         tracking_ = Tracking::ButtonPress;
         return;
     }
-    ScaledLayout1MouseDown(pos, e->globalPosition());
+    ScaledLayout1MouseDown(pos);
 }
 
-void TForm1::ScaledLayout1MouseDown(QPointF windowPos, QPointF) {
+void TForm1::ScaledLayout1MouseDown(QPointF windowPos) {
     // Any button, any modifiers: resize mode decides between resizing and moving.
     if (resizeMode()) {
         tracking_ = Tracking::Resizing;

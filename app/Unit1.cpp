@@ -80,7 +80,6 @@ const MessageHandler::Table& TForm1::messageTable() const {
 }
 
 void TForm1::FormCreate() {
-    creating_ = true;
     HomePath = QFileInfo(QString::fromStdString(services_.settingsPath)).absolutePath() + '/';
     ReadIniFile();
     applyStartWidth();
@@ -93,7 +92,6 @@ void TForm1::FormCreate() {
     applyTaskBar();
     applyFontFamily();
     TMessageDispatcherWin::RegisterHandler(this);
-    creating_ = false;
     FormResize();
 }
 
@@ -174,10 +172,6 @@ void TForm1::resizeEvent(QResizeEvent* e) {
     FormResize();
     invalidateBackground();
     updateShape();
-}
-
-void TForm1::moveEvent(QMoveEvent* e) {
-    QWidget::moveEvent(e);
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {

@@ -117,7 +117,6 @@ signals:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void moveEvent(QMoveEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -128,7 +127,7 @@ private:
     void ReadIniFile();
     void applySetting(SettingKey key, const SettingValue& value);
     StripSettings collectSettings();
-    void ScaledLayout1MouseDown(QPointF windowPos, QPointF globalPos);
+    void ScaledLayout1MouseDown(QPointF windowPos);
     void ScaledLayout1MouseUp();
     void updateShape();
     void followCompositor();
@@ -141,7 +140,6 @@ private:
     QPointF lastPoint_;  // resize tracking: the last pointer position in window coordinates
     double workingWidth_ = 0, workingHeight_ = 0;
     bool movedSinceCreation_ = false;
-    bool creating_ = false;
     bool compositing_ = true;
     bool shownOnce_ = false;
     QImage backgroundCache_; // Rectangle1 as drawn at the current size; rebuilt when it changes
