@@ -10,6 +10,9 @@ struct Module {
     ProcessSource* source = nullptr;
     std::unique_ptr<ProcessSource> ownedSource;
     std::optional<UsageCacheMap> usageCache; // exists between module start and end
+    std::vector<ProcessShare> shares;        // of the latest sample; capacity kept
+    std::vector<std::uint32_t> idList;       // the sample's id list; capacity kept
+    std::vector<std::uint32_t> pruneKeys;    // PruneUsageCache's copy of the keys; capacity kept
 };
 
 Module& module() {
@@ -52,6 +55,7 @@ void ModuleStart(ProcessSource& source) {
     m.source = &source;
     m.usageCache.emplace();
     (void)SampleTotalCpuUsage();
+    m.shares.clear(); // measured since boot: not a tick's shares
 }
 
 void ModuleStart(std::unique_ptr<ProcessSource> source) {
@@ -64,12 +68,17 @@ void ModuleStart(std::unique_ptr<ProcessSource> source) {
 void ModuleEnd() {
     Module& m = module();
     m.usageCache.reset();
+    m.shares.clear();
     m.source = nullptr;
     m.ownedSource.reset();
 }
 
 bool ModuleStarted() {
     return module().usageCache.has_value();
+}
+
+const std::vector<ProcessShare>& LastTickShares() {
+    return module().shares;
 }
 
 const UsageCacheMap& UsageCache() {
@@ -95,8 +104,8 @@ void PruneUsageCache(const std::vector<std::uint32_t>& list) {
     if (!ModuleStarted()) return;
     UsageCacheMap& cache = *module().usageCache;
     // Walk a copy of the keys: entries are removed from the map meanwhile.
-    std::vector<std::uint32_t> keys;
-    keys.reserve(cache.size());
+    std::vector<std::uint32_t>& keys = module().pruneKeys;
+    keys.clear();
     for (const auto& entry : cache)
         keys.push_back(entry.first);
     for (const std::uint32_t key : keys)
@@ -138,13 +147,19 @@ double SampleProcessCpuUsage(std::uint32_t processId) {
 
 double SampleTotalCpuUsage() {
     if (!ModuleStarted()) return 0.0;
-    const SampleBracket bracket(*module().source);
-    std::vector<std::uint32_t> list;
+    Module& m = module();
+    const SampleBracket bracket(*m.source);
+    std::vector<std::uint32_t>& list = m.idList;
+    list.clear();
+    m.shares.clear();
     double sum = 0.0;
     CollectProcessIds(list);
     PruneUsageCache(list);
-    for (const std::uint32_t processId : list) // ascending unsigned order
-        sum = SampleProcessCpuUsage(processId) + sum;
+    for (const std::uint32_t processId : list) { // ascending unsigned order
+        const double share = SampleProcessCpuUsage(processId);
+        m.shares.push_back({processId, share});
+        sum = share + sum;
+    }
     return sum;
 }
 

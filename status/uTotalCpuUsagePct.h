@@ -33,6 +33,13 @@ struct TProcessCpuUsage {
 
 using UsageCacheMap = std::unordered_map<std::uint32_t, TProcessCpuUsage>;
 
+// One process's share of the latest sample: the percentage of the whole machine (all logical
+// processors together) that it added to that sample's sum.
+struct ProcessShare {
+    std::uint32_t processId = 0;
+    double percentage = 0;
+};
+
 // Module start: creates the empty usage cache, then takes one sample and discards it, so the
 // first tick measures from start-up. `source` must outlive the module (until ModuleEnd). A
 // second start ends the running module first.
@@ -49,6 +56,15 @@ const UsageCacheMap& UsageCache();
 // One sample of all processes: the sum of their percentages, neither clamped nor rounded.
 // 0.0 while the module is not started.
 double SampleTotalCpuUsage();
+
+// The shares of the latest SampleTotalCpuUsage: one entry per listed process, in ascending id
+// order, each the very percentage that was added to the sum (0 for a process that could not be
+// read), so adding them up in this order gives the sample's result. Empty before the first
+// sample after module start (the discarded start sample leaves none), after a sample whose
+// listing failed, and while the module is not started. The reference stays valid for the
+// program's life; its contents change with the next sample. Kept without allocating once the
+// process count is steady.
+const std::vector<ProcessShare>& LastTickShares();
 
 // Fills `list` (empty on entry) from a process snapshot, sorted ascending; empty when no
 // snapshot could be taken.

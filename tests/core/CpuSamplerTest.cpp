@@ -68,6 +68,47 @@ TEST_F(CpuSamplerTest, StartTakesOneDiscardedSampleSoTheFirstTickMeasuresFromSta
     EXPECT_EQ(src.openHandles, 0);
 }
 
+TEST_F(CpuSamplerTest, LastTickSharesAreTheAddendsOfTheSum) {
+    src.setProcesses({3, 1, 2}, {10, 10});
+    src.system = CpuTimes{1000, 1000};
+    cpu::ModuleStart(src);
+    EXPECT_TRUE(cpu::LastTickShares().empty()) << "the start sample measures since boot";
+
+    // 1000 units pass: 1 uses 250, 2 cannot be opened, 3 uses 125.
+    src.system = CpuTimes{1600, 1400};
+    src.processes[1].times = CpuTimes{110, 160};
+    src.processes[2].openable = false;
+    src.processes[3].times = CpuTimes{80, 65};
+    const double sum = cpu::SampleTotalCpuUsage();
+    const std::vector<cpu::ProcessShare>& shares = cpu::LastTickShares();
+    ASSERT_EQ(shares.size(), 3u);
+    const std::uint32_t ids[] = {1, 2, 3};
+    const double percentages[] = {25.0, 0.0, 12.5};
+    double again = 0;
+    for (std::size_t i = 0; i < shares.size(); ++i) {
+        EXPECT_EQ(shares[i].processId, ids[i]);
+        EXPECT_EQ(shares[i].percentage, percentages[i]);
+        again = shares[i].percentage + again;
+    }
+    EXPECT_EQ(again, sum);
+
+    // Same process count: the same storage, refilled in place.
+    const cpu::ProcessShare* storage = shares.data();
+    src.system = CpuTimes{2100, 1900};
+    cpu::SampleTotalCpuUsage();
+    EXPECT_EQ(cpu::LastTickShares().data(), storage);
+    EXPECT_EQ(cpu::LastTickShares()[0].percentage, 0.0);
+
+    src.snapshotFails = true;
+    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
+    EXPECT_TRUE(cpu::LastTickShares().empty());
+    src.snapshotFails = false;
+    cpu::SampleTotalCpuUsage();
+    EXPECT_EQ(cpu::LastTickShares().size(), 3u);
+    cpu::ModuleEnd();
+    EXPECT_TRUE(cpu::LastTickShares().empty());
+}
+
 TEST_F(CpuSamplerTest, NotStartedSamplesNothing) {
     EXPECT_FALSE(cpu::ModuleStarted());
     EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
