@@ -12,6 +12,14 @@ struct CpuTimes {
     std::uint64_t user = 0;
 };
 
+// One logical processor's times, in the source's own unit (only ratios are used).
+// busy = total - idle; idle counts the processor's idle and I/O-wait time.
+struct ProcessorTimes {
+    std::uint32_t index = 0; // the processor's number (offline processors are absent)
+    std::uint64_t idle = 0;
+    std::uint64_t total = 0;
+};
+
 // An opened process. Destroying it closes it (on every path).
 class ProcessHandle {
 public:
@@ -26,6 +34,11 @@ public:
 //  - systemTimes: the machine's kernel (idle included) and user times, summed over all
 //    logical processors; std::nullopt on failure.
 //  - processTimes: the process's own kernel and user times; std::nullopt on failure.
+//  - processStart: a stamp of the process's start that stays the same for its whole life and
+//    differs for a later process that receives the same id (Windows: the creation time; Linux:
+//    the start time in /proc/PID/stat). Asked after processTimes answered, on the same handle.
+//    std::nullopt when the source cannot tell; then only times that go backwards reveal a new
+//    process on an old id. Default: std::nullopt.
 class ProcessSource {
 public:
     virtual ~ProcessSource() = default;
@@ -33,12 +46,24 @@ public:
     virtual std::unique_ptr<ProcessHandle> openProcess(std::uint32_t pid) = 0;
     virtual std::optional<CpuTimes> systemTimes() = 0;
     virtual std::optional<CpuTimes> processTimes(ProcessHandle& process) = 0;
+    virtual std::optional<std::uint64_t> processStart(ProcessHandle& process) {
+        (void)process;
+        return std::nullopt;
+    }
 
     // Brackets the calls of one load sample. Between them the source may answer every
     // systemTimes() request from a single reading (the machine's counters move in coarse steps
     // anyway). Outside a bracket every request reads afresh. Default: no effect.
     virtual void beginSample() {}
     virtual void endSample() {}
+
+    // Per-logical-processor times, for the details panel only. While keepProcessorTimes(true)
+    // is in force, the one reading behind a sample's systemTimes() also keeps the per-processor
+    // figures of that same reading, and processorTimes() answers from it; before the first such
+    // sample it reads them once (the baseline when the panel appears). Switched off, nothing is
+    // kept or parsed. std::nullopt when unavailable. Default: never available.
+    virtual void keepProcessorTimes(bool keep) { (void)keep; }
+    virtual std::optional<std::vector<ProcessorTimes>> processorTimes() { return std::nullopt; }
 };
 
 } // namespace zrm58

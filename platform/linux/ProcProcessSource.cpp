@@ -10,11 +10,14 @@
 //
 // /proc/stat costs about 20 us to read, whatever part of it is read. Its counters move in
 // USER_HZ steps (10 ms), so inside one sample (beginSample .. endSample) it is read once and
-// every request of the sample is answered from that reading.
+// every request of the sample is answered from that reading. While the details panel asks for
+// the per-processor times (keepProcessorTimes), that one reading is taken whole enough for the
+// cpuN lines and they are parsed from it; otherwise only its first line is read.
 //
 // A process's times are read when it is opened (that read is also what tells a live process
 // from an ended one); processTimes answers from that read. Not thread-safe: one sampler owns it.
 #include "platform/Platform.h"
+#include "platform/linux/DetailsParsers.h"
 #include "platform/linux/ProcParsers.h"
 
 #include <algorithm>
@@ -22,6 +25,7 @@
 #include <charconv>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -121,6 +125,19 @@ public:
     }
     void endSample() override { inSample_ = false; }
 
+    void keepProcessorTimes(bool keep) override {
+        keepProcessors_ = keep;
+        processorTimesRead_ = false;
+        processorTimes_.reset();
+        if (!keep) statText_ = std::string(); // give the buffer back
+    }
+
+    std::optional<std::vector<ProcessorTimes>> processorTimes() override {
+        if (!keepProcessors_) return std::nullopt;
+        if (!processorTimesRead_) (void)readSystemTimes(); // the baseline, once
+        return processorTimes_;
+    }
+
 private:
     struct CachedFd {
         int fd;
@@ -174,6 +191,7 @@ private:
     std::optional<CpuTimes> readSystemTimes() {
         if (statFd_ < 0) statFd_ = open("/proc/stat", O_RDONLY | O_CLOEXEC);
         if (statFd_ < 0) return std::nullopt;
+        if (keepProcessors_) return readSystemAndProcessorTimes();
         char line[512];
         const ssize_t n = pread(statFd_, line, sizeof line, 0);
         if (n <= 0) {
@@ -185,8 +203,38 @@ private:
                                         ticksPerSecond_);
     }
 
+    // The same single reading of /proc/stat, taken whole enough to hold every cpuN line; its
+    // per-processor lines are kept for the details panel.
+    std::optional<CpuTimes> readSystemAndProcessorTimes() {
+        if (statText_.empty()) {
+            const long processors = sysconf(_SC_NPROCESSORS_CONF);
+            statText_.resize(4096 +
+                             256 * static_cast<std::size_t>(processors > 0 ? processors : 1));
+        }
+        ssize_t n = 0;
+        for (;;) {
+            n = pread(statFd_, statText_.data(), statText_.size(), 0);
+            if (n < static_cast<ssize_t>(statText_.size()) || statText_.size() >= (1u << 22)) break;
+            statText_.resize(statText_.size() * 2); // filled up: the cpuN block may be cut
+        }
+        if (n <= 0) {
+            close(statFd_);
+            statFd_ = -1;
+            processorTimes_.reset();
+            return std::nullopt;
+        }
+        const std::string_view text(statText_.data(), static_cast<std::size_t>(n));
+        processorTimes_ = procfs::parseProcessorTimes(text);
+        processorTimesRead_ = true;
+        return procfs::parseSystemTimes(text, ticksPerSecond_);
+    }
+
     long ticksPerSecond_;
     std::size_t fdBudget_;
+    bool keepProcessors_ = false;
+    bool processorTimesRead_ = false; // since keeping was switched on
+    std::optional<std::vector<ProcessorTimes>> processorTimes_;
+    std::string statText_;
     DIR* procDir_ = nullptr;
     int statFd_ = -1;
     std::unordered_map<std::uint32_t, CachedFd> fds_;

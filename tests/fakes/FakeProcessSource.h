@@ -11,12 +11,13 @@ namespace zrm58::fakes {
 
 // A scripted process source. Every call is logged in `calls` ("list", "open 7", "system",
 // "times 7", "close 7", "begin", "end"), so tests can check the order of the steps and that
-// every opened handle is closed.
+// every opened handle is closed. processStart is not logged: it answers what `start` holds.
 class FakeProcessSource final : public ProcessSource {
 public:
     struct Process {
         bool openable = true;
         std::optional<CpuTimes> times = CpuTimes{}; // std::nullopt: processTimes fails
+        std::optional<std::uint64_t> start;         // processStart's stamp; unknown by default
     };
 
     bool snapshotFails = false;
@@ -66,8 +67,24 @@ public:
         return processes.at(handle.pid).times;
     }
 
+    std::optional<std::uint64_t> processStart(ProcessHandle& process) override {
+        return processes.at(dynamic_cast<const Handle&>(process).pid).start;
+    }
+
     void beginSample() override { calls.push_back("begin"); }
     void endSample() override { calls.push_back("end"); }
+
+    // Per-processor times: `processors` while keeping is on (std::nullopt: unavailable).
+    std::optional<std::vector<ProcessorTimes>> processors;
+    bool keepingProcessors = false;
+    void keepProcessorTimes(bool keep) override {
+        calls.push_back(keep ? "keep on" : "keep off");
+        keepingProcessors = keep;
+    }
+    std::optional<std::vector<ProcessorTimes>> processorTimes() override {
+        calls.push_back("processors");
+        return keepingProcessors ? processors : std::nullopt;
+    }
 
 private:
     struct Handle final : ProcessHandle {

@@ -1,0 +1,131 @@
+// The details source over /proc and /sys/class. It is created only while the details are asked
+// for (the panel shown, zrm58-line --json); each request reads one small file, except the
+// temperature: the processor sensors are found once by walking hwmon and the thermal zones,
+// and later requests read only those sensors' files (walking again when one stops answering).
+#include "platform/linux/DetailsParsers.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+namespace zrm58 {
+namespace {
+
+std::optional<std::string> readSmallFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string text;
+    char chunk[4096];
+    ssize_t n = 0;
+    for (;;) {
+        n = read(fd, chunk, sizeof chunk);
+        if (n > 0)
+            text.append(chunk, static_cast<std::size_t>(n));
+        else if (n == 0 || errno != EINTR)
+            break;
+    }
+    close(fd);
+    if (n < 0) return std::nullopt;
+    return text;
+}
+
+std::vector<std::filesystem::path> entries(const std::filesystem::path& dir) {
+    std::vector<std::filesystem::path> result;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        result.push_back(it->path());
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+class LinuxSystemDetailsSource final : public SystemDetailsSource {
+public:
+    LinuxSystemDetailsSource(std::string procRoot, std::string sysClassRoot)
+        : proc_(std::move(procRoot)), sys_(std::move(sysClassRoot)) {}
+
+    std::optional<MemoryBreakdown> memoryBreakdown() override {
+        const auto text = readSmallFile(proc_ + "/meminfo");
+        return text ? procfs::parseMemoryBreakdown(*text) : std::nullopt;
+    }
+
+    std::optional<std::vector<InterfaceCounters>> networkCounters() override {
+        const auto text = readSmallFile(proc_ + "/net/dev");
+        return text ? procfs::parseNetDev(*text) : std::nullopt;
+    }
+
+    std::optional<double> temperatureCelsius() override {
+        if (!sensorsFound_) findSensors();
+        std::optional<double> hottest;
+        for (const std::string& path : sensors_) {
+            const auto text = readSmallFile(path);
+            const auto celsius = text ? procfs::parseMilliCelsius(*text) : std::nullopt;
+            if (!celsius) {
+                sensorsFound_ = false; // a sensor went away: look again next time
+                continue;
+            }
+            hottest = std::max(hottest.value_or(*celsius), *celsius);
+        }
+        return hottest;
+    }
+
+    std::optional<std::string> processName(std::uint32_t pid) override {
+        auto text = readSmallFile(proc_ + "/" + std::to_string(pid) + "/comm");
+        if (!text) return std::nullopt;
+        while (!text->empty() && text->back() == '\n')
+            text->pop_back();
+        return text;
+    }
+
+private:
+    // The input files of the best-ranked processor sensors that give a reading now.
+    void findSensors() {
+        sensorsFound_ = true;
+        sensors_.clear();
+        int best = 0;
+        auto consider = [&](int rank, const std::string& input) {
+            if (rank == 0 || rank < best) return;
+            const auto text = readSmallFile(input);
+            if (!text || !procfs::parseMilliCelsius(*text)) return;
+            if (rank > best) sensors_.clear();
+            best = rank;
+            sensors_.push_back(input);
+        };
+        for (const auto& chip : entries(std::filesystem::path(sys_) / "hwmon")) {
+            const std::string name = readSmallFile(chip / "name").value_or("");
+            for (const auto& file : entries(chip)) {
+                const std::string f = file.filename().string();
+                if (f.rfind("temp", 0) != 0 || f.size() < 11 ||
+                    f.compare(f.size() - 6, 6, "_input") != 0)
+                    continue;
+                const std::string stem = file.string().substr(0, file.string().size() - 6);
+                const std::string label = readSmallFile(stem + "_label").value_or("");
+                consider(procfs::hwmonSensorRank(name, label), file.string());
+            }
+        }
+        for (const auto& zone : entries(std::filesystem::path(sys_) / "thermal")) {
+            if (zone.filename().string().rfind("thermal_zone", 0) != 0) continue;
+            const std::string type = readSmallFile(zone / "type").value_or("");
+            consider(procfs::thermalZoneRank(type), (zone / "temp").string());
+        }
+    }
+
+    std::string proc_;
+    std::string sys_;
+    bool sensorsFound_ = false;
+    std::vector<std::string> sensors_;
+};
+
+} // namespace
+
+std::unique_ptr<SystemDetailsSource> createLinuxSystemDetailsSource(std::string procRoot,
+                                                                    std::string sysClassRoot) {
+    return std::make_unique<LinuxSystemDetailsSource>(std::move(procRoot), std::move(sysClassRoot));
+}
+
+std::unique_ptr<SystemDetailsSource> createSystemDetailsSource() {
+    return createLinuxSystemDetailsSource("/proc", "/sys/class");
+}
+
+} // namespace zrm58

@@ -1,0 +1,44 @@
+#pragma once
+#include "status/SystemDetails.h"
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The texts of the details: labels in the strip's language (Japanese, like its menu) and the
+// figures in the line's units, rounding and decimal separator.
+namespace zrm58::details {
+
+inline constexpr std::u16string_view kProcessors = u"プロセッサ";
+inline constexpr std::u16string_view kMemory = u"メモリ";
+inline constexpr std::u16string_view kInUse = u"使用中";
+inline constexpr std::u16string_view kAvailable = u"利用可能";
+inline constexpr std::u16string_view kCache = u"キャッシュ・バッファ";
+inline constexpr std::u16string_view kSwap = u"スワップ";
+inline constexpr std::u16string_view kNoSwap = u"なし";
+inline constexpr std::u16string_view kNetwork = u"ネットワーク";
+inline constexpr std::u16string_view kReceive = u"受信";
+inline constexpr std::u16string_view kSend = u"送信";
+inline constexpr std::u16string_view kTemperature = u"温度";
+inline constexpr std::u16string_view kProcesses = u"プロセス";
+inline constexpr std::u16string_view kWaiting = u"…"; // a figure that needs one more tick
+
+// Bytes as GiB with one decimal, exactly like the line's amounts (whole MiB / 1024, "%.1f").
+std::u16string formatGiB(std::uint64_t bytes, char16_t decimalSep);
+// "812 B/s", "1.5 KiB/s", "12.0 MiB/s": whole bytes below 1 KiB/s, else one decimal.
+std::u16string formatRate(double bytesPerSecond, char16_t decimalSep);
+// "54.0 °C".
+std::u16string formatCelsius(double celsius, char16_t decimalSep);
+// A percentage with the line's rounding (nearest, ties to even), "%3d" + "%": «  7%».
+std::u16string formatPercent(double percent);
+// A process as the details list it: its name, or "?" when gone.
+std::u16string processLabel(const BusyProcess& p);
+
+// The five steps of the load glyph as names: "idle" (0-20), "low" (21-40), "medium" (41-60),
+// "high" (61-80), "busy" (81 and more) for the rounded load p.
+const char* loadClass(std::int32_t p);
+
+// The details as plain text lines (zrm58-line --json's tooltip).
+std::vector<std::u16string> detailsLines(const DetailsSnapshot& d, char16_t decimalSep);
+
+} // namespace zrm58::details

@@ -1,0 +1,129 @@
+#include "status/SystemDetails.h"
+#include "settings/Utf.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace zrm58 {
+namespace {
+
+// A process name as UTF-16; bytes that are not UTF-8 become U+FFFD one by one.
+std::u16string nameText(const std::string& bytes) {
+    if (auto text = fromUtf8(bytes)) return *text;
+    std::u16string out;
+    for (const char c : bytes)
+        out.push_back(static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD');
+    return out;
+}
+
+} // namespace
+
+std::vector<ProcessorLoad> processorLoads(const std::vector<ProcessorTimes>& before,
+                                          const std::vector<ProcessorTimes>& after) {
+    std::unordered_map<std::uint32_t, const ProcessorTimes*> previous;
+    for (const ProcessorTimes& p : before)
+        previous.emplace(p.index, &p);
+    std::vector<ProcessorLoad> loads;
+    loads.reserve(after.size());
+    for (const ProcessorTimes& now : after) {
+        const auto it = previous.find(now.index);
+        if (it == previous.end()) continue;
+        const ProcessorTimes& then = *it->second;
+        if (now.total <= then.total || now.idle < then.idle) continue; // no progress or reset
+        const double total = static_cast<double>(now.total - then.total);
+        const double idle = std::min(total, static_cast<double>(now.idle - then.idle));
+        loads.push_back(ProcessorLoad{now.index, (total - idle) / total * 100.0});
+    }
+    return loads;
+}
+
+std::uint64_t counterDelta(std::uint64_t before, std::uint64_t after) {
+    if (after >= before) return after - before;
+    constexpr std::uint64_t wrap32 = std::uint64_t{1} << 32;
+    if (before >= wrap32 / 2 && before < wrap32 && after < wrap32) return after + wrap32 - before;
+    return 0; // restarted
+}
+
+std::optional<NetworkRates> networkRates(const std::vector<InterfaceCounters>& before,
+                                         const std::vector<InterfaceCounters>& after,
+                                         double seconds) {
+    if (!(seconds > 0)) return std::nullopt;
+    std::unordered_map<std::string, const InterfaceCounters*> previous;
+    for (const InterfaceCounters& c : before)
+        previous.emplace(c.name, &c);
+    std::uint64_t received = 0, sent = 0;
+    for (const InterfaceCounters& now : after) {
+        const auto it = previous.find(now.name);
+        if (it == previous.end()) continue;
+        received += counterDelta(it->second->received, now.received);
+        sent += counterDelta(it->second->sent, now.sent);
+    }
+    return NetworkRates{static_cast<double>(received) / seconds,
+                        static_cast<double>(sent) / seconds};
+}
+
+std::vector<ProcessShare> busiestShares(std::vector<ProcessShare> shares, std::size_t count) {
+    std::erase_if(shares, [](const ProcessShare& s) { return !(s.share > 0); });
+    const auto larger = [](const ProcessShare& a, const ProcessShare& b) {
+        return a.share != b.share ? a.share > b.share : a.pid < b.pid;
+    };
+    const std::size_t n = std::min(count, shares.size());
+    std::partial_sort(shares.begin(), shares.begin() + static_cast<std::ptrdiff_t>(n), shares.end(),
+                      larger);
+    shares.resize(n);
+    return shares;
+}
+
+SystemDetails::SystemDetails(ProcessSource& processes, SystemDetailsSource& source)
+    : processes_(processes), source_(source) {}
+
+SystemDetails::~SystemDetails() {
+    stop();
+}
+
+void SystemDetails::start(double nowSeconds) {
+    if (running_) return;
+    running_ = true;
+    processes_.keepProcessorTimes(true);
+    lastProcessors_ = processes_.processorTimes();
+    lastNetwork_ = source_.networkCounters();
+    lastNetworkTime_ = nowSeconds;
+}
+
+void SystemDetails::stop() {
+    if (!running_) return;
+    running_ = false;
+    processes_.keepProcessorTimes(false);
+    lastProcessors_.reset();
+    lastNetwork_.reset();
+}
+
+DetailsSnapshot SystemDetails::update(const std::vector<ProcessShare>& lastTickShares,
+                                      double nowSeconds) {
+    DetailsSnapshot d;
+    if (!running_) return d;
+
+    auto processors = processes_.processorTimes();
+    if (processors && lastProcessors_) d.processors = processorLoads(*lastProcessors_, *processors);
+    if (processors) lastProcessors_ = std::move(processors);
+
+    d.memory = source_.memoryBreakdown();
+
+    auto network = source_.networkCounters();
+    if (network && lastNetwork_)
+        d.network = networkRates(*lastNetwork_, *network, nowSeconds - lastNetworkTime_);
+    if (network) {
+        lastNetwork_ = std::move(network);
+        lastNetworkTime_ = nowSeconds;
+    }
+
+    d.temperature = source_.temperatureCelsius();
+
+    for (const ProcessShare& s : busiestShares(lastTickShares)) {
+        const auto name = source_.processName(s.pid);
+        d.busiest.push_back(BusyProcess{s.pid, name ? nameText(*name) : std::u16string(), s.share});
+    }
+    return d;
+}
+
+} // namespace zrm58
