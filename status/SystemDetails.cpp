@@ -63,9 +63,10 @@ std::optional<NetworkRates> networkRates(const std::vector<InterfaceCounters>& b
 }
 
 std::vector<ProcessShare> busiestShares(std::vector<ProcessShare> shares, std::size_t count) {
-    std::erase_if(shares, [](const ProcessShare& s) { return !(s.share > 0); });
+    std::erase_if(shares, [](const ProcessShare& s) { return !(s.percentage > 0); });
     const auto larger = [](const ProcessShare& a, const ProcessShare& b) {
-        return a.share != b.share ? a.share > b.share : a.pid < b.pid;
+        return a.percentage != b.percentage ? a.percentage > b.percentage
+                                            : a.processId < b.processId;
     };
     const std::size_t n = std::min(count, shares.size());
     std::partial_sort(shares.begin(), shares.begin() + static_cast<std::ptrdiff_t>(n), shares.end(),
@@ -120,8 +121,9 @@ DetailsSnapshot SystemDetails::update(const std::vector<ProcessShare>& lastTickS
     d.temperature = source_.temperatureCelsius();
 
     for (const ProcessShare& s : busiestShares(lastTickShares)) {
-        const auto name = source_.processName(s.pid);
-        d.busiest.push_back(BusyProcess{s.pid, name ? nameText(*name) : std::u16string(), s.share});
+        const auto name = source_.processName(s.processId);
+        d.busiest.push_back(
+            BusyProcess{s.processId, name ? nameText(*name) : std::u16string(), s.percentage});
     }
     return d;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/ProcessSource.h"
 #include "platform/SystemDetailsSource.h"
+#include "status/uTotalCpuUsagePct.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,11 +12,9 @@
 // runs unless the details are being shown.
 namespace zrm58 {
 
-// One process's share of the last tick, in percent of the whole machine (the sampler's figure).
-struct ProcessShare {
-    std::uint32_t pid = 0;
-    double share = 0;
-};
+// One process's share of the last tick, in percent of the whole machine: the sampler's own
+// figure (uTotalCpuUsagePct::LastTickShares).
+using ProcessShare = uTotalCpuUsagePct::ProcessShare;
 
 struct ProcessorLoad {
     std::uint32_t index = 0;

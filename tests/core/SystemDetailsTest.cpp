@@ -177,7 +177,7 @@ TEST(BusiestShares, FiveLargestPositiveSharesLargestFirst) {
     const auto top = busiestShares(shares);
     std::vector<std::uint32_t> pids;
     for (const ProcessShare& s : top)
-        pids.push_back(s.pid);
+        pids.push_back(s.processId);
     EXPECT_EQ(pids, (std::vector<std::uint32_t>{3, 6, 2, 5, 7}));
     EXPECT_EQ(busiestShares({{1, 0.0}, {2, -1.0}}).size(), 0u);
 }
