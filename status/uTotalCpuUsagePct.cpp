@@ -133,15 +133,22 @@ double SampleProcessCpuUsage(std::uint32_t processId) {
     const std::optional<CpuTimes> times = source.processTimes(*process);
     if (!times)
         return result; // the new system times stay stored, the process times keep their values
-    const std::int64_t processKernelDelta =
-        FileTimeDelta(times->kernel, usage.LastProcessTimes.KernelTime);
-    const std::int64_t processUserDelta =
-        FileTimeDelta(times->user, usage.LastProcessTimes.UserTime);
+    const std::optional<std::uint64_t> start = source.processStart(*process);
+    std::int64_t processDelta =
+        wrappingSum(FileTimeDelta(times->kernel, usage.LastProcessTimes.KernelTime),
+                    FileTimeDelta(times->user, usage.LastProcessTimes.UserTime));
+    std::int64_t systemDelta = wrappingSum(systemKernelDelta, systemUserDelta);
+    const bool startChanged = start && usage.ProcessStart && *start != *usage.ProcessStart;
+    if (startChanged || processDelta < 0) {
+        // A new process on the id of an ended one (a process's own times never go back): it
+        // is measured like any new process, from zero, and never charged with the old one's.
+        processDelta = wrappingSum(FileTimeDelta(times->kernel, 0), FileTimeDelta(times->user, 0));
+        systemDelta = wrappingSum(FileTimeDelta(system->kernel, 0), FileTimeDelta(system->user, 0));
+    }
     usage.LastProcessTimes = {times->kernel, times->user};
+    usage.ProcessStart = start;
 
-    const std::int64_t systemDelta = wrappingSum(systemKernelDelta, systemUserDelta);
-    if (systemDelta > 0)
-        result = percentage(wrappingSum(processKernelDelta, processUserDelta), systemDelta);
+    if (systemDelta > 0 && processDelta >= 0) result = percentage(processDelta, systemDelta);
     return result;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/ProcessSource.h"
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -24,11 +25,14 @@ struct TProcessTimesRec {
 };
 
 // One process's times at its previous sample. A new record is all zero, so a process's first
-// sample measures its times from zero (against the system's times since boot).
+// sample measures its times from zero (against the system's times since boot). A new process
+// that took over the id of an ended one is measured the same way: told by a start stamp that
+// changed, or by process times that went backwards, its record starts again from zero.
 struct TProcessCpuUsage {
     TSystemTimesRec LastSystemTimes;
     TProcessTimesRec LastProcessTimes;
-    double ProcessCPUusagePercentage = 0; // kept for the record layout; never written or read
+    double ProcessCPUusagePercentage = 0;      // kept for the record layout; never written or read
+    std::optional<std::uint64_t> ProcessStart; // the source's start stamp at the previous sample
 };
 
 using UsageCacheMap = std::unordered_map<std::uint32_t, TProcessCpuUsage>;
@@ -71,7 +75,7 @@ const std::vector<ProcessShare>& LastTickShares();
 void CollectProcessIds(std::vector<std::uint32_t>& list);
 // Removes the records of ids missing from `list` (sorted ascending).
 void PruneUsageCache(const std::vector<std::uint32_t>& list);
-// One process's percentage since its previous sample; 0 on any failure.
+// One process's percentage since its previous sample; 0 on any failure; never negative.
 double SampleProcessCpuUsage(std::uint32_t processId);
 // newer - older as 64-bit two's-complement subtraction (wraps, no check).
 std::int64_t FileTimeDelta(std::uint64_t newer, std::uint64_t older);

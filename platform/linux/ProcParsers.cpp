@@ -90,6 +90,15 @@ std::optional<CpuTimes> parseProcessTimes(std::string_view pidStat, long ticksPe
     return CpuTimes{*kernel, *user};
 }
 
+std::optional<std::uint64_t> parseProcessStartTime(std::string_view pidStat) {
+    const std::size_t close = pidStat.rfind(')');
+    if (close == std::string_view::npos) return std::nullopt;
+    std::string_view rest = pidStat.substr(close + 1);
+    for (int field = 3; field <= 21; ++field)
+        if (!skipField(rest)) return std::nullopt;
+    return takeNumber(rest);
+}
+
 std::optional<MemoryStatus> parseMemInfo(std::string_view memInfo) {
     std::optional<std::uint64_t> total, available, free, buffers, cached;
     while (!memInfo.empty()) {

@@ -24,6 +24,10 @@ std::optional<CpuTimes> parseSystemTimes(std::string_view procStat, long ticksPe
 // cut off after field 15 still parses.
 std::optional<CpuTimes> parseProcessTimes(std::string_view pidStat, long ticksPerSecond);
 
+// starttime (field 22) of /proc/PID/stat: when the process started, in clock ticks (USER_HZ)
+// after boot, as written. Fields are counted from the last ')' as above.
+std::optional<std::uint64_t> parseProcessStartTime(std::string_view pidStat);
+
 // MemTotal and MemAvailable of /proc/meminfo, kB to bytes. Kernels before 3.14 write no
 // MemAvailable; then the available amount is estimated as MemFree + Buffers + Cached.
 // std::nullopt without MemTotal, or without both MemAvailable and MemFree.

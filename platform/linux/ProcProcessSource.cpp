@@ -35,11 +35,14 @@ namespace {
 
 class ProcHandle final : public ProcessHandle {
 public:
-    explicit ProcHandle(std::optional<CpuTimes> times) : times_(times) {}
+    ProcHandle(std::optional<CpuTimes> times, std::optional<std::uint64_t> start)
+        : times_(times), start_(start) {}
     std::optional<CpuTimes> times() const { return times_; }
+    std::optional<std::uint64_t> start() const { return start_; }
 
 private:
-    std::optional<CpuTimes> times_; // std::nullopt: the stat line did not parse
+    std::optional<CpuTimes> times_;      // std::nullopt: the stat line did not parse
+    std::optional<std::uint64_t> start_; // start time, ticks after boot
 };
 
 std::size_t descriptorBudget() {
@@ -119,6 +122,12 @@ public:
         return handle ? handle->times() : std::nullopt;
     }
 
+    // The start time of the same read: a new process on an old id has a later one.
+    std::optional<std::uint64_t> processStart(ProcessHandle& process) override {
+        const auto* handle = dynamic_cast<const ProcHandle*>(&process);
+        return handle ? handle->start() : std::nullopt;
+    }
+
     void beginSample() override {
         inSample_ = true;
         sampleTimesRead_ = false;
@@ -146,7 +155,8 @@ private:
 
     std::unique_ptr<ProcessHandle> makeHandle(ssize_t length) {
         const std::string_view line(buf_, static_cast<std::size_t>(length));
-        return std::make_unique<ProcHandle>(procfs::parseProcessTimes(line, ticksPerSecond_));
+        return std::make_unique<ProcHandle>(procfs::parseProcessTimes(line, ticksPerSecond_),
+                                            procfs::parseProcessStartTime(line));
     }
 
     // Opens /proc/PID/stat, relative to the kept /proc directory when there is one.

@@ -139,6 +139,7 @@ struct ProcessRow {
     CpuTimes storedSystem;
     CpuTimes storedProcess;
     Calls calls;
+    std::optional<std::uint64_t> start = 1; // the process's start stamp; 1 at the stored sample
 };
 
 const Calls fullRoad{"open 7", "system", "times 7", "close 7"};
@@ -201,28 +202,58 @@ const ProcessRow processRows[] = {
      {150, 0},
      {70, 55},
      fullRoad},
-    // An id reused by a new process keeps the old process's times: delta -25 of 400.
-    {"reused id: negative share",
+    // An id taken over by a new process is a new process: measured from zero (550 units of
+    // system time since boot), never against the old process's times.
+    {"reused id, times went backwards (25 to 11): measured from zero",
+     true,
+     CpuTimes{300, 250},
+     CpuTimes{11, 0},
+     2.0,
+     {300, 250},
+     {11, 0},
+     fullRoad},
+    {"reused id, times went back to zero: share 0, not negative",
      true,
      CpuTimes{300, 250},
      CpuTimes{0, 0},
-     -6.25,
+     0.0,
      {300, 250},
      {0, 0},
      fullRoad},
+    {"reused id told by its new start stamp although its times grew",
+     true,
+     CpuTimes{300, 250},
+     CpuTimes{110, 0},
+     20.0,
+     {300, 250},
+     {110, 0},
+     fullRoad,
+     2},
+    {"source cannot tell the start: times that grew are the same process",
+     true,
+     CpuTimes{300, 250},
+     CpuTimes{110, 0},
+     21.25,
+     {300, 250},
+     {110, 0},
+     fullRoad,
+     std::nullopt},
 };
 
 class ProcessPathTest : public CpuSamplerTest, public ::testing::WithParamInterface<ProcessRow> {};
 
 TEST_P(ProcessPathTest, ResultStoresAndCalls) {
     const ProcessRow& row = GetParam();
+    SCOPED_TRACE(row.path);
     src.setProcesses({7}, {20, 5});
+    src.processes[7].start = 1;
     src.system = CpuTimes{100, 50};
     cpu::ModuleStart(src);
     src.calls.clear();
 
     src.processes[7].openable = row.openable;
     src.processes[7].times = row.times;
+    src.processes[7].start = row.start;
     src.system = row.system;
     EXPECT_EQ(cpu::SampleProcessCpuUsage(7), row.result);
     const cpu::TProcessCpuUsage& r = record(7);

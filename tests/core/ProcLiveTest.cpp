@@ -7,15 +7,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fstream>
+#include <linux/sched.h>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -141,6 +145,54 @@ TEST_F(CpuLoadLiveTest, SamplerAgreesWithProcStatOverTheSameInterval) {
     }
     std::printf("%s\n", figures.c_str());
     if (!agreedOnce) GTEST_SKIP() << "no quiet interval and no agreement:" << figures;
+}
+
+// Starts an idle child on the given process id (clone3 with set_tid: needs root, or
+// CAP_CHECKPOINT_RESTORE, and Linux 5.5). -1 with errno when it cannot.
+pid_t startIdleChildWithId(pid_t id) {
+    const pid_t parent = getpid();
+    pid_t ids[1] = {id};
+    clone_args args{};
+    args.exit_signal = SIGCHLD;
+    args.set_tid = reinterpret_cast<std::uintptr_t>(ids);
+    args.set_tid_size = 1;
+    const long pid = syscall(SYS_clone3, &args, sizeof args);
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(0);
+        for (;;)
+            pause();
+    }
+    return static_cast<pid_t>(pid);
+}
+
+// The reproduction of a negative load: a busy process is sampled, ends, and a new idle process
+// gets its id before the next tick. The new process is a new process, measured from zero, and
+// never charged with the old one's times (which gave a share far below zero).
+TEST_F(CpuLoadLiveTest, ProcessOnAReusedIdIsANewProcess) {
+    Child busy(Child::Kind::busy);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // some processor time to lose
+    const pid_t id = busy.pid();
+    cpu::ModuleStart(createSystemProcessSource());
+    ASSERT_EQ(cpu::UsageCache().count(static_cast<std::uint32_t>(id)), 1u);
+    busy.end();
+    const pid_t reborn = startIdleChildWithId(id);
+    if (reborn < 0) GTEST_SKIP() << "cannot start a process on a chosen id: " << strerror(errno);
+    ASSERT_EQ(reborn, id);
+
+    const double load = cpu::SampleTotalCpuUsage();
+    const auto shares = cpu::LastTickShares();
+    kill(reborn, SIGKILL);
+    waitpid(reborn, nullptr, 0);
+    const auto share = std::find_if(shares.begin(), shares.end(), [&](const cpu::ProcessShare& s) {
+        return s.processId == static_cast<std::uint32_t>(id);
+    });
+    ASSERT_NE(share, shares.end());
+    EXPECT_GE(share->percentage, 0.0);
+    EXPECT_LT(share->percentage, 1.0) << "an idle new process, measured since boot";
+    EXPECT_GE(load, 0.0);
+    for (const cpu::ProcessShare& s : shares)
+        EXPECT_GE(s.percentage, 0.0) << "process " << s.processId;
 }
 
 TEST_F(CpuLoadLiveTest, FirstTickMeasuresFromModuleStart) {

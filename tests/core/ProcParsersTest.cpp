@@ -88,6 +88,19 @@ TEST(ProcessTimesTest, CutLinesAndMalformedLines) {
         EXPECT_EQ(parseProcessTimes(text, 100), std::nullopt) << text;
 }
 
+TEST(ProcessTimesTest, StartTimeIsField22InTicks) {
+    EXPECT_EQ(parseProcessStartTime(fixture("pid_stat_tricky_comm.txt")), 78960u);
+    EXPECT_EQ(parseProcessStartTime(fixture("pid_stat_kthread.txt")), 25u);
+    const char* rows[] = {
+        "",
+        "12 (sh S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20", // no ')'
+        "12 (sh) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18",      // ends before starttime
+        "12 (sh) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 -1",   // not a count
+    };
+    for (const char* text : rows)
+        EXPECT_EQ(parseProcessStartTime(text), std::nullopt) << text;
+}
+
 TEST(MemInfoTest, TotalAndAvailableInBytes) {
     const auto m = parseMemInfo(fixture("meminfo_modern.txt"));
     ASSERT_TRUE(m);
