@@ -1,5 +1,6 @@
 // Reading the settings into the strip and collecting them for a save.
 #include "app/QtText.h"
+#include "app/SettingLimits.h"
 #include "app/Unit1.h"
 #include "settings/SettingsFile.h"
 
@@ -19,24 +20,25 @@ void TForm1::applySetting(SettingKey key, const SettingValue& value) {
     auto c = [&] { return static_cast<QRgb>(std::get<std::uint32_t>(value)); };
     auto s = [&] { return toQString(std::get<std::u16string>(value)); };
     switch (key) {
+    // Position, size and width factor are taken within what a screen can show (SettingLimits.h).
     case SettingKey::Top:
-        if (i() != y()) movedSinceCreation_ = true;
-        move(x(), i());
+        if (limits::coordinate(i()) != y()) movedSinceCreation_ = true;
+        move(x(), limits::coordinate(i()));
         break;
     case SettingKey::Left:
-        if (i() != x()) movedSinceCreation_ = true;
-        move(i(), y());
+        if (limits::coordinate(i()) != x()) movedSinceCreation_ = true;
+        move(limits::coordinate(i()), y());
         break;
     case SettingKey::Height:
-        resize(width(), i());
+        resize(width(), limits::size(i(), limits::desktopSize().height()));
         FormResize();
         break;
     case SettingKey::Width:
-        resize(i(), height());
+        resize(limits::size(i(), limits::desktopSize().width()), height());
         FormResize();
         break;
     case SettingKey::Original:
-        MuWidth = std::get<double>(value);
+        MuWidth = limits::widthFactor(std::get<double>(value));
         break;
     case SettingKey::TopLevel:
         IsTop = b();

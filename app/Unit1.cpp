@@ -3,6 +3,7 @@
 #include "app/Glyphs.h"
 #include "app/QtText.h"
 #include "app/StripMenu.h"
+#include "app/ScreenPlacement.h"
 #include "app/X11Window.h"
 #include "status/StatusTexts.h"
 #include <QCloseEvent>
@@ -61,7 +62,7 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
         watch(screen);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, watch);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this,
-            [this] { QTimer::singleShot(0, this, [this] { ensureOnScreen(); }); });
+            [this] { QTimer::singleShot(0, this, [this] { bringWholeOnScreen(this); }); });
 }
 
 TForm1::~TForm1() {

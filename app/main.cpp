@@ -1,6 +1,11 @@
 // The strip's entry point: start-up in its fixed order, the event loop, and the undoing of the
 // start-up steps in reverse order.
+#include "app/DesktopIntegration.h"
+#include "app/ExitSave.h"
 #include "app/MessageHooks.h"
+#include "app/ScreenPlacement.h"
+#include "app/SingleInstance.h"
+#include "app/StartupChecks.h"
 #include "app/SessionEnd.h"
 #include "app/StartupPlatform.h"
 #include "app/StripServices.h"
@@ -11,14 +16,33 @@
 #include "status/uTotalCpuUsagePct.h"
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 using namespace zrm58;
 
 int main(int argc, char** argv) {
     preferXcbPlatform(argc, argv);
+    if (const std::optional<int> code = startupChecks(argc, argv)) return *code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZRM58"));
+    QApplication::setWindowIcon(programIcon());
+    installToolkitTranslations();
     installFontSubstitutes();
+
+    // One strip per settings file: a later start brings the running strip forward and ends.
+    const std::string settingsPath = settingsFilePath();
+    SingleInstance instance(settingsPath);
+    switch (instance.claim()) {
+    case SingleInstance::Role::HandedOver:
+        return 0;
+    case SingleInstance::Role::NoAnswer:
+        std::fprintf(stderr, "zrm58: a strip on %s is running but does not answer\n",
+                     settingsPath.c_str());
+        return 1;
+    case SingleInstance::Role::First:
+    case SingleInstance::Role::Unguarded:
+        break;
+    }
 
     // The thread locale and the locale format settings, once, before any window exists.
     std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
@@ -40,7 +64,7 @@ int main(int argc, char** argv) {
     services.memory = memory.get();
     services.localeSettings = locale.settings;
     services.startupLocale = locale.locale;
-    services.settingsPath = settingsFilePath();
+    services.settingsPath = settingsPath;
 
     int code = 0;
     {
@@ -62,6 +86,8 @@ int main(int argc, char** argv) {
         code = app.exec();
     }
     // The start-up steps undone in reverse order, after the windows are gone.
+        instance.serve([&form] { comeForward(&form); });
+        saveSettingsAtAbruptExit();
     MessageHooks::ModuleEnd();
     uTotalCpuUsagePct::ModuleEnd();
     return code;

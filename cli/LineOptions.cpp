@@ -66,6 +66,8 @@ ParseResult parseLineOptions(const std::vector<std::string>& args) {
         };
         if (arg == "--help" || arg == "-h") {
             r.options.help = true;
+        } else if (arg == "--version") {
+            r.options.version = true;
         } else if (arg == "--follow") {
             r.options.follow = true;
         } else if (arg == "--format" || arg == "--sep" || arg == "--at" || arg == "--only" ||
@@ -119,6 +121,7 @@ const char* usageText() {
            "  --interval MS      sampling interval in milliseconds (default: the settings')\n"
            "  --follow           print one line per interval until interrupted\n"
            "  --help             show this text\n"
+           "  --version          show the version\n"
            "\n"
            "The processor load is measured over one interval, as the strip's first tick.\n"
            "Exit status: 0 on success, 2 on a bad option.\n";

@@ -19,6 +19,7 @@ struct LineOptions {
     Piece only = Piece::All;
     bool follow = false;
     bool help = false;
+    bool version = false;
 };
 
 struct ParseResult {

@@ -76,6 +76,10 @@ int main(int argc, char** argv) {
     // A reader that goes away ends the output quietly, not with a signal.
     std::signal(SIGPIPE, SIG_IGN);
 
+    if (opt.version) {
+        std::cout << "zrm58-line " << ZRM58_VERSION << "\n";
+        return 0;
+    }
     std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
     LineContext ctx;
     ctx.locale = initLocaleAtStartup(*localeSource);

@@ -67,6 +67,13 @@ std::vector<std::u16string> detailsLines(const DetailsSnapshot& d, char16_t sep)
                     formatPercent(d.processors[k].percent);
         lines.push_back(line);
     }
+    for (std::u16string& line : summaryLines(d, sep))
+        lines.push_back(std::move(line));
+    return lines;
+}
+
+std::vector<std::u16string> summaryLines(const DetailsSnapshot& d, char16_t sep) {
+    std::vector<std::u16string> lines;
     if (d.memory) {
         const MemoryBreakdown& m = *d.memory;
         const std::uint64_t used = m.available < m.total ? m.total - m.available : 0;

@@ -38,7 +38,12 @@ std::u16string processLabel(const BusyProcess& p);
 // "high" (61-80), "busy" (81 and more) for the rounded load p.
 const char* loadClass(std::int32_t p);
 
-// The details as plain text lines (zrm58-line --json's tooltip).
+// Memory, swap, network, temperature (when there is one), then the busiest processes: one text
+// line each, the processes under their heading.
+std::vector<std::u16string> summaryLines(const DetailsSnapshot& d, char16_t decimalSep);
+
+// The details as plain text lines (zrm58-line --json's tooltip): the processors' heading and
+// their loads, eight to a line, then the summary lines.
 std::vector<std::u16string> detailsLines(const DetailsSnapshot& d, char16_t decimalSep);
 
 } // namespace zrm58::details

@@ -7,6 +7,8 @@
 namespace zrm58 {
 namespace {
 
+constexpr double kShortestRateInterval = 0.1; // seconds
+
 // A process name as UTF-16; bytes that are not UTF-8 become U+FFFD one by one.
 std::u16string nameText(const std::string& bytes) {
     if (auto text = fromUtf8(bytes)) return *text;
@@ -110,12 +112,16 @@ DetailsSnapshot SystemDetails::update(const std::vector<ProcessShare>& lastTickS
 
     d.memory = source_.memoryBreakdown();
 
-    auto network = source_.networkCounters();
-    if (network && lastNetwork_)
-        d.network = networkRates(*lastNetwork_, *network, nowSeconds - lastNetworkTime_);
-    if (network) {
-        lastNetwork_ = std::move(network);
-        lastNetworkTime_ = nowSeconds;
+    // A rate over a moment (an update right after start) would be noise: the baseline stays
+    // until a tenth of a second has passed.
+    if (nowSeconds - lastNetworkTime_ >= kShortestRateInterval || !lastNetwork_) {
+        auto network = source_.networkCounters();
+        if (network && lastNetwork_)
+            d.network = networkRates(*lastNetwork_, *network, nowSeconds - lastNetworkTime_);
+        if (network) {
+            lastNetwork_ = std::move(network);
+            lastNetworkTime_ = nowSeconds;
+        }
     }
 
     d.temperature = source_.temperatureCelsius();

@@ -1,0 +1,237 @@
+#include "app/DetailsPanel.h"
+#include "app/QtText.h"
+#include "app/Unit1.h"
+#include "app/X11Window.h"
+#include "status/DetailsText.h"
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+namespace zrm58 {
+namespace {
+
+constexpr int kPad = 10;      // inside the rounded panel
+constexpr int kGap = 6;       // between the panel and the strip
+constexpr int kBarWidth = 64; // a processor's bar
+constexpr int kRowsPerColumn = 8;
+
+QString qs(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+DetailsPanel::DetailsPanel(TForm1* form, ProcessSource& processes, SystemDetailsSource& source,
+                           char16_t decimalSep)
+    : QWidget(form, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
+                        Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+      form_(form), details_(processes, source), decimalSep_(decimalSep) {
+    setObjectName(QStringLiteral("DetailsPanel"));
+    setWindowTitle(QStringLiteral("ZRM58 details"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    clock_.start();
+
+    rest_.setSingleShot(true);
+    rest_.setInterval(kRestMs);
+    connect(&rest_, &QTimer::timeout, this, [this] {
+        const QPointF at = form_->mapFromGlobal(QCursor::pos().toPointF());
+        if (QGuiApplication::mouseButtons() == Qt::NoButton && inHoverArea(at)) showDetails();
+    });
+    connect(form_, &TForm1::ticked, this, [this] {
+        if (isVisible()) refresh();
+    });
+    form_->setMouseTracking(true);
+    form_->installEventFilter(this);
+}
+
+DetailsPanel::~DetailsPanel() {
+    form_->removeEventFilter(this);
+}
+
+bool DetailsPanel::inHoverArea(QPointF windowPos) const {
+    return form_->layoutRect().contains(windowPos) &&
+           !form_->speedButtonRect().contains(form_->toLayout(windowPos));
+}
+
+bool DetailsPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != form_) return false;
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        if (e->buttons() != Qt::NoButton || !inHoverArea(e->position()))
+            hideDetails();
+        else if (!isVisible())
+            rest_.start(); // resting starts again with every move
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Leave:
+    case QEvent::Hide:
+    case QEvent::Close:
+        hideDetails();
+        break;
+    default:
+        break;
+    }
+    return false; // the strip handles every event exactly as without the panel
+}
+
+double DetailsPanel::now() const {
+    return static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+}
+
+void DetailsPanel::showDetails() {
+    rest_.stop();
+    if (isVisible()) return;
+    details_.start(now());
+    refresh();
+    show();
+    raise();
+}
+
+void DetailsPanel::hideDetails() {
+    rest_.stop();
+    if (!isVisible() && !details_.running()) return;
+    hide();
+    details_.stop();
+    snapshot_ = {};
+}
+
+void DetailsPanel::refresh() {
+    snapshot_ = details_.update(uTotalCpuUsagePct::LastTickShares(), now());
+    relayout();
+    place();
+    update();
+}
+
+QFont DetailsPanel::panelFont() const {
+    QFont f(form_->Label1.family);
+    f.setPixelSize(12);
+    f.setBold(form_->Label1.bold);
+    return f;
+}
+
+void DetailsPanel::relayout() {
+    const QFontMetrics fm(panelFont());
+    lineHeight_ = fm.height() + 2;
+    summary_.clear();
+    for (const std::u16string& line : details::summaryLines(snapshot_, decimalSep_))
+        summary_.push_back(qs(line));
+    const int n = std::max<int>(1, static_cast<int>(snapshot_.processors.size()));
+    columns_ = (n + kRowsPerColumn - 1) / kRowsPerColumn;
+    rows_ = (n + columns_ - 1) / columns_;
+    const int indexWidth = fm.horizontalAdvance(QStringLiteral("00 "));
+    const int figureWidth = fm.horizontalAdvance(QStringLiteral(" 100%"));
+    cell_ = QSize(indexWidth + kBarWidth + figureWidth + 12, lineHeight_);
+    int width = std::max(columns_ * cell_.width(), fm.horizontalAdvance(qs(details::kProcessors)));
+    for (const QString& line : summary_)
+        width = std::max(width, fm.horizontalAdvance(line));
+    const int height =
+        lineHeight_ * (1 + rows_) + 6 + lineHeight_ * static_cast<int>(summary_.size());
+    resize(width + 2 * kPad, height + 2 * kPad);
+}
+
+void DetailsPanel::place() {
+    // Below the strip, aligned with its rounded rectangle; above it when there is no room below;
+    // always inside the screen's available area.
+    const QRect strip = form_->frameGeometry();
+    QScreen* screen = form_->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(strip.topLeft(), size() * 4);
+    QPoint at(strip.left() + 5, strip.bottom() + 1 + kGap - 5);
+    if (at.y() + height() > area.bottom() + 1) at.setY(strip.top() + 5 - kGap - height());
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
+    move(at);
+}
+
+void DetailsPanel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    // The strip's own background: its fill, outline, corner radius and opacity.
+    const TRectangle& rect = form_->Rectangle1;
+    const QRectF r = QRectF(this->rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath path;
+    path.addRoundedRect(r, rect.radius, rect.radius);
+    p.setOpacity(rect.opacity());
+    const TFill& f = rect.fill;
+    if (f.kind == FillKind::Gradient) {
+        QLinearGradient g(f.startPoint, f.endPoint);
+        g.setColorAt(0, QColor::fromRgba(f.gradientColor0));
+        g.setColorAt(1, QColor::fromRgba(f.gradientColor1));
+        QBrush brush(g);
+        brush.setTransform(
+            QTransform::fromTranslate(r.left(), r.top()).scale(r.width(), r.height()));
+        p.fillPath(path, brush);
+    } else if (f.kind == FillKind::Bitmap && !f.bitmap.isNull()) {
+        p.save();
+        p.setClipPath(path);
+        p.drawImage(r, f.bitmap);
+        p.restore();
+    } else {
+        p.fillPath(path, QColor::fromRgba(f.color));
+    }
+    if (rect.strokeOn) {
+        p.setPen(QPen(QColor::fromRgba(rect.stroke), 1));
+        p.drawPath(path);
+    }
+    p.setOpacity(1.0);
+
+    const QColor ink = QColor::fromRgba(form_->Label1.color);
+    QColor faint = ink;
+    faint.setAlphaF(ink.alphaF() * 0.35);
+    p.setFont(panelFont());
+    p.setPen(ink);
+    const QFontMetrics fm(p.font());
+    int y = kPad;
+    p.drawText(QRect(kPad, y, width() - 2 * kPad, lineHeight_), Qt::AlignLeft | Qt::AlignVCenter,
+               qs(details::kProcessors));
+    y += lineHeight_;
+
+    // One cell per processor: its number, a bar and the figure, in columns of eight.
+    const int indexWidth = fm.horizontalAdvance(QStringLiteral("00 "));
+    if (snapshot_.processors.empty())
+        p.drawText(QRect(kPad + indexWidth, y, cell_.width(), lineHeight_), Qt::AlignVCenter,
+                   qs(details::kWaiting));
+    for (std::size_t i = 0; i < snapshot_.processors.size(); ++i) {
+        const ProcessorLoad& load = snapshot_.processors[i];
+        const int col = static_cast<int>(i) / rows_, row = static_cast<int>(i) % rows_;
+        const QRect cell(kPad + col * cell_.width(), y + row * lineHeight_, cell_.width(),
+                         lineHeight_);
+        p.setPen(ink);
+        p.drawText(QRect(cell.left(), cell.top(), indexWidth - 4, cell.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(load.index));
+        const QRectF bar(cell.left() + indexWidth, cell.center().y() - 3.5, kBarWidth, 7);
+        p.setPen(QPen(faint, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(bar, 2, 2);
+        const double share = std::clamp(load.percent, 0.0, 100.0) / 100.0;
+        if (share > 0)
+            p.fillRect(QRectF(bar.left(), bar.top(), bar.width() * share, bar.height()), ink);
+        p.setPen(ink);
+        p.drawText(QRect(static_cast<int>(bar.right()) + 2, cell.top(),
+                         cell.width() - indexWidth - kBarWidth - 2, cell.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, qs(details::formatPercent(load.percent)));
+    }
+    y += rows_ * lineHeight_ + 6;
+
+    p.setPen(ink);
+    for (const QString& line : summary_) {
+        p.drawText(QRect(kPad, y, width() - 2 * kPad, lineHeight_),
+                   Qt::AlignLeft | Qt::AlignVCenter, line);
+        y += lineHeight_;
+    }
+}
+
+} // namespace zrm58
