@@ -61,12 +61,12 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     for (QScreen* screen : QGuiApplication::screens())
         watch(screen);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, watch);
+    // A screen gone (unplugged, switched off): the whole strip comes back onto a remaining one,
+    // also when the window manager already pulled a corner of it back into view.
     connect(qGuiApp, &QGuiApplication::screenRemoved, this,
             [this] { QTimer::singleShot(0, this, [this] { bringWholeOnScreen(this); }); });
 }
 
-    // A screen gone (unplugged, switched off): the whole strip comes back onto a remaining one,
-    // also when the window manager already pulled a corner of it back into view.
 TForm1::~TForm1() {
     // A destroyed handler must never be offered a message: leave the list before going.
     TMessageDispatcherWin::UnregisterHandler(this);
