@@ -1,7 +1,6 @@
 #include "app/DetailsPanel.h"
 #include "app/QtText.h"
 #include "app/Unit1.h"
-#include "app/X11Window.h"
 #include "status/DetailsText.h"
 #include <QEvent>
 #include <QFontMetrics>

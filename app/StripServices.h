@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Platform.h"
+#include "platform/SystemDetailsSource.h"
 #include "status/DateTimeFormat.h"
 #include <memory>
 #include <string>
@@ -12,6 +13,10 @@ struct StripServices {
     const Clock* clock = nullptr;
     const AltCalendar* altCalendar = nullptr;
     const MemorySource* memory = nullptr;
+    // The sampler's process source and the details source behind the details panel; without
+    // both the strip shows no panel.
+    ProcessSource* processes = nullptr;
+    SystemDetailsSource* details = nullptr;
     LocaleFormatSettings localeSettings; // read once at start-up
     StartupLocale startupLocale;
     std::string settingsPath; // the settings file, HomePath + "ZRM58.ini"

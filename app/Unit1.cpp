@@ -1,4 +1,5 @@
 #include "app/Unit1.h"
+#include "app/DetailsPanel.h"
 #include "app/ErrorDialog.h"
 #include "app/Glyphs.h"
 #include "app/QtText.h"
@@ -53,6 +54,9 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     Timer1 = new TTimer(this);
     connect(Timer1, &TTimer::timeout, this, &TForm1::Timer1Timer);
     menu_ = new StripMenu(this);
+    if (services_.processes && services_.details) // the details on hover
+        new DetailsPanel(this, *services_.processes, *services_.details,
+                         services_.localeSettings.decimalSep);
 
     // A screen that goes away or shrinks must not leave the strip out of reach.
     auto watch = [this](QScreen* screen) {

@@ -62,6 +62,9 @@ int main(int argc, char** argv) {
     services.clock = clock.get();
     services.altCalendar = calendar.get();
     services.memory = memory.get();
+    std::unique_ptr<SystemDetailsSource> details = createSystemDetailsSource(); // reads nothing yet
+    services.processes = processes.get();
+    services.details = details.get();
     services.localeSettings = locale.settings;
     services.startupLocale = locale.locale;
     services.settingsPath = settingsPath;
