@@ -46,10 +46,12 @@ void TForm1::SetCmdExecute() {
     // The strip keeps ticking in the nested event loop. The result is not looked at: every
     // way of closing the window applies the values.
     settings->exec();
-    settings->copyBackToStrip();
+    // The Close button copies back before its save; every other way of closing leaves it here.
+    if (!settings->copiedBackByClose()) settings->copyBackToStrip();
 }
 
 void TForm2::fillFromStrip() {
+    copiedBackByClose_ = false;
     TForm1& s = *strip_;
     ComboColorBox1->setColor(s.BC0);
     ComboColorBox2->setColor(s.BC1);
@@ -58,14 +60,16 @@ void TForm2::fillFromStrip() {
     DirectionBox1->setItemIndex(s.Direction);
     SpinBox1->setValue(intervalSeconds(s.Timer1->interval()));
     GazouCheck->setChecked(s.isGazou);
-    OpSpin->setValue(s.Rectangle1.opacity()); // limited to 0.1..1.0 by the spin box
+    // The two fractional boxes show one and two decimals but keep the value itself: a value the
+    // user does not touch comes back unrounded. Limited to 0.1..1.0 and 0.1..10.
+    OpSpin->setKeptValue(s.Rectangle1.opacity());
     ShowTaskCheck->setChecked(s.isShowTask);
     // These three run their change handlers when the state differs; the handlers then give the
     // strip the state it already has.
     TopCheck->setChecked(s.IsTop);
     BoldCheck->setChecked(s.isBold);
     ShadowCheck->setChecked(s.isShadow);
-    OrgWidthSpin->setValue(s.MuWidth); // limited to 0.1..10
+    OrgWidthSpin->setKeptValue(s.MuWidth);
     Edit1->setText(s.DateFormatStr);
     Edit2->setText(s.SepStr);
     ComboBox1->setCurrentIndex(familyIndex(*ComboBox1, s.FontFamilyName));
@@ -85,11 +89,11 @@ void TForm2::copyBackToStrip() {
     s.Direction = DirectionBox1->itemIndex();
     s.Timer1->setInterval(SpinBox1->value() * 1000);
     s.isGazou = GazouCheck->isChecked();
-    s.Rectangle1.setOpacity(static_cast<float>(OpSpin->value()));
+    s.Rectangle1.setOpacity(static_cast<float>(OpSpin->keptValue()));
     s.update(); // the opacity is applied when the background is painted
     s.isShowTask = ShowTaskCheck->isChecked(); // takes effect at the next start
     s.isShadow = ShadowCheck->isChecked();     // the shadow itself was switched at once
-    s.MuWidth = OrgWidthSpin->value();
+    s.MuWidth = OrgWidthSpin->keptValue();
     s.applyDialogWidth();
     s.applyBold();
     s.applyTextColours();

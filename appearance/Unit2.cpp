@@ -15,7 +15,9 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <algorithm>
+#include <cmath>
 #include <exception>
+#include <limits>
 
 namespace zrm58 {
 
@@ -82,6 +84,29 @@ void TDirectionBox::setItemIndex(int index) {
     }
 }
 
+// --- TKeptValueSpinBox ---
+
+TKeptValueSpinBox::TKeptValueSpinBox(QWidget* parent) : QDoubleSpinBox(parent) {
+    // Only the user's own edits: the box rewriting its text after setValue() emits no textEdited.
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { touched_ = true; });
+}
+
+void TKeptValueSpinBox::setKeptValue(double value) {
+    setValue(value); // shown rounded to decimals(), and limited to the range
+    kept_ = std::isnan(value) ? this->value() : std::clamp(value, minimum(), maximum());
+    touched_ = false;
+}
+
+double TKeptValueSpinBox::keptValue() const {
+    return touched_ ? value() : kept_;
+}
+
+void TKeptValueSpinBox::stepBy(int steps) {
+    // Arrows, keys, wheel: the step starts from the value shown.
+    touched_ = true;
+    QDoubleSpinBox::stepBy(steps);
+}
+
 // --- TForm2 ---
 
 TForm2::TForm2(TForm1* strip)
@@ -135,7 +160,7 @@ void TForm2::createFormGroup() {
     connect(TopCheck, &QCheckBox::toggled, this, &TForm2::TopCheckChange);
 
     Label3 = label(g, "Label3", QStringLiteral("透明度"), {16, 64, 57, 17});
-    OpSpin = newControl<QDoubleSpinBox>(g, "OpSpin");
+    OpSpin = newControl<TKeptValueSpinBox>(g, "OpSpin");
     OpSpin->setDecimals(1);
     OpSpin->setRange(0.1, 1.0);
     OpSpin->setSingleStep(0.1);
@@ -148,7 +173,7 @@ void TForm2::createFormGroup() {
     SpinBox1->setGeometry(216, 59, 57, 22);
 
     Label4 = label(g, "Label4", QStringLiteral("表示幅"), {16, 104, 49, 17});
-    OrgWidthSpin = newControl<QDoubleSpinBox>(g, "OrgWidthSpin");
+    OrgWidthSpin = newControl<TKeptValueSpinBox>(g, "OrgWidthSpin");
     OrgWidthSpin->setDecimals(2);
     OrgWidthSpin->setRange(0.1, 10.0);
     OrgWidthSpin->setSingleStep(0.02);
@@ -160,6 +185,8 @@ void TForm2::createFormGroup() {
 
     Label8 = label(g, "Label8", QStringLiteral("セパレート文字"), {16, 160, 73, 17});
     Edit2 = newControl<QLineEdit>(g, "Edit2");
+    // Both text fields take whatever the settings file held: no limit below the file's own.
+    Edit2->setMaxLength(std::numeric_limits<int>::max());
     Edit2->setGeometry(104, 160, 65, 22);
 
     ListBox1 = newControl<QListWidget>(g, "ListBox1");
@@ -173,6 +200,7 @@ void TForm2::createFormGroup() {
     Label6 = label(g, "Label6", QStringLiteral("日付・時間フォーマット"),
                    {16, 248, kDefaultLabelWidth, kDefaultLabelHeight});
     Edit1 = newControl<QLineEdit>(g, "Edit1");
+    Edit1->setMaxLength(std::numeric_limits<int>::max());
     Edit1->setGeometry(8, 280, 273, 22);
 }
 
@@ -279,15 +307,17 @@ void TForm2::SelectFileBtnClick() {
 }
 
 void TForm2::CloseBtnClick() {
-    // The save comes before the copy-back: the file gets the values as they stood when the
-    // window opened, except for what the handlers set at once.
+    // The copy-back comes before the save, so that the file holds what the window holds, which
+    // is also what the strip shows from now on.
+    copyBackToStrip();
     try {
         strip_->WriteIniFile();
     } catch (const std::exception& e) {
         showStandardError(this, QString::fromUtf8(e.what()));
         return; // the window stays open with everything the user set
     }
-    reject(); // ends the modal run; the copy-back follows whichever way the window closed
+    copiedBackByClose_ = true;
+    reject(); // ends the modal run; the caption bar's close copies back after it instead
 }
 
 } // namespace zrm58

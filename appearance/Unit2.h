@@ -1,9 +1,9 @@
 #pragma once
 #include <QComboBox>
 #include <QDialog>
+#include <QDoubleSpinBox>
 
 class QCheckBox;
-class QDoubleSpinBox;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
@@ -31,6 +31,24 @@ private:
     int outOfRange_ = -1; // what itemIndex() gives while no entry is selected
 };
 
+// A fractional spin box that shows its value with a few decimals but hands back the value it was
+// given, unrounded, until the user types in it or steps it. A value outside the range is limited
+// to the nearest bound when it is given.
+class TKeptValueSpinBox : public QDoubleSpinBox {
+    Q_OBJECT
+public:
+    explicit TKeptValueSpinBox(QWidget* parent = nullptr);
+    // Gives the box a value to hold; the user has not touched it since.
+    void setKeptValue(double value);
+    // The value given, while the user has neither typed nor stepped; else the box's own value.
+    double keptValue() const;
+    void stepBy(int steps) override;
+
+private:
+    double kept_ = 0;
+    bool touched_ = true; // nothing given yet: the box's own value
+};
+
 // The settings window: a fixed-size tool window holding copies of the strip's settings while it
 // is open. TForm1::SetCmdExecute fills it, runs it modally and copies the values back; a few of
 // its controls act on the strip at once.
@@ -45,6 +63,9 @@ public:
     // The two halves of the settings command, in their fixed orders (SetCmdExecute.cpp).
     void fillFromStrip();
     void copyBackToStrip();
+    // True when the Close button has copied the values back (and saved them) and nothing has
+    // changed since; the settings command then does not copy back again.
+    bool copiedBackByClose() const { return copiedBackByClose_; }
     // Centres the window on the desktop the first time it is shown; later showings keep the
     // place where it was last.
     void placeForShowing();
@@ -62,11 +83,11 @@ public:
     QCheckBox* ShowTaskCheck = nullptr;
     QCheckBox* TopCheck = nullptr;
     QLabel* Label3 = nullptr;
-    QDoubleSpinBox* OpSpin = nullptr;
+    TKeptValueSpinBox* OpSpin = nullptr;
     QLabel* Label2 = nullptr;
     QSpinBox* SpinBox1 = nullptr;
     QLabel* Label4 = nullptr;
-    QDoubleSpinBox* OrgWidthSpin = nullptr;
+    TKeptValueSpinBox* OrgWidthSpin = nullptr;
     QLabel* Label8 = nullptr;
     QLineEdit* Edit2 = nullptr;
     QListWidget* ListBox1 = nullptr;
@@ -103,6 +124,7 @@ private:
 
     TForm1* strip_;
     bool placed_ = false;
+    bool copiedBackByClose_ = false;
 };
 
 // The one settings window of the process; null until it is created.

@@ -7,6 +7,7 @@
 #include <unicode/udat.h>
 #include <unicode/uenum.h>
 #include <unicode/uloc.h>
+#include <utility>
 
 namespace zrm58::linux_backend {
 
@@ -47,22 +48,49 @@ std::u16string paddedNumber(int value, std::size_t minDigits) {
     return digits;
 }
 
-bool isCyclicLunisolar(const std::string& type) {
-    return type == "chinese" || type == "dangi";
+// The calendars offered as a locale's alternate: the Japanese emperor eras, the Taiwan (Minguo)
+// calendar, the Korean Tangun era, the Thai Buddhist calendar, the Hebrew calendar and the Hijri
+// calendar (arithmetic, and Umm al-Qura as Saudi Arabia counts it), besides the Gregorian one.
+bool isOfferedCalendar(const std::string& type) {
+    static const char* const kOffered[] = {
+        "gregorian", "japanese",      "roc",          "tangun",           "buddhist",
+        "hebrew",    "islamic-civil", "islamic-tbla", "islamic-umalqura", "islamic",
+    };
+    for (const char* offered : kOffered)
+        if (type == offered) return true;
+    return false;
 }
 
-std::string preferredAlternate(const std::string& localeId) {
+// The language and the region of `localeId`, the region filled in from the language where the
+// id names none ("zh_Hant" is Taiwan, "ar" Egypt).
+std::pair<std::string, std::string> languageAndRegion(const std::string& localeId) {
+    char likely[ULOC_FULLNAME_CAPACITY] = {};
     UErrorCode status = U_ZERO_ERROR;
-    icu::LocalUEnumerationPointer values(
-        ucal_getKeywordValuesForLocale("calendar", localeId.c_str(), true, &status));
-    if (U_FAILURE(status)) return "gregorian";
-    while (const char* value = uenum_next(values.getAlias(), nullptr, &status)) {
-        if (U_FAILURE(status)) break;
-        const std::string type = value;
-        if (type != "gregorian" && !isCyclicLunisolar(type)) return type;
-    }
+    uloc_addLikelySubtags(localeId.c_str(), likely, sizeof likely, &status);
+    const char* id = U_SUCCESS(status) ? likely : localeId.c_str();
+    char language[ULOC_LANG_CAPACITY] = {}, region[ULOC_COUNTRY_CAPACITY] = {};
+    status = U_ZERO_ERROR;
+    uloc_getLanguage(id, language, sizeof language, &status);
+    status = U_ZERO_ERROR;
+    uloc_getCountry(id, region, sizeof region, &status);
+    return {language, region};
+}
+
+std::string alternateByLanguage(const std::string& localeId) {
+    const auto [language, region] = languageAndRegion(localeId);
+    if (language == "ja") return "japanese";
+    if (language == "zh" && region == "TW") return "roc";
+    if (language == "ko") return "tangun";
+    if (language == "th") return "buddhist";
+    if (language == "he" || language == "iw") return "hebrew";
+    if (language == "ar") return region == "SA" ? "islamic-umalqura" : "islamic-civil";
     return "gregorian";
 }
+
+// The Korean Tangun era: the Gregorian calendar's months and days, its years counted from
+// 2333 BC. ICU has no such calendar nor a name for its era.
+constexpr int kTangunYearOffset = 2333;
+constexpr char16_t kTangunEraName[] = u"단기";
 
 // `localeId` with its calendar keyword set to `type`; empty on failure.
 std::string withCalendar(const std::string& localeId, const std::string& type) {
@@ -73,6 +101,61 @@ std::string withCalendar(const std::string& localeId, const std::string& type) {
     return U_SUCCESS(status) ? std::string(buffer) : std::string();
 }
 
+// An ICU calendar with a formatter for its era name, both opened once for one locale id.
+struct EraCalendar {
+    icu::LocalUCalendarPointer calendar;
+    icu::LocalUDateFormatPointer eraFormat;
+
+    bool isValid() const { return calendar.isValid() && eraFormat.isValid(); }
+
+    // `locale` names the calendar in its keyword. The Gregorian era in its abbreviated form
+    // ("AD"); another calendar's era by its whole name.
+    void open(const std::string& locale) {
+        UErrorCode status = U_ZERO_ERROR;
+        calendar.adoptInstead(ucal_open(u"UTC", -1, locale.c_str(), UCAL_DEFAULT, &status));
+        if (U_FAILURE(status)) {
+            calendar.adoptInstead(nullptr);
+            return;
+        }
+        const char* type = ucal_getType(calendar.getAlias(), &status);
+        const bool gregorian = U_SUCCESS(status) && type && std::string(type) == "gregorian";
+        if (gregorian) {
+            // The dates asked for are proleptic Gregorian: no Julian calendar before 1582.
+            UErrorCode ignored = U_ZERO_ERROR;
+            ucal_setGregorianChange(calendar.getAlias(), -8.64e15, &ignored);
+        }
+        const char16_t* pattern = gregorian ? u"G" : u"GGGG";
+        status = U_ZERO_ERROR;
+        eraFormat.adoptInstead(udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.c_str(), u"UTC", -1,
+                                         pattern, -1, &status));
+        if (U_FAILURE(status)) eraFormat.adoptInstead(nullptr);
+    }
+
+    bool setDate(int year, int month, int day) {
+        UErrorCode status = U_ZERO_ERROR;
+        ucal_setMillis(calendar.getAlias(), daysFromCivil(year, month, day) * kMillisPerDay,
+                       &status);
+        return U_SUCCESS(status);
+    }
+
+    std::optional<std::u16string> eraName() const {
+        UChar buffer[64];
+        UErrorCode status = U_ZERO_ERROR;
+        int32_t length = udat_formatCalendar(eraFormat.getAlias(), calendar.getAlias(), buffer, 64,
+                                             nullptr, &status);
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            std::u16string text(static_cast<std::size_t>(length), u'\0');
+            status = U_ZERO_ERROR;
+            udat_formatCalendar(eraFormat.getAlias(), calendar.getAlias(), text.data(), length,
+                                nullptr, &status);
+            if (U_FAILURE(status)) return std::nullopt;
+            return text;
+        }
+        if (U_FAILURE(status)) return std::nullopt;
+        return std::u16string(buffer, static_cast<std::size_t>(length));
+    }
+};
+
 // Opened once and reused: the strip asks every tick. ICU objects are not shared between
 // threads, hence the lock.
 class IcuAltCalendar final : public AltCalendar {
@@ -81,65 +164,48 @@ public:
 
     std::optional<std::u16string> formatAltDate(std::u16string_view picture, int year, int month,
                                                 int day) const override {
-        if (!calendar_.isValid() || !eraFormat_.isValid()) return std::nullopt;
+        if (!calendar_.isValid()) return std::nullopt;
         if (picture != u"gg" && picture != u"yy" && picture != u"yyyy") return std::nullopt;
         if (!isValidDate(year, month, day)) return std::nullopt;
         std::lock_guard<std::mutex> lock(mutex_);
+        if (!calendar_.setDate(year, month, day)) return std::nullopt;
+        if (picture == u"gg") return eraName(year, month, day);
         UErrorCode status = U_ZERO_ERROR;
-        ucal_setMillis(calendar_.getAlias(), daysFromCivil(year, month, day) * kMillisPerDay,
-                       &status);
+        const int yearInEra = ucal_get(calendar_.calendar.getAlias(), UCAL_YEAR, &status);
         if (U_FAILURE(status)) return std::nullopt;
-        if (picture == u"gg") return eraName();
-        const int yearInEra = ucal_get(calendar_.getAlias(), UCAL_YEAR, &status);
-        if (U_FAILURE(status)) return std::nullopt;
-        return paddedNumber(yearInEra, picture.size());
+        return paddedNumber(yearInEra + yearOffset_, picture.size());
     }
 
 private:
     void open(const std::string& localeId) {
-        const std::string locale = withCalendar(localeId, alternateCalendarType(localeId));
+        const std::string type = alternateCalendarType(localeId);
+        if (type == "tangun") {
+            yearOffset_ = kTangunYearOffset;
+            fixedEraName_ = kTangunEraName;
+        }
+        const std::string locale =
+            withCalendar(localeId, type == "tangun" ? std::string("gregorian") : type);
         if (locale.empty()) return;
-        UErrorCode status = U_ZERO_ERROR;
-        calendar_.adoptInstead(ucal_open(u"UTC", -1, locale.c_str(), UCAL_DEFAULT, &status));
-        if (U_FAILURE(status)) {
-            calendar_.adoptInstead(nullptr);
-            return;
-        }
-        const char* type = ucal_getType(calendar_.getAlias(), &status);
-        const bool gregorian = U_SUCCESS(status) && type && std::string(type) == "gregorian";
-        if (gregorian) {
-            // The dates asked for are proleptic Gregorian: no Julian calendar before 1582.
-            UErrorCode ignored = U_ZERO_ERROR;
-            ucal_setGregorianChange(calendar_.getAlias(), -8.64e15, &ignored);
-        }
-        // The Gregorian era in its abbreviated form ("AD"); an alternate era by its name.
-        const char16_t* pattern = gregorian ? u"G" : u"GGGG";
-        status = U_ZERO_ERROR;
-        eraFormat_.adoptInstead(udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.c_str(), u"UTC", -1,
-                                          pattern, -1, &status));
-        if (U_FAILURE(status)) eraFormat_.adoptInstead(nullptr);
+        calendar_.open(locale);
+        if (type != "gregorian" && type != "tangun")
+            gregorian_.open(withCalendar(localeId, "gregorian"));
     }
 
-    // Caller holds the lock and has set the calendar's date.
-    std::optional<std::u16string> eraName() const {
-        UChar buffer[64];
-        UErrorCode status = U_ZERO_ERROR;
-        int32_t length = udat_formatCalendar(eraFormat_.getAlias(), calendar_.getAlias(), buffer,
-                                             64, nullptr, &status);
-        if (status == U_BUFFER_OVERFLOW_ERROR) {
-            std::u16string text(static_cast<std::size_t>(length), u'\0');
-            status = U_ZERO_ERROR;
-            udat_formatCalendar(eraFormat_.getAlias(), calendar_.getAlias(), text.data(), length,
-                                nullptr, &status);
-            if (U_FAILURE(status)) return std::nullopt;
-            return text;
-        }
-        if (U_FAILURE(status)) return std::nullopt;
-        return std::u16string(buffer, static_cast<std::size_t>(length));
+    // Caller holds the lock and has set calendar_'s date. An era that ICU names only by its
+    // raw key ("ERA1") is given the Gregorian era's name.
+    std::optional<std::u16string> eraName(int year, int month, int day) const {
+        if (!fixedEraName_.empty()) return fixedEraName_;
+        std::optional<std::u16string> name = calendar_.eraName();
+        if (!name || !isRawEraKey(*name) || !gregorian_.isValid()) return name;
+        if (!gregorian_.setDate(year, month, day)) return std::nullopt;
+        return gregorian_.eraName();
     }
 
-    icu::LocalUCalendarPointer calendar_;
-    icu::LocalUDateFormatPointer eraFormat_;
+    // mutable: ICU changes a calendar's fields when it is set to a date.
+    mutable EraCalendar calendar_;
+    mutable EraCalendar gregorian_; // only for an alternate calendar
+    int yearOffset_ = 0;
+    std::u16string fixedEraName_;
     mutable std::mutex mutex_;
 };
 
@@ -150,9 +216,18 @@ std::string alternateCalendarType(const std::string& localeId) {
     UErrorCode status = U_ZERO_ERROR;
     const int32_t length =
         uloc_getKeywordValue(localeId.c_str(), "calendar", value, sizeof value, &status);
-    if (U_SUCCESS(status) && status != U_STRING_NOT_TERMINATED_WARNING && length > 0)
-        return std::string(value, static_cast<std::size_t>(length));
-    return preferredAlternate(localeId);
+    if (U_SUCCESS(status) && status != U_STRING_NOT_TERMINATED_WARNING && length > 0) {
+        const std::string type(value, static_cast<std::size_t>(length));
+        return isOfferedCalendar(type) ? type : "gregorian";
+    }
+    return alternateByLanguage(localeId);
+}
+
+bool isRawEraKey(std::u16string_view name) {
+    if (name.size() < 4 || name.substr(0, 3) != u"ERA") return false;
+    for (char16_t c : name.substr(3))
+        if (c < u'0' || c > u'9') return false;
+    return true;
 }
 
 std::unique_ptr<AltCalendar> createIcuAltCalendar(const std::string& localeId) {

@@ -1,16 +1,86 @@
+#include "platform/linux/LinuxClock.h"
 #include "platform/Platform.h"
+#include <cstdlib>
 #include <ctime>
+#include <mutex>
+#include <sys/stat.h>
 
-namespace zrm58 {
+namespace zrm58::linux_backend {
+
+std::optional<std::string> zoneFilePath(const char* tz, const char* tzdir) {
+    if (!tz) return std::nullopt;
+    std::string name = tz[0] == ':' ? tz + 1 : tz;
+    if (name.empty()) name = "Universal";
+    if (name.front() == '/') return name;
+    const std::string dir = tzdir && *tzdir ? tzdir : "/usr/share/zoneinfo";
+    return dir + "/" + name;
+}
 
 namespace {
 
-// The local wall clock: CLOCK_REALTIME broken down in the process's time zone.
+// What tells one zone file from its replacement: a new link target or a rewritten file.
+struct FileIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{}, changed{};
+
+    static FileIdentity of(const std::string& path) {
+        FileIdentity id;
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0) return id;
+        id.exists = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        id.size = st.st_size;
+        id.modified = st.st_mtim;
+        id.changed = st.st_ctim;
+        return id;
+    }
+    bool operator==(const FileIdentity& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+std::mutex zoneMutex;
+std::string watchedTz;    // the TZ value whose file is watched
+FileIdentity watchedFile; // that file as it was when the C library last read it
+
+} // namespace
+
+void followLocalZone() {
+    std::lock_guard<std::mutex> lock(zoneMutex);
+    // Re-reads TZ, and /etc/localtime when TZ is unset and that file changed (the C library
+    // compares its device, inode and modification time).
+    tzset();
+    const char* tz = std::getenv("TZ");
+    const std::optional<std::string> path = zoneFilePath(tz, std::getenv("TZDIR"));
+    if (!path) return;
+    // With TZ set, the C library reads its file again only when the TZ text changes (":" aside),
+    // however the file changes: a different text in between makes it read the file afresh.
+    // Done at the first look too, since the library may have read the file long before.
+    const FileIdentity now = FileIdentity::of(*path);
+    if (watchedTz == tz && watchedFile == now) return;
+    watchedTz = tz;
+    watchedFile = now;
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    setenv("TZ", watchedTz.c_str(), 1);
+    tzset();
+}
+
+namespace {
+
+// The local wall clock: CLOCK_REALTIME broken down in the zone in force at each call.
 class LinuxClock final : public Clock {
 public:
     LocalTime now() const override {
         timespec ts{};
         clock_gettime(CLOCK_REALTIME, &ts);
+        followLocalZone();
         std::tm tm{};
         const std::time_t seconds = ts.tv_sec;
         localtime_r(&seconds, &tm);
@@ -29,8 +99,12 @@ public:
 
 } // namespace
 
+} // namespace zrm58::linux_backend
+
+namespace zrm58 {
+
 std::unique_ptr<Clock> createSystemClock() {
-    return std::make_unique<LinuxClock>();
+    return std::make_unique<linux_backend::LinuxClock>();
 }
 
 } // namespace zrm58

@@ -34,6 +34,22 @@ TEST(IcuAltCalendar, AnswersInTheLocalesCalendar) {
         {"calendar keyword wins", "ja_JP.UTF-8@calendar=gregorian", 2023, 5, 30, u"西暦", u"2023",
          u"2023"},
         {"Arabic digits are not used", "ar_SA.UTF-8", 2023, 5, 30, u"هـ", u"1444", u"1444"},
+        // One calendar per locale, chosen among those offered as a locale's alternate.
+        {"Korean: Tangun era, Gregorian months", "ko_KR.UTF-8", 2023, 1, 3, u"단기", u"4356",
+         u"4356"},
+        {"Hebrew: years of the world", "he_IL.UTF-8", 2023, 5, 30, u"לבריאת העולם", u"5783",
+         u"5783"},
+        {"Egyptian Arabic: arithmetic Hijri, not Coptic", "ar_EG.UTF-8", 2023, 5, 30, u"هـ",
+         u"1444", u"1444"},
+        // 19 July 2023 is 1 Muharram 1445 by the arithmetic calendar, still 1444 by Umm al-Qura.
+        {"Hijri: arithmetic new year", "ar_EG.UTF-8", 2023, 7, 19, u"هـ", u"1445", u"1445"},
+        {"Hijri: Umm al-Qura in Saudi Arabia", "ar_SA.UTF-8", 2023, 7, 18, u"هـ", u"1444", u"1444"},
+        {"Persian: Gregorian", "fa_IR.UTF-8", 2023, 5, 30, u"م.", u"2023", u"2023"},
+        {"Amharic: Gregorian, not Ethiopic", "am_ET.UTF-8", 2023, 5, 30, u"ዓ/ም", u"2023", u"2023"},
+        {"Simplified Chinese: Gregorian", "zh_CN.UTF-8", 2023, 5, 30, u"公元", u"2023", u"2023"},
+        {"Hong Kong: Gregorian, no Minguo", "zh_HK.UTF-8", 2023, 5, 30, u"公元", u"2023", u"2023"},
+        {"a calendar keyword not offered: Gregorian", "ar_EG.UTF-8@calendar=coptic", 2023, 5, 30,
+         u"م", u"2023", u"2023"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
@@ -63,18 +79,42 @@ TEST(IcuAltCalendar, PicksTheCommonlyUsedAlternate) {
         {"ja_JP", "japanese"},
         {"zh_TW", "roc"},
         {"th_TH", "buddhist"},
+        {"zh_Hant", "roc"},
+        {"zh_HK", "gregorian"},
+        {"zh_CN", "gregorian"},
+        {"ko_KR", "tangun"},
+        {"ko", "tangun"},
+        {"he_IL", "hebrew"},
+        {"ar_EG", "islamic-civil"},
+        {"ar", "islamic-civil"},
+        {"ar_SA", "islamic-umalqura"},
         {"en_US", "gregorian"},
         {"de_DE", "gregorian"},
-        // Cyclic lunisolar calendars number 60-year cycles, not eras: Gregorian instead.
-        {"zh_CN", "gregorian"},
-        {"ko_KR", "gregorian"},
+        {"fa_IR", "gregorian"},
+        {"am_ET", "gregorian"},
         {"ja_JP@calendar=gregorian", "gregorian"},
         {"en_US@calendar=japanese", "japanese"},
+        {"he_IL@calendar=islamic-civil", "islamic-civil"},
+        // Keywords naming calendars that are no locale's alternate here.
+        {"ar_EG@calendar=coptic", "gregorian"},
+        {"fa_IR@calendar=persian", "gregorian"},
+        {"ko_KR@calendar=dangi", "gregorian"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.locale);
         EXPECT_EQ(alternateCalendarType(row.locale), row.type);
     }
+}
+
+TEST(IcuAltCalendar, TellsRawEraKeysFromNames) {
+    using linux_backend::isRawEraKey;
+    EXPECT_TRUE(isRawEraKey(u"ERA0"));
+    EXPECT_TRUE(isRawEraKey(u"ERA12"));
+    EXPECT_FALSE(isRawEraKey(u"ERA"));
+    EXPECT_FALSE(isRawEraKey(u"ERA1a"));
+    EXPECT_FALSE(isRawEraKey(u"era1"));
+    EXPECT_FALSE(isRawEraKey(u"AD"));
+    EXPECT_FALSE(isRawEraKey(u"令和"));
 }
 
 } // namespace

@@ -46,6 +46,13 @@ QByteArray fileBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Types `text` over the whole of a spin box's field, as a user does.
+void typeInto(QAbstractSpinBox* spin, const QString& text) {
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClicks(spin, text);
+}
+
 void clickItem(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = {}) {
     QListWidgetItem* item = list->item(row);
     list->scrollToItem(item);
@@ -187,6 +194,96 @@ private slots:
         QCOMPARE(form.OriginalWidth, 5150);
         QCOMPARE(form.width(), 5160);
         QCOMPARE(form.ScaledLayout1.logicalWidth, 5150.0f);
+    }
+
+    // The fractional boxes show one and two decimals; a value the user leaves alone comes back
+    // as it was, and only what the user types or steps is taken from what the box shows.
+    void fractionalValuesKept_data() {
+        QTest::addColumn<QString>("opacity");  // as stored in the file
+        QTest::addColumn<QString>("original"); // as stored in the file
+        QTest::addColumn<QString>("action");   // what the user does in the window
+        QTest::addColumn<float>("opacityAfter");
+        QTest::addColumn<double>("originalAfter");
+        QTest::addColumn<int>("widthAfter");
+        QTest::newRow("0.55 and 1.234 untouched") << "0.55"
+                                                  << "1.234"
+                                                  << "" << 0.55f << 1.234 << 645;
+        QTest::newRow("0.25 untouched") << "0.25"
+                                        << "1"
+                                        << "" << 0.25f << 1.0 << 525;
+        QTest::newRow("1.005 untouched keeps its width") << "0.5"
+                                                         << "1.005"
+                                                         << "" << 0.5f << 1.005 << 527;
+        QTest::newRow("focus passes through both boxes") << "0.55"
+                                                         << "1.234"
+                                                         << "focus" << 0.55f << 1.234 << 645;
+        QTest::newRow("opacity stepped from the 0.6 shown")
+            << "0.55"
+            << "1.234"
+            << "step opacity" << 0.7f << 1.234 << 645;
+        QTest::newRow("width factor stepped from the 1.23 shown")
+            << "0.55"
+            << "1.234"
+            << "step width" << 0.55f << 1.25 << 653;
+        QTest::newRow("the shown text typed again is taken")
+            << "0.55"
+            << "1.234"
+            << "type 0.6 1.23" << 0.6f << 1.23 << 643;
+        QTest::newRow("typed values are taken") << "0.55"
+                                                << "1.234"
+                                                << "type 0.3 2.5" << 0.3f << 2.5 << 1297;
+        QTest::newRow("stored below the range: the bound, then the 80-pixel guard")
+            << "0.05"
+            << "0.01"
+            << "" << 0.1f << 0.1 << 80;
+    }
+    void fractionalValuesKept() {
+        QFETCH(QString, opacity);
+        QFETCH(QString, original);
+        QFETCH(QString, action);
+        QFETCH(float, opacityAfter);
+        QFETCH(double, originalAfter);
+        QFETCH(int, widthAfter);
+        StripFixture f;
+        f.writeIni(QStringLiteral("[Form]\nOpacity=%1\nOriginal=%2\n").arg(opacity, original));
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        w.fillFromStrip();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QStringList words = action.split(' ', Qt::SkipEmptyParts);
+        if (action == QLatin1String("focus")) {
+            w.OpSpin->setFocus();
+            w.OrgWidthSpin->setFocus();
+            w.CloseBtn->setFocus();
+        } else if (action == QLatin1String("step opacity")) {
+            w.OpSpin->stepBy(1);
+        } else if (action == QLatin1String("step width")) {
+            w.OrgWidthSpin->stepBy(1);
+        } else if (words.value(0) == QLatin1String("type")) {
+            typeInto(w.OpSpin, words.value(1));
+            typeInto(w.OrgWidthSpin, words.value(2));
+        }
+        w.copyBackToStrip();
+        QCOMPARE(form.Rectangle1.opacity(), opacityAfter);
+        QCOMPARE(form.MuWidth, originalAfter);
+        QCOMPARE(form.width(), widthAfter);
+    }
+
+    // Text fields hold what the file held, however long.
+    void longTextsKept() {
+        StripFixture f;
+        const QString format(1000000, QLatin1Char('x'));
+        const QString sep = QStringLiteral("🐯").repeated(20000); // 40,000 UTF-16 units
+        f.writeIni(QStringLiteral("[DATE]\nFORMAT=%1\nSEP=%2\n").arg(format, sep));
+        TForm1& form = f.create();
+        QCOMPARE(form.DateFormatStr.size(), format.size());
+        TForm2 w(&form);
+        w.fillFromStrip();
+        QCOMPARE(w.Edit1->text().size(), format.size());
+        w.copyBackToStrip();
+        QCOMPARE(form.DateFormatStr, format);
+        QCOMPARE(form.SepStr, sep);
     }
 
     void fontFamily_data() {
@@ -337,11 +434,12 @@ private slots:
         QCOMPARE(fileBytes(f.iniPath()), before); // nothing saved
     }
 
-    // The Close button saves before the copy-back: the file gets the values as they stood at
-    // the opening, except the three the handlers set at once (bold, stay-on-top, picture).
-    void closeButtonSavesValuesAsOpened() {
+    // The Close button saves what the window holds: the file gets the values the copy-back gives
+    // the strip, the strip's width from the width factor among them.
+    void closeButtonSavesWhatTheWindowHolds() {
         StripFixture f;
-        f.writeIni(QStringLiteral("[Back]\nColor1=FF102030\n[Timer]\nInterval=1000\n"));
+        f.writeIni(QStringLiteral("[Back]\nColor1=FF102030\n[Timer]\nInterval=1000\n"
+                                  "[DATE]\nFORMAT=hh:nn\n[Form]\nOriginal=1\nOpacity=0.55\n"));
         TForm1& form = f.create();
         TForm2 w(&form);
         const QString picture = f.dir.filePath(QStringLiteral("back.png"));
@@ -350,6 +448,8 @@ private slots:
             CloseAtEnd closer;
             d->ComboColorBox1->setColor(0xFF405060);
             d->SpinBox1->setValue(3);
+            d->Edit1->setText(QStringLiteral("yyyy"));
+            typeInto(d->OrgWidthSpin, QStringLiteral("2"));
             d->BoldCheck->click();
             d->TopCheck->click();
             whenModal<QFileDialog>([&](QFileDialog* fd) {
@@ -367,14 +467,19 @@ private slots:
         // The strip shows the new values ...
         QCOMPARE(form.Rectangle1.fill.color, 0xFF405060u);
         QCOMPARE(form.Timer1->interval(), 3000);
+        QCOMPARE(form.width(), 1040);
         // ... but not the picture: 画像表示 was not ticked.
         QCOMPARE(form.Rectangle1.fill.kind, FillKind::Solid);
         QVERIFY(!form.isGazou);
-        // The file holds the values as opened, plus what the handlers set at once.
+        // The file holds the same values.
         const StripSettings saved =
             readStripSettings(f.iniPath().toStdString(), f.services.localeSettings.decimalSep);
-        QCOMPARE(saved.color1, 0xFF102030u);
-        QCOMPARE(saved.interval, 1000);
+        QCOMPARE(saved.color1, 0xFF405060u);
+        QCOMPARE(saved.interval, 3000);
+        QCOMPARE(toQString(saved.format), QStringLiteral("yyyy"));
+        QCOMPARE(saved.original, 2.0);
+        QCOMPARE(saved.width, 1040);
+        QCOMPARE(saved.opacity, 0.55f); // untouched: not rounded to the 0.6 shown
         QVERIFY(saved.bold);
         QVERIFY(saved.topLevel);
         QCOMPARE(toQString(saved.gazouFile), picture);
