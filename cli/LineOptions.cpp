@@ -70,6 +70,8 @@ ParseResult parseLineOptions(const std::vector<std::string>& args) {
             r.options.version = true;
         } else if (arg == "--follow") {
             r.options.follow = true;
+        } else if (arg == "--json") {
+            r.options.json = true;
         } else if (arg == "--format" || arg == "--sep" || arg == "--at" || arg == "--only" ||
                    arg == "--settings" || arg == "--interval") {
             const std::optional<std::string> v = value();
@@ -120,6 +122,8 @@ const char* usageText() {
            "  --settings FILE    read pattern, separator and interval from FILE\n"
            "  --interval MS      sampling interval in milliseconds (default: the settings')\n"
            "  --follow           print one line per interval until interrupted\n"
+           "  --json             print {\"text\", \"tooltip\", \"class\", \"percentage\"} objects\n"
+           "                     for a bar: the line, the details, the load step and figure\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"

@@ -18,6 +18,7 @@ struct LineOptions {
     std::optional<int> intervalMs;           // overrides the settings' interval
     Piece only = Piece::All;
     bool follow = false;
+    bool json = false; // one JSON object per line: line, details, load step and figure
     bool help = false;
     bool version = false;
 };

@@ -1,4 +1,5 @@
 // zrm58-line: the strip's line on standard output, for terminal bars and scripts.
+#include "cli/JsonLine.h"
 #include "cli/LineOptions.h"
 #include "platform/Platform.h"
 #include "settings/SettingsFile.h"
@@ -107,12 +108,17 @@ int main(int argc, char** argv) {
     if (ctx.intervalMs <= 0)
         ctx.intervalMs = 1000; // the strip would not tick; a line still needs one
 
-    const bool needsCpu = opt.only == Piece::All || opt.only == Piece::Cpu;
+    const bool needsCpu = opt.json || opt.only == Piece::All || opt.only == Piece::Cpu;
     std::unique_ptr<ProcessSource> processes;
     if (needsCpu) {
         processes = createSystemProcessSource();
         uTotalCpuUsagePct::ModuleStart(*processes);
     }
+    std::unique_ptr<JsonLine> json; // --json: the line wrapped with the details
+    if (opt.json) json = std::make_unique<JsonLine>(*processes, ctx.locale.settings.decimalSep);
+    const auto output = [&] {
+        return json ? json->record(renderLine(ctx, opt), opt.only) : renderLine(ctx, opt);
+    };
     const auto interval = std::chrono::milliseconds(ctx.intervalMs);
     int code = 0;
     if (opt.follow) {
@@ -120,11 +126,11 @@ int main(int argc, char** argv) {
         for (;;) {
             next += interval;
             std::this_thread::sleep_until(next);
-            if (!emit(renderLine(ctx, opt))) break; // the reader went away: a quiet end
+            if (!emit(output())) break; // the reader went away: a quiet end
         }
     } else {
         if (needsCpu) std::this_thread::sleep_for(interval);
-        if (!emit(renderLine(ctx, opt)) && errno != EPIPE) code = 1;
+        if (!emit(output()) && errno != EPIPE) code = 1;
     }
     if (needsCpu) uTotalCpuUsagePct::ModuleEnd();
     return code;

@@ -42,5 +42,35 @@ mem=$("$line" --settings "$nofile" --only memory)
 case "$mem" in RAM:\ [0-9]*%\ \([0-9]*.[0-9]/[0-9]*.[0-9]\)) passed=$((passed + 1)) ;;
   *) failures=$((failures + 1)); echo "FAIL memory piece: $mem" ;; esac
 
+# --json: objects that parse, whose text is the plain line of the same instant, and whose
+# tooltip names a process that keeps one processor busy.
+check() { # check WHAT CONDITION-EXIT-CODE
+  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); else failures=$((failures + 1)); echo "FAIL $1"; fi
+}
+field() { python3 -c 'import json,sys; print(json.loads(sys.stdin.readline())[sys.argv[1]])' "$1"; }
+spin_dir=$(mktemp -d)
+cp "$(command -v yes)" "$spin_dir/zrm58-spin"
+nice -n -10 "$spin_dir/zrm58-spin" >/dev/null 2>&1 &
+spin=$!
+at=(--settings "$nofile" --at 2023-05-30T08:18:13)
+json=$("$line" "${at[@]}" --json)
+printf '%s\n' "$json" | python3 -m json.tool >/dev/null; check "--json output parses" $?
+date_piece=$("$line" "${at[@]}" --only date)
+text=$(printf '%s\n' "$json" | field text)
+case "$text" in "｜$date_piece｜RAM: "*"｜CPU:"*%) check "--json text is the line" 0 ;;
+  *) check "--json text is the line (got: $text)" 1 ;; esac
+tooltip=$(printf '%s\n' "$json" | field tooltip)
+case "$tooltip" in *"zrm58-spin ($spin)"*) check "--json tooltip names the busy process" 0 ;;
+  *) check "--json tooltip names the busy process (got: $tooltip)" 1 ;; esac
+class=$(printf '%s\n' "$json" | field class)
+case "$class" in idle|low|medium|high|busy) check "--json class" 0 ;; *) check "--json class: $class" 1 ;; esac
+only=$("$line" "${at[@]}" --only date --json --interval 200 | field text)
+[ "$only" == "$date_piece" ]; check "--json --only date text is the plain piece" $?
+follow=$(timeout 1.3 "$line" --settings "$nofile" --json --follow --interval 400)
+[ "$(printf '%s\n' "$follow" | wc -l)" -ge 2 ] &&
+  printf '%s\n' "$follow" | python3 -c 'import json,sys; [json.loads(l) for l in sys.stdin]'
+check "--json --follow: one object per interval" $?
+kill "$spin"; rm -rf "$spin_dir"
+
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
