@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# zrm58-line --follow keeps to the time zone in force at each line: a zone file named by TZ
+# re-linked while it runs, and /etc/localtime replaced (in a private mount namespace, where one
+# can be had) while TZ is unset.
+# Usage: zone_follow_test.sh PATH/TO/zrm58-line
+set -u
+line=$1
+zi=/usr/share/zoneinfo
+[ -e "$zi/UTC" ] && [ -e "$zi/Asia/Tokyo" ] || { echo "no time-zone data: skipped"; exit 0; }
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failures=0
+
+# Minutes from the first line's hh:nn to the last's, forward: Tokyo is 540 (541 across a minute)
+# ahead of UTC.
+check() { # check WHAT FILE
+  local first last
+  first=$(head -1 "$2"); last=$(tail -1 "$2")
+  local a=$((10#${first%:*} * 60 + 10#${first#*:})) b=$((10#${last%:*} * 60 + 10#${last#*:}))
+  local ahead=$(((b - a + 1440) % 1440))
+  if [ "$ahead" == 540 ] || [ "$ahead" == 541 ]; then echo "ok: $1"; else
+    failures=$((failures + 1)); echo "FAIL $1: first $first, last $last"; fi
+}
+
+# --follow with a fast interval for a while, running `swap` halfway.
+follow() { # follow OUT SWAP-COMMAND [ENV...]
+  local out=$1 swap=$2; shift 2
+  env "$@" "$line" --settings "$dir/none.ini" --follow --interval 100 --only date \
+    --format 'hh:nn' >"$out" &
+  local pid=$!
+  sleep 0.8
+  eval "$swap"
+  sleep 0.8
+  kill "$pid"; wait "$pid" 2>/dev/null
+}
+
+ln -s "$zi/UTC" "$dir/localtime"
+follow "$dir/link.out" "ln -sfn $zi/Asia/Tokyo $dir/next && mv -T $dir/next $dir/localtime" \
+  TZ="$dir/localtime"
+check "TZ names a link that is re-pointed" "$dir/link.out"
+
+ln -sfn "$zi/UTC" "$dir/localtime"
+follow "$dir/colon.out" "ln -sfn $zi/Asia/Tokyo $dir/next && mv -T $dir/next $dir/localtime" \
+  TZ=":$dir/localtime"
+check "TZ=:FILE (the form that spares the C library its checks)" "$dir/colon.out"
+
+# TZ unset: /etc/localtime itself, replaced by a bind mount in a private mount namespace.
+cp "$zi/UTC" "$dir/utc"; cp "$zi/Asia/Tokyo" "$dir/tokyo"
+ns=(unshare -m); [ "$(id -u)" == 0 ] || ns=(unshare -rm)
+if "${ns[@]}" true 2>/dev/null; then
+  export line dir
+  "${ns[@]}" bash -c '
+    mount --make-rprivate / && mount --bind "$dir/utc" /etc/localtime || exit 77
+    env -u TZ "$line" --settings "$dir/none.ini" --follow --interval 100 --only date \
+      --format hh:nn >"$dir/etc.out" &
+    pid=$!
+    sleep 0.8; mount --bind "$dir/tokyo" /etc/localtime; sleep 0.8
+    kill $pid; wait $pid 2>/dev/null; exit 0'
+  if [ $? == 77 ]; then echo "skipped: /etc/localtime cannot be replaced here"; else
+    check "/etc/localtime replaced, TZ unset" "$dir/etc.out"; fi
+else
+  echo "skipped: no private mount namespace here"
+fi
+
+[ "$failures" == 0 ]
