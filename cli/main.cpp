@@ -84,14 +84,17 @@ int main(int argc, char** argv) {
     std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
     LineContext ctx;
     ctx.locale = initLocaleAtStartup(*localeSource);
-    StripSettings stored;
+    // Only the settings the line uses: a colour the strip would refuse does not stop the line.
+    static constexpr SettingKey kLineKeys[] = {SettingKey::Format, SettingKey::Sep,
+                                               SettingKey::Interval};
     const std::string path = opt.settingsFile ? *opt.settingsFile : settingsFilePath();
-    try {
-        stored = readStripSettings(path, ctx.locale.settings.decimalSep);
-    } catch (const std::exception& e) {
-        std::cerr << "zrm58-line: " << path << ": " << e.what() << "\n";
+    const SettingsRead read =
+        readSettingsKeys(systemFileStore(), path, ctx.locale.settings.decimalSep, kLineKeys);
+    if (read.error) {
+        std::cerr << "zrm58-line: cannot read " << path << ": " << read.error.message() << "\n";
         return 1;
     }
+    const StripSettings& stored = read.settings;
     ctx.format = stored.format;
     ctx.sep = stored.sep;
     for (auto [given, target, name] : {std::tuple{&opt.format, &ctx.format, "--format"},

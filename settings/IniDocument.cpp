@@ -38,6 +38,15 @@ char16_t foldCase(char16_t c) {
     return c;
 }
 
+// FNV-1a over the case-folded code units: names equal without regard to case hash alike.
+std::size_t foldedHash(std::u16string_view name) {
+    std::uint64_t hash = 14695981039346656037u;
+    for (const char16_t c : name) {
+        hash = (hash ^ foldCase(c)) * 1099511628211u;
+    }
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+}
+
 bool isQuote(char16_t c) {
     return c == u'"' || c == u'\'';
 }
@@ -65,17 +74,54 @@ bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
                       [](char16_t x, char16_t y) { return foldCase(x) == foldCase(y); });
 }
 
-std::u16string IniDocument::decode(std::string_view bytes) {
+namespace {
+
+bool isLineBreak(unsigned c) {
+    return c == '\r' || c == '\n';
+}
+
+// UTF-16 little-endian text without its mark, told from 8-bit text that holds a NUL byte or a
+// byte that is no UTF-8: an even count of bytes, surrogates in pairs, and at least one line
+// break, with more than half of the bytes 0D and 0A standing as the code units CR and LF. In
+// 8-bit text almost every line break is followed by another character than NUL; in UTF-16
+// text the others are the low bytes of rare characters such as U+300D.
+bool looksLikeUtf16LeUnmarked(std::string_view bytes) {
+    if (bytes.size() % 2 != 0) return false;
+    std::size_t breakUnits = 0, breakBytes = 0;
+    bool expectLow = false;
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        const auto low = static_cast<unsigned char>(bytes[i]);
+        const auto high = static_cast<unsigned char>(bytes[i + 1]);
+        const unsigned unit = low | (high << 8);
+        const bool isLow = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (isLow != expectLow) return false;
+        expectLow = unit >= 0xD800 && unit <= 0xDBFF;
+        breakUnits += isLineBreak(unit);
+        breakBytes += isLineBreak(low) + isLineBreak(high);
+    }
+    return !expectLow && breakUnits > 0 && breakUnits * 2 > breakBytes;
+}
+
+} // namespace
+
+DecodedText IniDocument::decodeText(std::string_view bytes) {
     constexpr std::string_view kUtf16Mark = "\xFF\xFE";
     constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-    if (bytes.starts_with(kUtf16Mark)) return fromUtf16Le(bytes.substr(kUtf16Mark.size()));
-    std::string_view body = bytes;
-    if (body.starts_with(kUtf8Mark)) body.remove_prefix(kUtf8Mark.size());
-    // UTF-16 text without its mark is mostly NUL bytes, which UTF-8 text never holds.
-    if (body.find('\0') == std::string_view::npos) {
-        if (auto text = fromUtf8(body)) return std::move(*text);
+    if (bytes.starts_with(kUtf16Mark)) {
+        return {fromUtf16Le(bytes.substr(kUtf16Mark.size())), TextEncoding::Utf16Le,
+                bytes.size() % 2 == 0};
     }
-    return fromUtf16Le(bytes);
+    std::string_view body = bytes;
+    const bool utf8Mark = body.starts_with(kUtf8Mark);
+    if (utf8Mark) body.remove_prefix(kUtf8Mark.size());
+    // UTF-16 text without its mark is mostly NUL bytes, which UTF-8 text seldom holds.
+    const bool hasNul = body.find('\0') != std::string_view::npos;
+    auto utf8 = fromUtf8(body);
+    if (utf8 && (utf8Mark || !hasNul)) return {std::move(*utf8), TextEncoding::Utf8, true};
+    if (!utf8Mark && hasNul && looksLikeUtf16LeUnmarked(bytes))
+        return {fromUtf16Le(bytes), TextEncoding::Utf16LeUnmarked, true};
+    if (utf8) return {std::move(*utf8), TextEncoding::Utf8, true};
+    return {fromUtf8OrWindows1252(body), TextEncoding::Utf8OrWindows1252, false};
 }
 
 IniDocument IniDocument::parse(std::u16string_view text) {
@@ -159,11 +205,24 @@ std::u16string_view IniDocument::decodeValue(std::u16string_view stored) {
     return isEnclosedInQuotes(stored) ? stored.substr(1, stored.size() - 2) : stored;
 }
 
-IniSection* IniDocument::findSection(std::u16string_view name) {
-    for (IniSection& section : sections_) {
-        if (equalsIgnoringCase(section.name, name)) return &section;
+std::size_t IniDocument::slotOf(std::u16string_view name) const {
+    const std::size_t mask = sectionSlots_.size() - 1;
+    for (std::size_t slot = foldedHash(name) & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t index = sectionSlots_[slot];
+        if (index == kNoSection || equalsIgnoringCase(sections_[index].name, name)) return slot;
     }
-    return nullptr;
+}
+
+void IniDocument::growIndex() {
+    sectionSlots_.assign(std::max<std::size_t>(16, sectionSlots_.size() * 2), kNoSection);
+    for (std::size_t index = 0; index < sections_.size(); ++index)
+        sectionSlots_[slotOf(sections_[index].name)] = static_cast<std::uint32_t>(index);
+}
+
+IniSection* IniDocument::findSection(std::u16string_view name) {
+    if (sectionSlots_.empty()) return nullptr;
+    const std::uint32_t index = sectionSlots_[slotOf(name)];
+    return index == kNoSection ? nullptr : &sections_[index];
 }
 
 const IniSection* IniDocument::findSection(std::u16string_view name) const {
@@ -171,7 +230,10 @@ const IniSection* IniDocument::findSection(std::u16string_view name) const {
 }
 
 IniSection& IniDocument::sectionFor(std::u16string_view name) {
-    if (IniSection* found = findSection(name)) return *found;
+    if ((sections_.size() + 1) * 2 > sectionSlots_.size()) growIndex();
+    const std::size_t slot = slotOf(name);
+    if (sectionSlots_[slot] != kNoSection) return sections_[sectionSlots_[slot]];
+    sectionSlots_[slot] = static_cast<std::uint32_t>(sections_.size());
     return sections_.emplace_back(IniSection{std::u16string(name), {}});
 }
 

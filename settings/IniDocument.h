@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +14,23 @@ struct IniLine {
     bool isEntry = false;
     std::u16string key;   // entries only
     std::u16string value; // an entry's value as stored, or a bare line's whole text
+};
+
+// How the bytes of a settings file were taken as text.
+enum class TextEncoding {
+    Utf16Le,          // after the mark FF FE
+    Utf8,             // well-formed, with or without its mark
+    Utf16LeUnmarked,  // no mark, but plainly UTF-16 little-endian text
+    Utf8OrWindows1252 // neither: UTF-8 where the bytes form it, Windows-1252 for each other byte
+};
+
+struct DecodedText {
+    std::u16string text;
+    TextEncoding encoding = TextEncoding::Utf8;
+    // Whether the text is the file as its writer wrote it. Not so for the last reading, which
+    // is a guess at what an 8-bit editor meant, nor for a UTF-16 file of an odd length (its last
+    // byte is no code unit). A save then keeps the file's former bytes beside it.
+    bool asWritten = true;
 };
 
 struct IniSection {
@@ -28,9 +47,13 @@ struct IniSection {
 class IniDocument {
 public:
     // Whole file as stored: UTF-16 little-endian after the byte-order mark FF FE; otherwise UTF-8
-    // (with or without its byte-order mark) when the bytes are well-formed UTF-8 without NUL
-    // bytes; otherwise UTF-16 little-endian without a mark.
-    static std::u16string decode(std::string_view bytes);
+    // when the bytes after its optional mark are well-formed UTF-8 (without NUL bytes, unless
+    // the mark is there); otherwise UTF-16 little-endian without a mark when the bytes plainly
+    // are that (an even count, paired surrogates, and most line-break bytes standing as the
+    // code units CR and LF); otherwise well-formed UTF-8 with NUL bytes; otherwise UTF-8 where
+    // the bytes form it and Windows-1252 for every other byte, so that no byte is lost.
+    static DecodedText decodeText(std::string_view bytes);
+    static std::u16string decode(std::string_view bytes) { return decodeText(bytes).text; }
     static IniDocument parse(std::u16string_view text);
     static IniDocument fromBytes(std::string_view bytes) { return parse(decode(bytes)); }
 
@@ -64,8 +87,17 @@ private:
     IniSection* findSection(std::u16string_view name);
     const IniSection* findSection(std::u16string_view name) const;
     IniSection& sectionFor(std::u16string_view name);
+    // The slot of sectionSlots_ that holds the section of this name, or the empty slot where it
+    // would go.
+    std::size_t slotOf(std::u16string_view name) const;
+    void growIndex();
 
     std::vector<IniSection> sections_;
+    // Open-addressing index of sections_ by the case-folded name (kNoSection marks an empty
+    // slot; at most half the slots are used), so that a file of many sections loads in time
+    // linear in its size without a node or a folded copy of each name.
+    static constexpr std::uint32_t kNoSection = UINT32_MAX;
+    std::vector<std::uint32_t> sectionSlots_;
 };
 
 // Case-blind comparison of names: ASCII, Latin-1, basic Greek and Cyrillic, full-width Latin.

@@ -2,7 +2,10 @@
 
 #include "settings/IniDocument.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <system_error>
 
 namespace zrm58 {
 namespace {
@@ -17,32 +20,92 @@ std::string createFailure(const std::string& path, const std::error_code& error)
 
 } // namespace
 
+namespace {
+
+struct LoadedFile {
+    FileRead read;
+    DecodedText decoded;
+    IniDocument doc;
+};
+
+LoadedFile loadFile(const FileStore& store, const std::string& path) {
+    LoadedFile file{store.readFile(path), {}, {}};
+    if (file.read.bytes) {
+        file.decoded = IniDocument::decodeText(*file.read.bytes);
+        file.doc = IniDocument::parse(file.decoded.text);
+    }
+    return file;
+}
+
+SettingValue readSetting(const IniDocument& doc, const SettingDef& def, char16_t decimalSep) {
+    const std::u16string text = doc.profileString(def.section, def.name, def.defaultText);
+    SettingValue value = convertSetting(def, text, decimalSep);
+    if (def.key == SettingKey::Opacity) value = double{limitOpacity(std::get<double>(value))};
+    return value;
+}
+
+// Keeps the bytes of a file whose text was not read as written beside it, in the first of
+// "<path>.bak", "<path>.bak.2" ... that is free or already holds these very bytes.
+void keepFormerBytes(FileStore& store, const std::string& path, const std::string& bytes) {
+    constexpr int kMaxBackups = 99;
+    for (int n = 1; n <= kMaxBackups; ++n) {
+        const std::string backup = path + ".bak" + (n == 1 ? "" : "." + std::to_string(n));
+        if (store.exists(backup)) {
+            const FileRead there = store.readFile(backup);
+            if (there.bytes == bytes) return; // kept, and said, by an earlier save
+            continue;
+        }
+        if (const auto error = store.replaceFile(backup, bytes))
+            throw SettingsFileError(createFailure(backup, error));
+        std::fprintf(stderr,
+                     "zrm58: %s is neither UTF-16 nor UTF-8 text; it was read as UTF-8 where its "
+                     "bytes form UTF-8 and as Windows-1252 elsewhere, and its former bytes are "
+                     "kept in %s\n",
+                     path.c_str(), backup.c_str());
+        return;
+    }
+    throw SettingsFileError(
+        createFailure(path + ".bak", std::make_error_code(std::errc::file_exists)));
+}
+
+} // namespace
+
 void ReadIniFile(const FileStore& store, const std::string& path, char16_t decimalSep,
                  const ApplySetting& apply) {
     // An unreadable file reads like a missing one; the next save reports it.
-    const FileRead read = store.readFile(path);
-    const IniDocument doc = read.bytes ? IniDocument::fromBytes(*read.bytes) : IniDocument{};
+    const LoadedFile file = loadFile(store, path);
     for (const SettingDef& def : kSettingDefs) {
-        if (!def.loaded) continue;
-        const std::u16string text = doc.profileString(def.section, def.name, def.defaultText);
-        SettingValue value = convertSetting(def, text, decimalSep);
-        if (def.key == SettingKey::Opacity) value = double{limitOpacity(std::get<double>(value))};
-        apply(def.key, value);
+        if (def.loaded) apply(def.key, readSetting(file.doc, def, decimalSep));
     }
+}
+
+SettingsRead readSettingsKeys(const FileStore& store, const std::string& path, char16_t decimalSep,
+                              std::span<const SettingKey> keys) {
+    const LoadedFile file = loadFile(store, path);
+    SettingsRead result{{}, file.read.error};
+    for (const SettingDef& def : kSettingDefs) {
+        if (std::find(keys.begin(), keys.end(), def.key) != keys.end())
+            applySetting(result.settings, def.key, readSetting(file.doc, def, decimalSep));
+    }
+    return result;
 }
 
 void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep,
                   const CollectSettings& collect) {
-    const FileRead read = store.readFile(path);
-    if (read.error) throw SettingsFileError(openFailure(path, read.error));
-    IniDocument doc = read.bytes ? IniDocument::fromBytes(*read.bytes) : IniDocument{};
+    LoadedFile file = loadFile(store, path);
+    if (file.read.error) throw SettingsFileError(openFailure(path, file.read.error));
     StripSettings settings = collect();
     clampPosition(settings);
     for (const SettingDef& def : kSettingDefs) {
-        doc.set(def.section, def.name,
-                formatSettingText(settingValue(settings, def.key), decimalSep));
+        file.doc.set(def.section, def.name,
+                     formatSettingText(settingValue(settings, def.key), decimalSep));
     }
-    if (const auto error = store.replaceFile(path, doc.toBytes()))
+    const std::string bytes = file.doc.toBytes();
+    if (bytes.size() > kMaxSettingsFileBytes)
+        throw SettingsFileError(
+            createFailure(path, std::make_error_code(std::errc::file_too_large)));
+    if (file.read.bytes && !file.decoded.asWritten) keepFormerBytes(store, path, *file.read.bytes);
+    if (const auto error = store.replaceFile(path, bytes))
         throw SettingsFileError(createFailure(path, error));
 }
 
@@ -218,8 +281,11 @@ bool isSystemProgramDir(const std::string& dir) {
 
 std::string resolveHomePath(const std::string& exeDir, const FileStore& store) {
     const std::string fileName(kSettingsFileName);
-    if (!exeDir.empty() && (store.exists(exeDir + fileName) ||
-                            (store.isWritableDirectory(exeDir) && !isSystemProgramDir(exeDir))))
+    // Another user could plant the settings file (or a link in its place) in a folder they may
+    // write to: such a folder is no home, even with a file already in it.
+    const bool ownFolder = !exeDir.empty() && !store.isWritableByOthers(exeDir);
+    if (ownFolder && (store.exists(exeDir + fileName) ||
+                      (store.isWritableDirectory(exeDir) && !isSystemProgramDir(exeDir))))
         return exeDir;
     if (const auto config = store.configDir()) return *config + "zrm58/";
     return exeDir;

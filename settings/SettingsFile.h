@@ -4,6 +4,7 @@
 #include "settings/StripSettings.h"
 
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,10 +35,24 @@ void ReadIniFile(const std::string& path, char16_t decimalSep, const ApplySettin
 // Loads the existing file (SettingsFileError "は開けません" when it exists but cannot be read;
 // `collect` is then not called), takes the values from `collect`, clamps a negative Top and
 // Left to 0, sets the 22 keys and replaces the file atomically (SettingsFileError "を作成でき
-// ません" on failure; the old file stays whole).
+// ません" on failure; the old file stays whole). Content that would pass kMaxSettingsFileBytes
+// is not written (EFBIG). When the old file's text was not read as it was written (no UTF-16
+// and no UTF-8), its bytes are first kept beside it in "<path>.bak" (or "<path>.bak.2" ... when
+// a different backup stands there already), said once on standard error; a backup that fails
+// fails the save before the file is touched.
 void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep,
                   const CollectSettings& collect);
 void WriteIniFile(const std::string& path, char16_t decimalSep, const CollectSettings& collect);
+
+// Only the given keys, into a record whose other fields keep their defaults; a file that exists
+// but cannot be read gives the defaults and its error. A colour among the keys that does not
+// convert throws ConversionError; the keys not asked for are not converted at all.
+struct SettingsRead {
+    StripSettings settings;
+    std::error_code error;
+};
+SettingsRead readSettingsKeys(const FileStore& store, const std::string& path, char16_t decimalSep,
+                              std::span<const SettingKey> keys);
 
 // ReadIniFile into a record; the values as stored (no window size guard).
 StripSettings readStripSettings(const FileStore& store, const std::string& path,
@@ -56,6 +71,8 @@ float limitOpacity(double value);
 // directory when a settings file already stands there or the directory is writable (a portable
 // copy, the build tree); otherwise <config dir>/zrm58/, created by the first save. An empty
 // `exeDir` means the executable's directory is unknown.
+// A directory that another user may write to is never the home: a portable copy run from /tmp
+// or from someone else's folder keeps its settings in the configuration directory.
 std::string resolveHomePath(const std::string& exeDir, const FileStore& store);
 std::string homePath(const FileStore& store);
 std::string settingsFilePath(const FileStore& store);

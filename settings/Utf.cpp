@@ -1,6 +1,7 @@
 #include "settings/Utf.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace zrm58 {
 namespace {
@@ -49,6 +50,34 @@ int sequenceLength(unsigned char lead) {
     return 0;
 }
 
+// Windows-1252 from 80 to 9F; the rest of the code page is Latin-1.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t windows1252(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t{byte};
+}
+
+// The character of the well-formed UTF-8 sequence at `bytes`, and its length; length 0 when no
+// such sequence starts there.
+std::pair<char32_t, int> utf8SequenceAt(std::string_view bytes) {
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    const int length = sequenceLength(lead);
+    if (length == 0 || static_cast<std::size_t>(length) > bytes.size()) return {0, 0};
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (int k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[k]);
+        if ((next & 0xC0) != 0x80) return {0, 0};
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (c < kMinimum[length] || c > 0x10FFFF || isHighSurrogate(c) || isLowSurrogate(c))
+        return {0, 0};
+    return {c, length};
+}
+
 } // namespace
 
 std::string toUtf8(std::u16string_view text) {
@@ -68,24 +97,29 @@ std::string toUtf8(std::u16string_view text) {
 }
 
 std::optional<std::u16string> fromUtf8(std::string_view bytes) {
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
     std::u16string out;
     out.reserve(bytes.size());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int length = sequenceLength(lead);
-        if (length == 0 || i + length > bytes.size()) return std::nullopt;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (c < kMinimum[length] || c > 0x10FFFF || isHighSurrogate(c) || isLowSurrogate(c))
-            return std::nullopt;
+    while (!bytes.empty()) {
+        const auto [c, length] = utf8SequenceAt(bytes);
+        if (length == 0) return std::nullopt;
         appendUtf16(out, c);
-        i += length;
+        bytes.remove_prefix(static_cast<std::size_t>(length));
+    }
+    return out;
+}
+
+std::u16string fromUtf8OrWindows1252(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const auto [c, length] = utf8SequenceAt(bytes);
+        if (length == 0) {
+            out += windows1252(static_cast<unsigned char>(bytes.front()));
+            bytes.remove_prefix(1);
+        } else {
+            appendUtf16(out, c);
+            bytes.remove_prefix(static_cast<std::size_t>(length));
+        }
     }
     return out;
 }

@@ -15,6 +15,12 @@ std::optional<std::u16string> fromUtf8(std::string_view bytes);
 // Little-endian UTF-16 code units, taken as they are (lone surrogates included). An odd last
 // byte is dropped.
 std::u16string fromUtf16Le(std::string_view bytes);
+
+// Text that is mostly UTF-8 but not all of it: every well-formed UTF-8 sequence as its
+// character, every other byte as its Windows-1252 character. The five bytes that code page
+// leaves undefined (81, 8D, 8F, 90, 9D) give the C1 control of the same value, so each of the
+// 256 bytes maps to its own character and nothing is dropped.
+std::u16string fromUtf8OrWindows1252(std::string_view bytes);
 std::string toUtf16Le(std::u16string_view text);
 
 } // namespace zrm58

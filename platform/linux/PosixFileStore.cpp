@@ -1,6 +1,7 @@
 #include "platform/linux/PosixFileStore.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
@@ -12,8 +13,6 @@
 namespace zrm58 {
 namespace {
 
-// A settings file is a few kilobytes; refuse what is plainly not one (a link to a device...).
-constexpr std::size_t kMaxFileBytes = 16u << 20;
 constexpr int kMaxLinkDepth = 40; // as the kernel's own limit
 
 std::error_code errorOf(int code) {
@@ -63,7 +62,14 @@ std::optional<std::string> readLink(const std::string& path) {
     }
 }
 
-// The file a write to `path` lands in: symbolic links followed, the last one may dangle.
+// A link that another user could have planted is not followed: only the user who runs the
+// program and root may own one, as the kernel's protected-links rule has it for sticky folders.
+bool mayFollow(const struct stat& link) {
+    return link.st_uid == ::geteuid() || link.st_uid == 0;
+}
+
+// The file a read or a write of `path` lands in: symbolic links followed, the last one may
+// dangle (ENOENT is then no error: `target` is the missing file).
 std::error_code resolveLinks(const std::string& path, std::string& target) {
     target = path;
     for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
@@ -71,6 +77,7 @@ std::error_code resolveLinks(const std::string& path, std::string& target) {
         if (::lstat(target.c_str(), &st) != 0)
             return errno == ENOENT ? std::error_code{} : lastError();
         if (!S_ISLNK(st.st_mode)) return {};
+        if (!mayFollow(st)) return makeErrorCode(FileStoreError::ForeignLink);
         const auto link = readLink(target);
         if (!link) return lastError();
         target = link->starts_with('/') ? *link : directoryOf(target) + *link;
@@ -94,7 +101,7 @@ std::error_code makeDirectories(const std::string& dir) {
 // the process may write. Root passes every access check, so the bits are checked as well.
 std::error_code checkReplaceable(const std::string& target, const struct stat& st) {
     if (S_ISDIR(st.st_mode)) return errorOf(EISDIR);
-    if (!S_ISREG(st.st_mode)) return errorOf(EINVAL);
+    if (!S_ISREG(st.st_mode)) return makeErrorCode(FileStoreError::NotRegularFile);
     if ((st.st_mode & 0222) == 0) return errorOf(EACCES);
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return lastError();
     return {};
@@ -142,15 +149,32 @@ void syncDirectory(const std::string& dir) {
     if (fd.get() >= 0) ::fsync(fd.get());
 }
 
+// Whether a read may open what stands at `target`: a regular file only. A FIFO would block the
+// open until a writer came, a device may never end; neither is a settings file.
+std::error_code checkReadable(const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) return errorOf(EISDIR);
+    if (!S_ISREG(st.st_mode)) return makeErrorCode(FileStoreError::NotRegularFile);
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxSettingsFileBytes) return errorOf(EFBIG);
+    return {};
+}
+
 } // namespace
 
 FileRead PosixFileStore::readFile(const std::string& path) const {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return errno == ENOENT ? FileRead{} : FileRead{std::nullopt, lastError()};
+    std::string target;
+    if (auto error = resolveLinks(path, target)) return {std::nullopt, error};
     struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0)
+        return errno == ENOENT ? FileRead{} : FileRead{std::nullopt, lastError()};
+    if (auto error = checkReadable(st)) return {std::nullopt, error};
+    // Checked again on the open file: what stands at the path may have changed meanwhile. No
+    // link is followed here (the links were checked above), and the open never blocks.
+    Fd fd(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) return errno == ENOENT ? FileRead{} : FileRead{std::nullopt, lastError()};
     if (::fstat(fd.get(), &st) != 0) return {std::nullopt, lastError()};
-    if (S_ISDIR(st.st_mode)) return {std::nullopt, errorOf(EISDIR)};
+    if (auto error = checkReadable(st)) return {std::nullopt, error};
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -158,12 +182,13 @@ FileRead PosixFileStore::readFile(const std::string& path) const {
         if (n < 0) return {std::nullopt, lastError()};
         if (n == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > kMaxFileBytes) return {std::nullopt, errorOf(EFBIG)};
+        if (bytes.size() > kMaxSettingsFileBytes) return {std::nullopt, errorOf(EFBIG)};
     }
     return {std::move(bytes), {}};
 }
 
 std::error_code PosixFileStore::replaceFile(const std::string& path, std::string_view bytes) {
+    if (bytes.size() > kMaxSettingsFileBytes) return errorOf(EFBIG);
     std::string target;
     if (auto error = resolveLinks(path, target)) return error;
     if (auto error = makeDirectories(directoryOf(target))) return error;
@@ -201,6 +226,16 @@ std::optional<std::string> PosixFileStore::executableDir() const {
 bool PosixFileStore::exists(const std::string& path) const {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool PosixFileStore::isWritableByOthers(const std::string& dir) const {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) return true; // nothing known: nothing trusted
+    const bool foreignOwner = st.st_uid != ::geteuid() && st.st_uid != 0;
+    // A group-writable folder of the user's own group is the rule where every user has a group
+    // of their own; any other group may hold other users.
+    const bool groupOfOthers = (st.st_mode & S_IWGRP) != 0 && st.st_gid != ::getegid();
+    return foreignOwner || groupOfOthers || (st.st_mode & S_IWOTH) != 0;
 }
 
 bool PosixFileStore::isWritableDirectory(const std::string& dir) const {

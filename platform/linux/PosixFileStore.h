@@ -13,6 +13,7 @@ public:
     std::optional<std::string> executableDir() const override;
     bool exists(const std::string& path) const override;
     bool isWritableDirectory(const std::string& dir) const override;
+    bool isWritableByOthers(const std::string& dir) const override;
     std::optional<std::string> configDir() const override;
 
     // Test seam: runs after the new content is written and flushed to its temporary file and

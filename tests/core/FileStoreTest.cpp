@@ -1,6 +1,7 @@
 // The POSIX file store on a real directory: the atomic replace and its failure paths.
 #include "platform/linux/PosixFileStore.h"
 #include "settings/SettingsFile.h"
+#include "settings/Utf.h"
 
 #include <algorithm>
 #include <csignal>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -218,6 +220,142 @@ TEST_F(PosixFileStoreTest, ReadsTellMissingFromUnreadable) {
     EXPECT_EQ(directory.error, std::error_code(EISDIR, std::system_category()));
     writeBytes(path_, std::string("\0\xFF", 2));
     EXPECT_EQ(store.readFile(path_).bytes, std::string("\0\xFF", 2));
+}
+
+// Runs `body` in a child and gives its exit code; a child still running after 10 s (blocked in
+// an open or a read) is killed and reported as -1, so that a regression fails instead of hanging.
+int exitCodeWithin10s(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(body());
+    for (int waited = 0; waited < 1000; ++waited) {
+        int status = 0;
+        if (::waitpid(child, &status, WNOHANG) == child)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        ::usleep(10'000);
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    return -1;
+}
+
+TEST_F(PosixFileStoreTest, FifoAndDevicesAreRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+    const fs::path linkToDevice = dir_ / "zero.ini";
+    fs::create_symlink("/dev/zero", linkToDevice);
+    const std::error_code notRegular = makeErrorCode(FileStoreError::NotRegularFile);
+    for (const std::string& path :
+         {path_, std::string("/dev/zero"), std::string("/dev/null"), linkToDevice.string()}) {
+        const int code = exitCodeWithin10s([&] {
+            PosixFileStore store;
+            const FileRead read = store.readFile(path);
+            if (read.bytes || read.error != makeErrorCode(FileStoreError::NotRegularFile)) return 1;
+            try {
+                WriteIniFile(store, path, u'.', [] { return StripSettings{}; });
+                return 2;
+            } catch (const SettingsFileError& e) {
+                const std::string want =
+                    "ファイル " + path + " は開けません。 " + notRegular.message() + " ";
+                return std::string(e.what()) == want ? 0 : 3;
+            }
+        });
+        EXPECT_EQ(code, 0) << path << " (-1: blocked, 1: read, 2: saved, 3: message)";
+    }
+    EXPECT_TRUE(fs::is_fifo(path_)) << "the FIFO was not replaced";
+}
+
+TEST_F(PosixFileStoreTest, EightBitFileIsSavedWithItsFormerBytesBesideIt) {
+    std::ifstream in(std::string(ZRM58_TEST_DATA) + "/settings/latin1.ini", std::ios::binary);
+    const std::string latin1{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    writeBytes(path_, latin1);
+    PosixFileStore store;
+    StripSettings read = readStripSettings(store, path_, u'.');
+    EXPECT_EQ(read.family, u"Café Sans");
+    read.top = 130; // the strip was moved
+    testing::internal::CaptureStderr();
+    WriteIniFile(store, path_, u'.', [&] { return read; });
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(path_ + ".bak"), std::string::npos);
+    EXPECT_EQ(readBytes(path_ + ".bak"), latin1);
+    EXPECT_EQ(readStore(path_), read);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"ZRM58.ini", "ZRM58.ini.bak"}));
+}
+
+// The store reads and writes up to one limit: a save that would pass it fails and leaves the
+// former file, which the next start still reads.
+TEST_F(PosixFileStoreTest, SaveNeverWritesAFileTheNextReadRefuses) {
+    std::u16string text = u"[Form]\r\nTop=7\r\n\r\n[Foreign]\r\n";
+    const std::size_t units = (kMaxSettingsFileBytes - 2) / 2;
+    while (text.size() < units)
+        text += u"key=value\r\n";
+    text.resize(units - 2);
+    text += u"\r\n";
+    const std::string atLimit = "\xFF\xFE" + toUtf16Le(text);
+    ASSERT_EQ(atLimit.size(), kMaxSettingsFileBytes);
+    writeBytes(path_, atLimit);
+    EXPECT_EQ(readStore(path_).top, 7) << "a file at the limit reads";
+    PosixFileStore store;
+    try {
+        WriteIniFile(store, path_, u'.', [] { return movedTo(8); });
+        FAIL() << "a save past the limit succeeded";
+    } catch (const SettingsFileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "ファイル \"" + path_ + "\" を作成できません。" + std::strerror(EFBIG));
+    }
+    EXPECT_EQ(readBytes(path_), atLimit);
+    EXPECT_EQ(readStore(path_).top, 7);
+    EXPECT_EQ(store.replaceFile(path_, std::string(kMaxSettingsFileBytes + 1, 'x')),
+              std::error_code(EFBIG, std::system_category()));
+
+    writeBytes(path_, atLimit + "x");
+    EXPECT_EQ(store.readFile(path_).error, std::error_code(EFBIG, std::system_category()));
+}
+
+// As root, the files of another user ("nobody") can be made here.
+constexpr uid_t kNobody = 65534;
+
+TEST_F(PosixFileStoreTest, FoldersOthersMayWriteToAreNoSettingsHome) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give files away";
+    PosixFileStore store;
+    const std::string dir = dir_.string() + "/";
+    struct Row {
+        const char* note;
+        mode_t mode;
+        uid_t owner;
+        gid_t group;
+        bool others;
+    } rows[] = {
+        {"own folder", 0755, 0, 0, false},
+        {"group-writable, the user's own group", 0775, 0, 0, false},
+        {"group-writable, another group", 0775, 0, kNobody, true},
+        {"world-writable and sticky, as /tmp", 01777, 0, 0, true},
+        {"another user's folder", 0755, kNobody, 0, true},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(::chown(dir_.c_str(), row.owner, row.group), 0);
+        ASSERT_EQ(::chmod(dir_.c_str(), row.mode), 0);
+        EXPECT_EQ(store.isWritableByOthers(dir), row.others) << row.note;
+        const bool home = resolveHomePath(dir, store) == dir;
+        EXPECT_EQ(home, !row.others) << row.note;
+    }
+    ::chown(dir_.c_str(), 0, 0);
+}
+
+TEST_F(PosixFileStoreTest, LinkPlantedByAnotherUserIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a link away";
+    ::chmod(dir_.c_str(), 01777);
+    const fs::path rootFile = dir_ / "root-only.conf";
+    writeBytes(rootFile, "secret=1\n");
+    fs::create_symlink(rootFile, path_);
+    ASSERT_EQ(::lchown(path_.c_str(), kNobody, kNobody), 0);
+    PosixFileStore store;
+    const std::error_code foreign = makeErrorCode(FileStoreError::ForeignLink);
+    EXPECT_EQ(store.readFile(path_).error, foreign);
+    EXPECT_EQ(store.replaceFile(path_, "x"), foreign);
+    EXPECT_THROW(WriteIniFile(store, path_, u'.', [] { return movedTo(1); }), SettingsFileError);
+    EXPECT_EQ(readBytes(rootFile), "secret=1\n");
+    // The same link owned by root is followed.
+    ASSERT_EQ(::lchown(path_.c_str(), 0, 0), 0);
+    WriteIniFile(store, path_, u'.', [] { return movedTo(1); });
+    EXPECT_EQ(readStore(rootFile).top, 1);
 }
 
 TEST(PosixFileStore, ConfigDirectoryFollowsXdgThenHome) {

@@ -3,6 +3,7 @@
 #include "settings/IniDocument.h"
 #include "settings/Utf.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -16,30 +17,68 @@ struct DecodeCase {
     const char* note;
     std::string bytes;
     std::u16string text;
+    TextEncoding encoding;
+    bool asWritten;
 };
 
 TEST(IniDecode, ChoosesTheEncodingByMarkAndContent) {
+    using E = TextEncoding;
     const DecodeCase cases[] = {
-        {"UTF-16 mark", "\xFF\xFE[\0A\0]\0"s, u"[A]"},
-        {"UTF-16 mark, odd last byte dropped",
+        {"UTF-16 mark", "\xFF\xFE[\0A\0]\0"s, u"[A]", E::Utf16Le, true},
+        {"UTF-16 mark, odd last byte dropped: not as written",
          "\xFF\xFE"
          "A\0B"s,
-         u"A"},
-        {"UTF-16 mark, lone surrogate kept", "\xFF\xFE\x00\xD8"s, u"\xD800"},
-        {"UTF-8 without mark", "a=\xE2\x98\x85", u"a=★"},
+         u"A", E::Utf16Le, false},
+        {"UTF-16 mark, lone surrogate kept", "\xFF\xFE\x00\xD8"s, u"\xD800", E::Utf16Le, true},
+        {"UTF-8 without mark", "a=\xE2\x98\x85", u"a=★", E::Utf8, true},
         {"UTF-8 with its mark",
          "\xEF\xBB\xBF"
          "a=\xC3\xA9",
-         u"a=é"},
-        {"UTF-8 astral character", "\xF0\x9F\x98\x80", u"😀"},
-        {"UTF-16 without mark: NUL bytes are no UTF-8 text", "[\0A\0]\0"s, u"[A]"},
-        {"8-bit text that is no UTF-8 is taken as UTF-16", "A\xE9", u"\xE941"},
-        {"overlong UTF-8 is no UTF-8", "\xC0\xAF", u"\xAFC0"},
-        {"an encoded surrogate is no UTF-8", "\xED\xA0\x80", u"\xA0ED"},
-        {"empty file", "", u""},
+         u"a=é", E::Utf8, true},
+        {"UTF-8 astral character", "\xF0\x9F\x98\x80", u"😀", E::Utf8, true},
+        {"UTF-16 without mark", "[\0A\0]\0\r\0\n\0k\0=\0\xE9\0"s, u"[A]\r\nk=é", E::Utf16LeUnmarked,
+         true},
+        {"UTF-16 without mark, a CR byte inside U+300D",
+         "\x0C\x30"
+         "a\0\x0D\x30\r\0\n\0"s,
+         u"「a」\r\n", E::Utf16LeUnmarked, true},
+        {"a Latin-1 byte: Windows-1252, every other byte kept", "[Font]\r\nFamily=Caf\xE9\r\n",
+         u"[Font]\r\nFamily=Café\r\n", E::Utf8OrWindows1252, false},
+        {"Windows-1252 where it differs from Latin-1; its undefined bytes as C1 controls",
+         "\x80\x81\x93\x9D\x9F", u"€\x81“\x9DŸ", E::Utf8OrWindows1252, false},
+        {"UTF-8 with one Latin-1 byte: the UTF-8 stays UTF-8",
+         "FORMAT=yyyy\xE5\xB9\xB4\r\nFamily=Caf\xE9", u"FORMAT=yyyy年\r\nFamily=Café",
+         E::Utf8OrWindows1252, false},
+        {"UTF-8 mark, then a Latin-1 byte: the mark is no text", "\xEF\xBB\xBF[A]\r\nk=\xE9",
+         u"[A]\r\nk=é", E::Utf8OrWindows1252, false},
+        {"a NUL byte in UTF-8 text: UTF-8, the NUL kept", "[Form]\nTop=5\n\0"s,
+         u"[Form]\nTop=5\n"s + u'\0', E::Utf8, true},
+        {"a NUL byte beside a Latin-1 byte", "[Form]\nTop=5\nk=\xE9\0\n"s,
+         u"[Form]\nTop=5\nk=é"s + u'\0' + u"\n", E::Utf8OrWindows1252, false},
+        {"overlong UTF-8 is no UTF-8", "\xC0\xAF", u"\xC0\xAF", E::Utf8OrWindows1252, false},
+        {"an encoded surrogate is no UTF-8", "\xED\xA0\x80", u"\xED\xA0€", E::Utf8OrWindows1252,
+         false},
+        {"empty file", "", u"", E::Utf8, true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(IniDocument::decode(c.bytes), c.text) << c.note;
+    for (const auto& c : cases) {
+        const DecodedText decoded = IniDocument::decodeText(c.bytes);
+        EXPECT_EQ(decoded.text, c.text) << c.note;
+        EXPECT_EQ(decoded.encoding, c.encoding) << c.note;
+        EXPECT_EQ(decoded.asWritten, c.asWritten) << c.note;
+    }
+}
+
+TEST(IniDecode, EveryByteOfAnEightBitFileIsItsOwnCharacter) {
+    std::u16string seen;
+    for (int byte = 0; byte < 256; ++byte) {
+        // A byte from 80 up alone is never UTF-8; below it is ASCII.
+        const std::u16string text = fromUtf8OrWindows1252(std::string(1, static_cast<char>(byte)));
+        ASSERT_EQ(text.size(), 1u) << byte;
+        if (byte < 0x80 || byte >= 0xA0) EXPECT_EQ(text[0], byte) << "as Latin-1: " << byte;
+        seen += text;
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end()) << "two bytes share a character";
 }
 
 TEST(IniDocument, FindsTheLastOccurrenceWithoutRegardToCase) {

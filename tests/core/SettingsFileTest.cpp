@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <random>
+#include <string>
 
 namespace zrm58 {
 
@@ -36,6 +37,7 @@ void PrintTo(const StripSettings& s, std::ostream* os) {
 
 namespace {
 
+using namespace std::string_literals;
 using testing::HasSubstr;
 
 const std::string kPath = "/opt/zrm58/ZRM58.ini";
@@ -222,6 +224,113 @@ TEST(WriteIniFile, HandWrittenUtf8FileKeepsItsForeignKeys) {
     }
 }
 
+// A file that is neither UTF-16 nor UTF-8 (a Latin-1 letter typed in an 8-bit editor, a stray
+// NUL byte) keeps the user's values and foreign keys, and its first save keeps the old bytes.
+TEST(WriteIniFile, EightBitFileIsReadWhole_AndItsBytesAreKeptAtTheFirstSave) {
+    const std::string latin1 = fixture("latin1.ini");
+    FakeFileStore store;
+    store.files[kPath] = latin1;
+    const StripSettings read = readStripSettings(store, kPath, u'.');
+    EXPECT_EQ(read.top, 120);
+    EXPECT_EQ(read.left, 340);
+    EXPECT_EQ(read.family, u"Café Sans");
+    EXPECT_EQ(read.format, u"dd.mm.yyyy hh:nn »");
+    EXPECT_EQ(read.sep, u"¦");
+
+    testing::internal::CaptureStderr();
+    WriteIniFile(store, kPath, u'.', [&] { return read; });
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(store.files[kPath + ".bak"], latin1) << "the former bytes, unchanged";
+    EXPECT_THAT(said, HasSubstr(kPath + ".bak"));
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    const std::string saved = store.files[kPath];
+    EXPECT_TRUE(saved.starts_with("\xFF\xFE"));
+    EXPECT_THAT(savedText(saved), HasSubstr("\r\n[Notizen]\r\nGröße=groß\r\nPreis=5€ „gut“\r\n"));
+    EXPECT_EQ(readStripSettings(store, kPath, u'.'), read);
+
+    // The saved file is UTF-16: later saves keep no backup and say nothing.
+    testing::internal::CaptureStderr();
+    WriteIniFile(store, kPath, u'.', [&] { return read; });
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(store.files.size(), 2u);
+}
+
+TEST(WriteIniFile, FilesThatAreNotReadAsWrittenAreBackedUpBeforeTheSave) {
+    struct Row {
+        const char* note;
+        std::string file;
+        std::int32_t top; // as read
+        bool backedUp;    // the save keeps the old bytes
+    } rows[] = {
+        {"UTF-8 with a NUL byte: read as written", "[Form]\r\nTop=77\r\n\0\0"s, 77, false},
+        {"zeros after a crash behind a Latin-1 byte",
+         "[Form]\r\nTop=77\r\n[X]\r\nk=\xE9\r\n\0\0\0\0"s, 77, true},
+        {"UTF-8 mark, then a Latin-1 byte", "\xEF\xBB\xBF[Form]\r\nTop=77\r\nk=\xE9"s, 77, true},
+        {"UTF-16 cut in its last code unit", utf16File("[Form]\r\nTop=77\r\n") + "\x01", 77, true},
+        {"UTF-16 without its mark", utf16File("[Form]\r\nTop=77\r\n").substr(2), 77, false},
+    };
+    for (const auto& row : rows) {
+        FakeFileStore store;
+        store.files[kPath] = row.file;
+        const StripSettings read = readStripSettings(store, kPath, u'.');
+        EXPECT_EQ(read.top, row.top) << row.note;
+        testing::internal::CaptureStderr();
+        WriteIniFile(store, kPath, u'.', [&] { return read; });
+        const bool said = !testing::internal::GetCapturedStderr().empty();
+        EXPECT_EQ(store.files.contains(kPath + ".bak"), row.backedUp) << row.note;
+        EXPECT_EQ(said, row.backedUp) << row.note;
+        if (row.backedUp) EXPECT_EQ(store.files[kPath + ".bak"], row.file) << row.note;
+        EXPECT_EQ(readStripSettings(store, kPath, u'.').top, row.top) << row.note;
+    }
+}
+
+TEST(WriteIniFile, AnEarlierDifferentBackupIsKept_AndAFailedBackupStopsTheSave) {
+    const std::string latin1 = fixture("latin1.ini");
+    FakeFileStore store;
+    store.files[kPath] = latin1;
+    store.files[kPath + ".bak"] = "an older backup";
+    testing::internal::CaptureStderr();
+    WriteIniFile(store, kPath, u'.', [] { return StripSettings{}; });
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr(kPath + ".bak.2"));
+    EXPECT_EQ(store.files[kPath + ".bak"], "an older backup");
+    EXPECT_EQ(store.files[kPath + ".bak.2"], latin1);
+
+    FakeFileStore failing;
+    failing.files[kPath] = latin1;
+    failing.replaceError = std::error_code(ENOSPC, std::system_category());
+    failing.failingPaths = {kPath + ".bak"};
+    try {
+        WriteIniFile(failing, kPath, u'.', [] { return StripSettings{}; });
+        FAIL() << "no error";
+    } catch (const SettingsFileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "ファイル \"" + kPath + ".bak\" を作成できません。" + std::strerror(ENOSPC));
+    }
+    EXPECT_EQ(failing.files[kPath], latin1) << "not replaced without its backup";
+}
+
+// zrm58-line reads only what it uses: a colour the strip refuses does not stop it.
+TEST(ReadSettingsKeys, ReadsOnlyTheKeysAskedFor) {
+    FakeFileStore store;
+    store.files[kPath] = utf16File("[Form]\nTop=9\n[Font]\nColor=black\n[Timer]\nInterval=250\n"
+                                   "[DATE]\nFORMAT=yyyy\nSEP=★\n");
+    const SettingKey lineKeys[] = {SettingKey::Format, SettingKey::Sep, SettingKey::Interval};
+    const SettingsRead read = readSettingsKeys(store, kPath, u'.', lineKeys);
+    EXPECT_FALSE(read.error);
+    EXPECT_EQ(read.settings.format, u"yyyy");
+    EXPECT_EQ(read.settings.sep, u"★");
+    EXPECT_EQ(read.settings.interval, 250);
+    EXPECT_EQ(read.settings.top, StripSettings{}.top) << "not asked for";
+
+    const SettingKey withColour[] = {SettingKey::Format, SettingKey::FontColor};
+    EXPECT_THROW(readSettingsKeys(store, kPath, u'.', withColour), ConversionError);
+
+    store.readError = std::error_code(EACCES, std::system_category());
+    const SettingsRead unreadable = readSettingsKeys(store, kPath, u'.', lineKeys);
+    EXPECT_EQ(unreadable.error, store.readError);
+    EXPECT_EQ(unreadable.settings, StripSettings{});
+}
+
 // Random settings of every kind the program can hold; strings from characters that trouble
 // a line-based file (blanks, quotes, "=", ";", brackets, NUL, a lone surrogate).
 StripSettings randomSettings(std::mt19937& rng) {
@@ -354,7 +463,7 @@ struct HomeCase {
     std::optional<std::string> exeDir;
     bool fileThere;
     bool dirWritable;
-    std::optional<std::string> config;
+    std::optional<std::string> config; // the "/tmp/" rows: a directory others may write to
     std::string home;
 };
 
@@ -369,6 +478,9 @@ TEST(HomePath, ExecutableDirectoryWhenUsableElseTheConfigDirectory) {
         {"system directory writable (root): not a portable copy", sys, false, true, config,
          config + "zrm58/"},
         {"system directory with a settings file already there", sys, true, true, config, sys},
+        {"folder others may write to (/tmp): no home", "/tmp/", false, true, config,
+         config + "zrm58/"},
+        {"nor with a settings file planted in it", "/tmp/", true, true, config, config + "zrm58/"},
     };
     for (const auto& c : cases) {
         FakeFileStore store;
@@ -376,6 +488,7 @@ TEST(HomePath, ExecutableDirectoryWhenUsableElseTheConfigDirectory) {
         const std::string dir = c.exeDir.value_or(bin);
         if (c.fileThere) store.files[dir + "ZRM58.ini"] = "";
         if (c.dirWritable) store.writableDirs.insert(dir);
+        if (dir == "/tmp/") store.sharedDirs.insert(dir);
         store.config = c.config;
         EXPECT_EQ(homePath(store), c.home) << c.note;
         EXPECT_EQ(settingsFilePath(store), c.home + "ZRM58.ini") << c.note;

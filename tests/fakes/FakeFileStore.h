@@ -7,7 +7,8 @@
 namespace zrm58 {
 
 // Files in memory, with a switch for every failure the settings file meets. A failed replace
-// leaves the stored bytes as they were, as the real store's atomic replace does.
+// leaves the stored bytes as they were, as the real store's atomic replace does; like the real
+// store, it neither reads nor writes more than kMaxSettingsFileBytes (EFBIG).
 class FakeFileStore : public FileStore {
 public:
     std::map<std::string, std::string> files;
@@ -15,6 +16,8 @@ public:
     std::error_code replaceError; // set: every replace fails with it
     std::optional<std::string> exeDir = std::string("/opt/zrm58/");
     std::set<std::string> writableDirs;
+    std::set<std::string> sharedDirs;   // writable by other users
+    std::set<std::string> failingPaths; // a replace of one of these fails with replaceError
     std::optional<std::string> config = std::string("/home/user/.config/");
     mutable int reads = 0;
     int replaces = 0;
@@ -24,11 +27,16 @@ public:
         const auto it = files.find(path);
         if (it == files.end()) return {};
         if (readError) return {std::nullopt, readError};
+        if (it->second.size() > kMaxSettingsFileBytes)
+            return {std::nullopt, std::make_error_code(std::errc::file_too_large)};
         return {it->second, {}};
     }
     std::error_code replaceFile(const std::string& path, std::string_view bytes) override {
         ++replaces;
-        if (replaceError) return replaceError;
+        if (replaceError && (failingPaths.empty() || failingPaths.contains(path)))
+            return replaceError;
+        if (bytes.size() > kMaxSettingsFileBytes)
+            return std::make_error_code(std::errc::file_too_large);
         files[path] = std::string(bytes);
         return {};
     }
@@ -36,6 +44,9 @@ public:
     bool exists(const std::string& path) const override { return files.contains(path); }
     bool isWritableDirectory(const std::string& dir) const override {
         return writableDirs.contains(dir);
+    }
+    bool isWritableByOthers(const std::string& dir) const override {
+        return sharedDirs.contains(dir);
     }
     std::optional<std::string> configDir() const override { return config; }
 };
