@@ -1,4 +1,5 @@
 // zrm58-line: the strip's line on standard output, for terminal bars and scripts.
+#include "cli/FollowSchedule.h"
 #include "cli/JsonLine.h"
 #include "cli/LineOptions.h"
 #include "platform/Platform.h"
@@ -125,10 +126,11 @@ int main(int argc, char** argv) {
     const auto interval = std::chrono::milliseconds(ctx.intervalMs);
     int code = 0;
     if (opt.follow) {
-        auto next = std::chrono::steady_clock::now();
+        auto due = FollowClock::now();
         for (;;) {
-            next += interval;
-            std::this_thread::sleep_until(next);
+            due = nextLineDue(due, interval, FollowClock::now());
+            std::this_thread::sleep_until(due);
+            if (!lineStillDue(due, interval, FollowClock::now())) continue; // held up: skipped
             if (!emit(output())) break; // the reader went away: a quiet end
         }
     } else {
