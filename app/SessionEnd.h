@@ -1,8 +1,5 @@
 #pragma once
 #include <QObject>
-#include <vector>
-
-class QSocketNotifier;
 
 namespace zrm58 {
 
@@ -11,8 +8,8 @@ class TForm1;
 // The end of the desktop session, turned into the session-end query that the message
 // dispatcher delivers to the strip:
 //  - the session manager's commit request: the settings are saved, the strip keeps running;
-//  - SIGTERM and SIGHUP (a logout, a service manager) and SIGINT (Ctrl+C in a terminal): saved,
-//    then the program ends with 0.
+//  - the window system's requests to end (WindowSystem::watchEndRequests: SIGTERM, SIGHUP and
+//    SIGINT on Linux): saved, then the program ends with 0.
 class SessionEnd : public QObject {
     Q_OBJECT
 public:
@@ -23,10 +20,7 @@ public:
     void queryEndSession();
 
 private:
-    void onSignal();
     TForm1* strip_;
-    QSocketNotifier* notifier_ = nullptr;
-    std::vector<int> handled_; // the signals this object took over
 };
 
 } // namespace zrm58

@@ -130,7 +130,7 @@ private:
     void ScaledLayout1MouseDown(QPointF windowPos);
     void ScaledLayout1MouseUp();
     void updateShape();
-    void followCompositor();
+    void followCompositor(bool active);
     void invalidateBackground();
 
     const StripServices& services_;

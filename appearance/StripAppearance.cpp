@@ -1,7 +1,7 @@
 // How the appearance settings turn into the strip's look.
 #include "app/ErrorDialog.h"
 #include "app/Unit1.h"
-#include "app/X11Window.h"
+#include "app/WindowSystem.h"
 #include <QFileInfo>
 #include <QImageReader>
 #include <cmath>
@@ -84,12 +84,12 @@ void TForm1::applyTextColours() {
 }
 
 void TForm1::applyWindowStyle() {
-    x11::setStaysOnTop(this, IsTop);
+    windowSystem().setStaysOnTop(this, IsTop);
 }
 
 void TForm1::applyTaskBar() {
     // At start only: a change in the settings window takes effect at the next start.
-    if (!isShowTask) x11::setSkipTaskbar(this, true);
+    if (!isShowTask) windowSystem().setSkipTaskbar(this, true);
 }
 
 void TForm1::applyFontFamily() {

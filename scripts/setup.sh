@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libxcb1-dev libxcb-shape0-dev
+  qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
