@@ -3,9 +3,9 @@
 #include "app/ErrorDialog.h"
 #include "app/Glyphs.h"
 #include "app/QtText.h"
-#include "app/StripMenu.h"
 #include "app/ScreenPlacement.h"
-#include "app/X11Window.h"
+#include "app/StripMenu.h"
+#include "app/WindowSystem.h"
 #include "status/StatusTexts.h"
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -124,7 +124,9 @@ void TForm1::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (!shownOnce_) {
         shownOnce_ = true;
-        compositing_ = x11::compositorActive();
+        // The shape follows the compositing manager as it starts and stops.
+        compositing_ = windowSystem().compositorActive();
+        windowSystem().watchCompositor(this, [this](bool active) { followCompositor(active); });
         updateShape();
     }
 }
@@ -146,7 +148,6 @@ void TForm1::Timer1Timer() {
         Label2.text = CpuBusyInfo;
         update(glyphArea(*this));
     }
-    followCompositor();
     emit ticked();
 }
 
@@ -219,12 +220,10 @@ void TForm1::updateShape() {
         setMask(rounded);
     else
         clearMask();
-    x11::setInputRegion(this, rounded);
+    windowSystem().setInputRegion(this, rounded);
 }
 
-void TForm1::followCompositor() {
-    if (!x11::available()) return;
-    const bool now = x11::compositorActive();
+void TForm1::followCompositor(bool now) {
     if (now == compositing_) return;
     compositing_ = now;
     updateShape();
