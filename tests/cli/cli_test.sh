@@ -4,6 +4,7 @@
 set -u
 line=$1
 nofile=$(mktemp -u)/none.ini # no settings file: the defaults
+data=$(dirname "$0")/../data/cli
 failures=0; passed=0
 
 expect() { # expect WHAT EXPECTED COMMAND...
@@ -36,6 +37,27 @@ expect_exit "malformed --at" 2 "$line" --at 2023-02-30T00:00:00
 expect_exit "unknown option" 2 "$line" --nope
 expect_exit "--only without a piece" 2 "$line" --only
 expect_exit "help" 0 "$line" --help
+
+# Only the settings the line uses are read: colours the strip refuses do not stop it.
+expect "a bad colour does not stop the line" "2023/05/30" \
+  env LANG=C LC_ALL= LC_TIME= "$line" --settings "$data/bad_colour.ini" --at 2023-05-30T08:18:13 --only date
+out=$("$line" --settings "$data/bad_colour.ini" --at 2023-05-30T08:18:13 2>&1)
+case "$out" in ★2023/05/30★RAM:*★CPU:*) passed=$((passed + 1)) ;;
+  *) failures=$((failures + 1)); echo "FAIL whole line from a file with bad colours: $out" ;; esac
+
+# A file written in an 8-bit editor (Latin-1 letters) is read, not taken for UTF-16.
+expect "8-bit settings file" "30.05.2023 08:18 »" \
+  env LANG=C LC_ALL= LC_TIME= "$line" --settings "$data/../settings/latin1.ini" --at 2023-05-30T08:18:13 --only date
+
+# Anything but a regular file is "cannot read", at once (the timeout turns a hang into 124).
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+mkfifo "$tmp/ZRM58.ini"; ln -s /dev/zero "$tmp/zero.ini"
+for target in "$tmp/ZRM58.ini" /dev/zero "$tmp/zero.ini"; do
+  err=$(timeout 10 "$line" --settings "$target" --only date 2>&1 >/dev/null); code=$?
+  if [ "$code" == 1 ] && [ "$err" == "zrm58-line: cannot read $target: not a regular file" ]; then
+    passed=$((passed + 1)); else failures=$((failures + 1))
+    printf 'FAIL not a regular file %s: exit %s, stderr: %s\n' "$target" "$code" "$err"; fi
+done
 
 # The memory piece follows /proc/meminfo by the strip's formula (read just before and after).
 mem=$("$line" --settings "$nofile" --only memory)
