@@ -41,9 +41,9 @@ DetailsPanel::DetailsPanel(TForm1* form, ProcessSource& processes, SystemDetails
 
     rest_.setSingleShot(true);
     rest_.setInterval(kRestMs);
+    // Leaving and pressing stop the timer, so a timeout means the pointer is still resting.
     connect(&rest_, &QTimer::timeout, this, [this] {
-        const QPointF at = form_->mapFromGlobal(QCursor::pos().toPointF());
-        if (QGuiApplication::mouseButtons() == Qt::NoButton && inHoverArea(at)) showDetails();
+        if (QGuiApplication::mouseButtons() == Qt::NoButton) showDetails();
     });
     connect(form_, &TForm1::ticked, this, [this] {
         if (isVisible()) refresh();
@@ -95,7 +95,6 @@ void DetailsPanel::showDetails() {
     details_.start(now());
     refresh();
     show();
-    raise();
 }
 
 void DetailsPanel::hideDetails() {

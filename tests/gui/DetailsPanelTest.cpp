@@ -1,0 +1,167 @@
+// The details panel on the offscreen platform: when it shows and hides, that it leaves the
+// strip's own pointer handling alone, and that nothing of it runs while hidden.
+#include "app/DetailsPanel.h"
+#include "StripFixture.h"
+#include "app/StripMenu.h"
+#include "fakes/FakeSystemDetailsSource.h"
+#include <QMouseEvent>
+#include <QTest>
+#include <algorithm>
+
+using namespace zrm58;
+using namespace zrm58::testing;
+
+namespace {
+
+void send(TForm1& form, QEvent::Type type, QPointF local, Qt::MouseButtons held = Qt::NoButton,
+          Qt::MouseButton button = Qt::NoButton) {
+    const QPointF global = QPointF(form.pos()) + local;
+    QMouseEvent e(type, local, local, global, button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &e);
+}
+
+void leave(TForm1& form) {
+    QEvent e(QEvent::Leave);
+    QCoreApplication::sendEvent(&form, &e);
+}
+
+// The centre of the line, of the glyph and of the menu button, in window coordinates.
+QPointF lineSpot(const TForm1& f) {
+    return f.fromLayout(f.label1Rect().center()).toPoint();
+}
+QPointF glyphSpot(const TForm1& f) {
+    return f.fromLayout(f.label2Rect().center()).toPoint();
+}
+QPointF buttonSpot(const TForm1& f) {
+    return f.fromLayout(f.speedButtonRect().center()).toPoint();
+}
+
+int count(const std::vector<std::string>& calls, const std::string& what) {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), what));
+}
+
+} // namespace
+
+class DetailsPanelTest : public QObject {
+    Q_OBJECT
+
+    struct Strip {
+        StripFixture fx;
+        fakes::FakeSystemDetailsSource details;
+        DetailsPanel* panel = nullptr;
+        Strip() {
+            fx.services.processes = &fx.processes;
+            fx.services.details = &details;
+            fx.processes.processors = std::vector<ProcessorTimes>{{0, 100, 200}, {1, 100, 200}};
+            fx.processes.setProcesses({10, 20}, CpuTimes{});
+            details.names = {{10, "spinner"}, {20, "idle"}};
+            TForm1& form = fx.create();
+            form.showFirst();
+            panel = form.findChild<DetailsPanel*>();
+        }
+        TForm1& form() { return *fx.form; }
+    };
+
+private slots:
+    void showsAfterRestingOnTheLineOrGlyph_data() {
+        QTest::addColumn<int>("spot"); // 0 line, 1 glyph, 2 menu button
+        QTest::addColumn<bool>("shows");
+        QTest::newRow("line") << 0 << true;
+        QTest::newRow("glyph") << 1 << true;
+        QTest::newRow("menu button") << 2 << false;
+    }
+    void showsAfterRestingOnTheLineOrGlyph() {
+        QFETCH(int, spot);
+        QFETCH(bool, shows);
+        Strip s;
+        QVERIFY(s.panel);
+        TForm1& f = s.form();
+        const QPointF at = spot == 0 ? lineSpot(f) : spot == 1 ? glyphSpot(f) : buttonSpot(f);
+        send(f, QEvent::MouseMove, at);
+        QTest::qWait(DetailsPanel::kRestMs / 2);
+        QVERIFY(!s.panel->isVisible()); // not before resting long enough
+        QTest::qWait(DetailsPanel::kRestMs);
+        QCOMPARE(s.panel->isVisible(), shows);
+        QCOMPARE(s.fx.processes.keepingProcessors, shows);
+        if (!shows) return;
+        // No input, no focus, beside the strip without covering it.
+        QVERIFY(s.panel->windowFlags().testFlag(Qt::WindowTransparentForInput));
+        QVERIFY(s.panel->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QVERIFY(s.panel->testAttribute(Qt::WA_ShowWithoutActivating));
+        QVERIFY(QApplication::focusWidget() != s.panel);
+        QVERIFY(!s.panel->geometry().intersects(f.geometry().adjusted(5, 5, -5, -5)));
+    }
+
+    void followsTicksWhileShownAndStopsWhenHidden() {
+        Strip s;
+        TForm1& f = s.form();
+        f.Timer1Timer(); // a tick with shares
+        s.panel->showDetails();
+        s.fx.processes.processors = std::vector<ProcessorTimes>{{0, 100, 300}, {1, 190, 300}};
+        s.fx.processes.setProcesses({10, 20}, CpuTimes{0, 0});
+        s.details.calls.clear();
+        f.Timer1Timer();
+        const DetailsSnapshot& d = s.panel->snapshot();
+        QCOMPARE(d.processors.size(), std::size_t(2));
+        QCOMPARE(d.processors[0].percent, 100.0);
+        QCOMPARE(d.processors[1].percent, 10.0);
+        QCOMPARE(count(s.details.calls, "memory"), 1);
+
+        leave(f);
+        QVERIFY(!s.panel->isVisible());
+        QVERIFY(!s.fx.processes.keepingProcessors);
+        s.details.calls.clear();
+        s.fx.processes.calls.clear();
+        f.Timer1Timer();
+        f.Timer1Timer();
+        QVERIFY(s.details.calls.empty()); // nothing of the details while hidden
+        QCOMPARE(count(s.fx.processes.calls, "processors"), 0);
+    }
+
+    void hidesOnPressAndTheDragStillMovesTheStrip_data() {
+        QTest::addColumn<bool>("resizeMode");
+        QTest::newRow("move") << false;
+        QTest::newRow("resize") << true;
+    }
+    void hidesOnPressAndTheDragStillMovesTheStrip() {
+        QFETCH(bool, resizeMode);
+        Strip s;
+        TForm1& f = s.form();
+        f.menu()->ResizeMenu->setChecked(resizeMode);
+        const QRect before = f.geometry();
+        s.panel->showDetails();
+        QVERIFY(s.panel->isVisible());
+        const QPointF p = lineSpot(f);
+        send(f, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        QVERIFY(!s.panel->isVisible());
+        send(f, QEvent::MouseMove, p + QPointF(30, 20), Qt::LeftButton);
+        send(f, QEvent::MouseButtonRelease, p + QPointF(30, 20), Qt::NoButton, Qt::LeftButton);
+        if (resizeMode) {
+            QCOMPARE(f.geometry().topLeft(), before.topLeft());
+            QCOMPARE(f.size(), before.size() + QSize(30, 20));
+        } else {
+            QCOMPARE(f.geometry().topLeft(), before.topLeft() + QPoint(30, 20));
+            QCOMPARE(f.size(), before.size());
+        }
+        QVERIFY(!f.resizeMode());
+        QTest::qWait(DetailsPanel::kRestMs + 200);
+        QVERIFY(!s.panel->isVisible()); // a drag is no rest
+    }
+
+    void movingOntoTheButtonHides() {
+        Strip s;
+        TForm1& f = s.form();
+        s.panel->showDetails();
+        send(f, QEvent::MouseMove, buttonSpot(f));
+        QVERIFY(!s.panel->isVisible());
+    }
+
+    void noPanelWithoutTheSources() {
+        StripFixture fx;
+        TForm1& form = fx.create();
+        QVERIFY(!form.findChild<DetailsPanel*>());
+    }
+};
+
+QTEST_MAIN(DetailsPanelTest)
+#include "DetailsPanelTest.moc"
