@@ -1,0 +1,282 @@
+// How the real strip starts: its command line, a missing display, a second start on the same
+// settings file, stored geometry far beyond any screen, its window icon and the toolkit's
+// dialogs in the user's language.
+#include "E2eSupport.h"
+#include <QRegularExpression>
+#include <csignal>
+
+using namespace e2e;
+
+namespace {
+
+QString iniText(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray b = f.readAll();
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData() + 2),
+                              (b.size() - 2) / 2);
+}
+
+QStringList visibleStrips() {
+    const QString out =
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--name"), QStringLiteral("^ZRM58$")});
+    return out.isEmpty() ? QStringList() : out.split('\n');
+}
+
+QStringList visibleWindowsOf(qint64 pid) {
+    const QString out =
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--pid"), QString::number(pid)});
+    return out.isEmpty() ? QStringList() : out.split('\n');
+}
+
+// A visible window of the process whose name is `title` (xdotool's own name search reads only
+// WM_NAME, which Qt leaves Latin-1).
+QString waitForTitled(qint64 pid, const QString& title, int timeoutMs = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        for (const QString& w : visibleWindowsOf(pid))
+            if (run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), w}) == title)
+                return w;
+        QThread::msleep(100);
+    }
+    return {};
+}
+
+void clickAt(QPoint p) {
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
+         QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// The first picture of a window's _NET_WM_ICON (width, height, then ARGB pixels), or null.
+QImage windowIcon(const QString& window) {
+    const QString out =
+        run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("-notype"),
+                                      QStringLiteral("32c"), QStringLiteral("_NET_WM_ICON")});
+    const qsizetype eq = out.indexOf('=');
+    if (eq < 0) return {};
+    const QStringList v = out.mid(eq + 1).split(',', Qt::SkipEmptyParts);
+    if (v.size() < 2) return {};
+    const int w = v[0].trimmed().toInt(), h = v[1].trimmed().toInt();
+    if (w <= 0 || h <= 0 || v.size() < 2 + w * h) return {};
+    QImage img(w, h, QImage::Format_ARGB32);
+    for (int i = 0; i < w * h; ++i)
+        img.setPixel(i % w, i / w, v[2 + i].trimmed().toUInt());
+    return img;
+}
+
+// The icon the program ships, at the size the window carries.
+void verifyProgramIcon(const QString& window) {
+    const QImage icon = windowIcon(window);
+    QVERIFY2(!icon.isNull(), "the window has no _NET_WM_ICON");
+    const QImage shipped =
+        QImage(QStringLiteral(ZRM58_SOURCE_DIR "/packaging/icons/zrm58-%1.png").arg(icon.width()))
+            .convertToFormat(QImage::Format_ARGB32);
+    QVERIFY2(!shipped.isNull(),
+             qPrintable(QStringLiteral("no shipped icon of %1 pixels").arg(icon.width())));
+    QCOMPARE(icon.size(), shipped.size());
+    // Colour counts where a pixel shows; a fully transparent one may carry any.
+    int differing = 0;
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x) {
+            const QRgb a = icon.pixel(x, y), b = shipped.pixel(x, y);
+            if (std::abs(qAlpha(a) - qAlpha(b)) > 1 || (qAlpha(b) > 0 && channelDistance(a, b) > 2))
+                ++differing;
+        }
+    QCOMPARE(differing, 0);
+}
+
+// Opens the settings window through the strip's menu button and its second item.
+QString openSettings(Strip& strip) {
+    const QRect g = strip.geometry();
+    const double sx = (g.width() - 10) / 515.0, sy = (g.height() - 10) / 33.0;
+    clickAt(g.topLeft() + QPoint(5 + qRound(16.5 * sx), 5 + qRound(16.5 * sy)));
+    QString menu;
+    QElapsedTimer t;
+    t.start();
+    while (menu.isEmpty() && t.elapsed() < 5000) {
+        for (const QString& w : visibleWindowsOf(strip.process.processId()))
+            if (w != strip.window) menu = w;
+        QThread::msleep(100);
+    }
+    if (menu.isEmpty()) return {};
+    QTest::qWait(300);
+    const QRect m = windowGeometry(menu);
+    const double itemHeight = (m.height() - 11 - 18) / 3.0;
+    clickAt(m.topLeft() + QPoint((m.width() - 4) / 2, 11 + qRound(itemHeight * 1.5)));
+    return waitForTitled(strip.process.processId(), QStringLiteral("設定"));
+}
+
+} // namespace
+
+class StartupE2ETest : public QObject {
+    Q_OBJECT
+    QString binary = QStringLiteral(ZRM58_BINARY);
+    QString lineBinary = QStringLiteral(ZRM58_LINE_BINARY);
+    QString shots = QStringLiteral(ZRM58_SHOTS);
+
+private slots:
+    void initTestCase() { QDir().mkpath(shots); }
+
+    void commandLine_data() {
+        QTest::addColumn<bool>("strip"); // zrm58, else zrm58-line
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("env"); // NAME=value, or NAME= to remove it
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out"); // pattern for standard output
+        QTest::addColumn<QString>("err"); // pattern for standard error
+        const QString version = QStringLiteral("\\d+\\.\\d+\\.\\d+\\n");
+        QTest::newRow("zrm58 --help")
+            << true << QStringList{"--help"} << QStringList{} << 0
+            << QStringLiteral("^Usage: zrm58 .*--version") << QStringLiteral("^$");
+        QTest::newRow("zrm58 --version")
+            << true << QStringList{"--version"} << QStringList{} << 0
+            << QStringLiteral("^zrm58 ") + version + '$' << QStringLiteral("^$");
+        QTest::newRow("zrm58-line --version")
+            << false << QStringList{"--version"} << QStringList{} << 0
+            << QStringLiteral("^zrm58-line ") + version + '$' << QStringLiteral("^$");
+        // One line: what is missing and how to start the strip; not the toolkit's abort.
+        QTest::newRow("no display at all")
+            << true << QStringList{} << QStringList{"DISPLAY=", "WAYLAND_DISPLAY="} << 1
+            << QStringLiteral("^$") << QStringLiteral("^zrm58: [^\\n]*DISPLAY[^\\n]*\\n$");
+        QTest::newRow("a display nobody answers on")
+            << true << QStringList{} << QStringList{"DISPLAY=:1999", "WAYLAND_DISPLAY="} << 1
+            << QStringLiteral("^$") << QStringLiteral("^zrm58: [^\\n]*':1999'[^\\n]*\\n$");
+    }
+    void commandLine() {
+        QFETCH(bool, strip);
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, env);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir; // a copy of its own: no settings file is touched
+        const QString exe = dir.filePath(strip ? QStringLiteral("zrm58") : QStringLiteral("l"));
+        QFile::copy(strip ? binary : lineBinary, exe);
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (const QString& kv : env) {
+            const QString value = kv.section('=', 1);
+            if (value.isEmpty())
+                e.remove(kv.section('=', 0, 0));
+            else
+                e.insert(kv.section('=', 0, 0), value);
+        }
+        p.setProcessEnvironment(e);
+        p.start(exe, args);
+        const bool ended = p.waitForFinished(10000);
+        if (!ended) p.kill();
+        QVERIFY2(ended, "still running after 10 s");
+        const QString stdOut = QString::fromUtf8(p.readAllStandardOutput());
+        const QString stdErr = QString::fromUtf8(p.readAllStandardError());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), code);
+        QVERIFY2(QRegularExpression(out, QRegularExpression::DotMatchesEverythingOption)
+                     .match(stdOut)
+                     .hasMatch(),
+                 qPrintable(stdOut));
+        QVERIFY2(QRegularExpression(err).match(stdErr).hasMatch(), qPrintable(stdErr));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("ZRM58.ini"))));
+    }
+
+    // A second start on the same settings file brings the running strip wholly onto the screen
+    // and ends with 0; a strip on another settings file is a strip of its own.
+    void secondStartOnTheSameFileHandsOver() {
+        Strip first(binary, utf16File(QStringLiteral("[Form]\nTop=100\nLeft=-400\n")));
+        first.start();
+        QVERIFY(!first.waitForWindow().isEmpty());
+        QTest::qWait(300);
+        QCOMPARE(first.geometry(), QRect(-400, 100, 523, 40)); // reachable, so left there
+        QCOMPARE(visibleStrips().size(), 1);
+
+        QProcess second;
+        second.setProcessChannelMode(QProcess::ForwardedChannels);
+        second.start(first.exe, {});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.process.state(), QProcess::Running);
+        QCOMPARE(visibleStrips(), QStringList{first.window});
+        QCOMPARE(first.geometry(), QRect(0, 100, 523, 40)); // wholly on the screen, moved least
+
+        Strip other(binary);
+        other.start();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 10000 && visibleStrips().size() < 2)
+            QThread::msleep(100);
+        QCOMPARE(visibleStrips().size(), 2);
+        QCOMPARE(other.process.state(), QProcess::Running);
+    }
+
+    // Stored geometry beyond any screen is taken at what the 1280 x 800 screen can show: little
+    // memory, SIGTERM served at once, and the limited values saved back.
+    void hugeStoredGeometry_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("Height=100000")
+            << QStringLiteral("Height=100000") << QStringLiteral("Height=800\r\n");
+        QTest::newRow("Width=2147483647")
+            << QStringLiteral("Width=2147483647") << QStringLiteral("Width=1280\r\n");
+        // Limited to the largest X coordinate, then brought onto the screen at the first showing.
+        QTest::newRow("Left=2147483647")
+            << QStringLiteral("Left=2147483647") << QStringLiteral("Left=757\r\n");
+        QTest::newRow("Top=-2147483648")
+            << QStringLiteral("Top=-2147483648") << QStringLiteral("Top=0\r\n");
+        QTest::newRow("Original=1e38")
+            << QStringLiteral("Original=1e38") << QStringLiteral("Original=10\r\n");
+    }
+    void hugeStoredGeometry() {
+        QFETCH(QString, stored);
+        QFETCH(QString, saved);
+        Strip strip(binary, utf16File(QStringLiteral("[Form]\n") + stored + '\n'));
+        strip.start();
+        QVERIFY(!strip.waitForWindow().isEmpty());
+        QTest::qWait(1500); // a tick or so
+        const QRect g = strip.geometry();
+        QVERIFY2(QRect(0, 0, 1280, 800).contains(g.topLeft()) && g.width() <= 1280 &&
+                     g.height() <= 800,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(g.x())
+                                .arg(g.y())
+                                .arg(g.width())
+                                .arg(g.height())));
+        ::kill(static_cast<pid_t>(strip.process.processId()), SIGTERM);
+        QVERIFY2(strip.process.waitForFinished(5000), "SIGTERM not served within 5 s");
+        QCOMPARE(strip.process.exitCode(), 0);
+        const QString ini = iniText(strip.iniPath());
+        QVERIFY2(ini.contains(saved), qPrintable(ini));
+    }
+
+    // The strip and the settings window carry the program's own icon; under a Japanese locale
+    // the toolkit's colour dialog speaks Japanese (a screenshot for the reader).
+    void iconAndTranslatedDialogs() {
+        Strip strip(binary);
+        strip.start({QStringLiteral("LANG=ja_JP.UTF-8"), QStringLiteral("LC_ALL="),
+                     QStringLiteral("LANGUAGE=")});
+        QVERIFY(!strip.waitForWindow().isEmpty());
+        QTest::qWait(500);
+        verifyProgramIcon(strip.window);
+
+        const QString settings = openSettings(strip);
+        QVERIFY2(!settings.isEmpty(), "no window titled 設定");
+        QTest::qWait(500);
+        verifyProgramIcon(settings);
+
+        // The text colour's picker (FontColorBox1 in GroupBox2) opens Qt's colour dialog.
+        const QRect s = windowGeometry(settings);
+        clickAt(s.topLeft() + QPoint(328 + 7 + 45, 184 + 40 + 11));
+        // Qt's title "Select Color" in qtbase_ja.
+        const QString dialog = waitForTitled(strip.process.processId(), QStringLiteral("色を選択"));
+        QTest::qWait(700);
+        screenshot(shots + QStringLiteral("/colour-dialog-ja.png"));
+        QVERIFY2(!dialog.isEmpty(), "no colour dialog titled in Japanese");
+        run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    }
+};
+
+QTEST_GUILESS_MAIN(StartupE2ETest)
+#include "StartupE2ETest.moc"
