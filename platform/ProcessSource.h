@@ -33,10 +33,13 @@ public:
 //  - openProcess: nullptr when the process is gone or may not be read.
 //  - systemTimes: the machine's kernel (idle included) and user times, summed over all
 //    logical processors; std::nullopt on failure.
-//  - processTimes: the process's own kernel and user times; std::nullopt on failure.
+//  - processTimes: the process's own kernel and user times, summed over its threads;
+//    std::nullopt on failure. Only their sum is used: a source that knows only the sum gives
+//    it all as user time.
 //  - processStart: a stamp of the process's start that stays the same for its whole life and
 //    differs for a later process that receives the same id (Windows: the creation time; Linux:
-//    the start time in /proc/PID/stat). Asked after processTimes answered, on the same handle.
+//    a number the /proc listing gives each process, renewed when a new process holds the id).
+//    Asked after processTimes answered, on the same handle.
 //    std::nullopt when the source cannot tell; then only times that go backwards reveal a new
 //    process on an old id. Default: std::nullopt.
 class ProcessSource {

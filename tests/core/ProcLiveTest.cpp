@@ -1,6 +1,7 @@
 // The Linux backend on this machine: the sampler against /proc/stat over the same interval,
 // the memory piece against /proc/meminfo, and the process source's descriptor handling.
 #include "platform/Platform.h"
+#include "platform/linux/ProcProcessSource.h"
 #include "status/StatusTexts.h"
 #include "status/uTotalCpuUsagePct.h"
 
@@ -147,9 +148,30 @@ TEST_F(CpuLoadLiveTest, SamplerAgreesWithProcStatOverTheSameInterval) {
     if (!agreedOnce) GTEST_SKIP() << "no quiet interval and no agreement:" << figures;
 }
 
-// Starts an idle child on the given process id (clone3 with set_tid: needs root, or
-// CAP_CHECKPOINT_RESTORE, and Linux 5.5). -1 with errno when it cannot.
-pid_t startIdleChildWithId(pid_t id) {
+// The processor time a process has used, in milliseconds, from its /proc/PID/stat.
+double usedMs(pid_t pid) {
+    const std::string line = readFile(("/proc/" + std::to_string(pid) + "/stat").c_str());
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(line.substr(close + 2));
+    std::string skip;
+    for (int field = 3; field <= 13; ++field)
+        fields >> skip;
+    double utime = 0, stime = 0;
+    fields >> utime >> stime;
+    return (utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Waits (at most 10 s) until the process has used `ms` of processor time.
+void waitUntilUsed(pid_t pid, double ms) {
+    for (int i = 0; i < 1000 && usedMs(pid) < ms; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// Starts a child on the given process id (clone3 with set_tid: needs root, or
+// CAP_CHECKPOINT_RESTORE, and Linux 5.5) that spins for `busyMs` of processor time, then
+// sleeps. -1 with errno when it cannot.
+pid_t startChildWithId(pid_t id, double busyMs) {
     const pid_t parent = getpid();
     pid_t ids[1] = {id};
     clone_args args{};
@@ -160,39 +182,58 @@ pid_t startIdleChildWithId(pid_t id) {
     if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != parent) _exit(0);
+        for (timespec used{}; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used) == 0 &&
+                              used.tv_sec * 1e3 + used.tv_nsec / 1e6 < busyMs + 20;) {
+        }
         for (;;)
             pause();
     }
     return static_cast<pid_t>(pid);
 }
 
-// The reproduction of a negative load: a busy process is sampled, ends, and a new idle process
-// gets its id before the next tick. The new process is a new process, measured from zero, and
-// never charged with the old one's times (which gave a share far below zero).
+// The reproduction of a wrong load on a reused id: a busy process is sampled, ends, and a new
+// process gets its id before the next tick. The new process is a new process, measured from
+// zero (against the time since boot, so next to nothing), and never charged with the old one's
+// times: an idle one came out far below zero (-1000 %), a busier one as the difference.
 TEST_F(CpuLoadLiveTest, ProcessOnAReusedIdIsANewProcess) {
-    Child busy(Child::Kind::busy);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // some processor time to lose
-    const pid_t id = busy.pid();
-    cpu::ModuleStart(createSystemProcessSource());
-    ASSERT_EQ(cpu::UsageCache().count(static_cast<std::uint32_t>(id)), 1u);
-    busy.end();
-    const pid_t reborn = startIdleChildWithId(id);
-    if (reborn < 0) GTEST_SKIP() << "cannot start a process on a chosen id: " << strerror(errno);
-    ASSERT_EQ(reborn, id);
+    struct Row {
+        const char* what;
+        double oldMs, newMs;
+    };
+    const Row rows[] = {
+        {"idle new process: its times went backwards", 300, 0},
+        {"busier new process: only its start tells", 100, 400},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Child old(Child::Kind::busy);
+        waitUntilUsed(old.pid(), row.oldMs);
+        const pid_t id = old.pid();
+        cpu::ModuleStart(createSystemProcessSource());
+        ASSERT_EQ(cpu::UsageCache().count(static_cast<std::uint32_t>(id)), 1u);
+        old.end();
+        const pid_t reborn = startChildWithId(id, row.newMs);
+        if (reborn < 0)
+            GTEST_SKIP() << "cannot start a process on a chosen id: " << strerror(errno);
+        ASSERT_EQ(reborn, id);
+        waitUntilUsed(reborn, row.newMs);
 
-    const double load = cpu::SampleTotalCpuUsage();
-    const auto shares = cpu::LastTickShares();
-    kill(reborn, SIGKILL);
-    waitpid(reborn, nullptr, 0);
-    const auto share = std::find_if(shares.begin(), shares.end(), [&](const cpu::ProcessShare& s) {
-        return s.processId == static_cast<std::uint32_t>(id);
-    });
-    ASSERT_NE(share, shares.end());
-    EXPECT_GE(share->percentage, 0.0);
-    EXPECT_LT(share->percentage, 1.0) << "an idle new process, measured since boot";
-    EXPECT_GE(load, 0.0);
-    for (const cpu::ProcessShare& s : shares)
-        EXPECT_GE(s.percentage, 0.0) << "process " << s.processId;
+        const double load = cpu::SampleTotalCpuUsage();
+        const auto shares = cpu::LastTickShares();
+        kill(reborn, SIGKILL);
+        waitpid(reborn, nullptr, 0);
+        const auto share =
+            std::find_if(shares.begin(), shares.end(), [&](const cpu::ProcessShare& s) {
+                return s.processId == static_cast<std::uint32_t>(id);
+            });
+        ASSERT_NE(share, shares.end());
+        EXPECT_GE(share->percentage, 0.0);
+        EXPECT_LT(share->percentage, 1.0) << "a new process, measured since boot";
+        EXPECT_GE(load, 0.0);
+        for (const cpu::ProcessShare& s : shares)
+            EXPECT_GE(s.percentage, 0.0) << "process " << s.processId;
+        cpu::ModuleEnd();
+    }
 }
 
 TEST_F(CpuLoadLiveTest, FirstTickMeasuresFromModuleStart) {
@@ -236,21 +277,96 @@ std::size_t openDescriptors() {
     return count;
 }
 
-TEST(ProcSourceLiveTest, EndedProcessCannotBeOpenedThroughItsKeptDescriptor) {
+TEST(ProcSourceLiveTest, EndedProcessCannotBeOpened) {
     const auto source = createSystemProcessSource();
     Child child(Child::Kind::idle);
     const auto id = static_cast<std::uint32_t>(child.pid());
     std::vector<std::uint32_t> ids;
     ASSERT_TRUE(source->listProcessIds(ids));
     EXPECT_NE(std::find(ids.begin(), ids.end(), id), ids.end());
-    auto first = source->openProcess(id); // its descriptor is kept from here on
+    auto first = source->openProcess(id);
     ASSERT_TRUE(first);
     EXPECT_TRUE(source->processTimes(*first));
     first.reset();
-    ASSERT_TRUE(source->openProcess(id)) << "kept descriptor reads while the process lives";
+    ASSERT_TRUE(source->openProcess(id)) << "opens again while the process lives";
     child.end();
     EXPECT_EQ(source->openProcess(id), nullptr);
     EXPECT_EQ(source->openProcess(0), nullptr); // no process 0 in /proc
+}
+
+// A child that keeps `threads` threads spinning; killed and reaped by the destructor.
+class BusyThreads {
+public:
+    explicit BusyThreads(int threads) {
+        const pid_t parent = getpid();
+        pid_ = fork();
+        if (pid_ != 0) return;
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(0);
+        for (int i = 1; i < threads; ++i)
+            std::thread([] {
+                for (volatile unsigned long spins = 0;;)
+                    spins = spins + 1;
+            }).detach();
+        for (volatile unsigned long spins = 0;;)
+            spins = spins + 1;
+    }
+    ~BusyThreads() {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    BusyThreads(const BusyThreads&) = delete;
+    BusyThreads& operator=(const BusyThreads&) = delete;
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+};
+
+std::optional<std::uint64_t> timesOf(ProcessSource& source, std::uint32_t pid) {
+    const auto process = source.openProcess(pid);
+    const auto times = process ? source.processTimes(*process) : std::nullopt;
+    if (!times) return std::nullopt;
+    return times->kernel + times->user;
+}
+
+// The process CPU clock gives what /proc/PID/stat's utime + stime add up to, over all threads:
+// read between two reads of the file, it lies between them, allowing the two ticks that the
+// file's utime and stime each lose to truncation. For busy processes of one and of three
+// threads, and for every process on the machine.
+TEST(ProcSourceLiveTest, CpuClockAgreesWithProcStat) {
+    const auto clock = createProcProcessSource(ProcessTimesFrom::cpuClock);
+    const auto stat = createProcProcessSource(ProcessTimesFrom::statFile);
+    const std::uint64_t twoTicks =
+        2 * 10'000'000 / static_cast<std::uint64_t>(sysconf(_SC_CLK_TCK));
+    auto agree = [&](std::uint32_t pid) -> std::optional<std::string> {
+        const auto before = timesOf(*stat, pid);
+        const auto between = timesOf(*clock, pid);
+        const auto after = timesOf(*stat, pid);
+        if (!before || !between || !after) return std::nullopt; // ended meanwhile
+        if (*before <= *between && *between <= *after + twoTicks) return std::string();
+        return "process " + std::to_string(pid) + ": stat " + std::to_string(*before) + ", clock " +
+               std::to_string(*between) + ", stat " + std::to_string(*after);
+    };
+    for (const int threads : {1, 3}) {
+        BusyThreads busy(threads);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        for (int round = 0; round < 5; ++round) {
+            const auto verdict = agree(static_cast<std::uint32_t>(busy.pid()));
+            ASSERT_TRUE(verdict);
+            EXPECT_EQ(*verdict, "") << threads << " thread(s)";
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    std::vector<std::uint32_t> ids;
+    ASSERT_TRUE(clock->listProcessIds(ids));
+    std::size_t compared = 0;
+    for (const std::uint32_t id : ids)
+        if (const auto verdict = agree(id)) {
+            EXPECT_EQ(*verdict, "");
+            ++compared;
+        }
+    EXPECT_GT(compared, 0u);
 }
 
 TEST(ProcSourceLiveTest, SystemTimesAreReadOncePerSample) {
@@ -273,11 +389,13 @@ TEST(ProcSourceLiveTest, SystemTimesAreReadOncePerSample) {
     EXPECT_GT(c->kernel + c->user, a->kernel + a->user) << "outside a sample each call reads";
 }
 
-TEST(ProcSourceLiveTest, KeepsAtMostHalfTheDescriptorLimit) {
+// No descriptor is kept per process (nor kernel memory behind one): whatever the number of
+// processes, the source holds the /proc directory and /proc/stat, also under a low limit.
+TEST(ProcSourceLiveTest, KeepsNoDescriptorPerProcess) {
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
     rlimit low = saved;
-    low.rlim_cur = 64; // the source takes its budget (32) when it is made
+    low.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
     const std::size_t baseline = openDescriptors();
     {
@@ -290,17 +408,17 @@ TEST(ProcSourceLiveTest, KeepsAtMostHalfTheDescriptorLimit) {
         for (int tick = 0; tick < 3; ++tick) {
             std::vector<std::uint32_t> ids;
             ASSERT_TRUE(source->listProcessIds(ids));
+            (void)source->systemTimes();
             opened = 0;
             for (const std::uint32_t id : ids)
                 opened += source->openProcess(id) != nullptr;
-            EXPECT_LE(openDescriptors(), baseline + 32 + 2); // + the /proc directory and stat
+            EXPECT_LE(openDescriptors(), baseline + 2); // the /proc directory and stat
         }
-        EXPECT_GE(opened, 80u) << "processes past the budget are still read";
-        // Ended children's descriptors go with the next listing.
+        EXPECT_GE(opened, 80u) << "every process is read";
         children.resize(40);
         std::vector<std::uint32_t> ids;
         source->listProcessIds(ids);
-        EXPECT_LE(openDescriptors(), baseline + 32 + 2);
+        EXPECT_LE(openDescriptors(), baseline + 2);
     }
     setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_EQ(openDescriptors(), baseline) << "all closed with the source";
