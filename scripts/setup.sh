@@ -9,7 +9,7 @@ PACKAGES=(
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
-  fonts-noto-cjk fonts-noto-color-emoji fonts-dejavu-core
+  fonts-noto-cjk fonts-noto-color-emoji fonts-noto-core fonts-dejavu-core qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev file
   conky-std
 )
