@@ -1,11 +1,15 @@
-// Fuzz target: the parsers of /proc/stat, /proc/PID/stat and /proc/meminfo, each on the input.
+// Fuzz target: the parsers of /proc/stat, /proc/PID/stat and /proc/meminfo, and the /proc
+// listing's getdents64 records, each on the input.
 //
 // Properties beyond running clean: /proc/stat is read from its first line only, so what follows
-// that line never changes the result; a process line without ')' has no fields to count.
+// that line never changes the result; a process line without ')' has no fields to count; the
+// listing finds where the process entries begin exactly when it finds one.
 #include "FuzzSupport.h"
+#include "platform/linux/ProcListing.h"
 #include "platform/linux/ProcParsers.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,6 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto process = procfs::parseProcessTimes(bytes, hz);
         if (bytes.find(')') == std::string_view::npos) FUZZ_CHECK(!process);
     }
+    if (bytes.find(')') == std::string_view::npos)
+        FUZZ_CHECK(!procfs::parseProcessStartTime(bytes));
     procfs::parseMemInfo(bytes);
+
+    std::vector<procfs::ProcEntry> entries;
+    std::int64_t offset = 0;
+    std::optional<std::int64_t> firstProcess;
+    if (procfs::appendProcessEntries(bytes.data(), bytes.size(), offset, firstProcess, entries))
+        FUZZ_CHECK(entries.empty() == !firstProcess);
+    for (const procfs::ProcEntry& entry : entries)
+        FUZZ_CHECK(entry.pid != 0);
     return 0;
 }
