@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 
 namespace zrm58 {
 
@@ -17,6 +19,18 @@ void preferXcbPlatform(int argc, char** argv) {
     const char* session = std::getenv("XDG_SESSION_TYPE");
     if ((wayland && *wayland) || (session && std::strcmp(session, "wayland") == 0))
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+bool avoidBusAutolaunch() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && *address) return false;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        struct stat st {};
+        const std::string bus = std::string(runtime) + "/bus";
+        if (::stat(bus.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) return false;
+    }
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    return true;
 }
 
 void installFontSubstitutes() {

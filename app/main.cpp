@@ -22,6 +22,7 @@ using namespace zrm58;
 
 int main(int argc, char** argv) {
     preferXcbPlatform(argc, argv);
+    avoidBusAutolaunch();
     if (const std::optional<int> code = startupChecks(argc, argv)) return *code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZRM58"));
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
             uTotalCpuUsagePct::ModuleEnd();
             return 1;
         }
-        TForm2 settingsWindow(&form); // created hidden, shown by the settings command
+        // The settings window is created at the settings command's first use (SetCmdExecute).
         SessionEnd sessionEnd(&form);
         form.showFirst();
         code = app.exec();

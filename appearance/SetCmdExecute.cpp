@@ -39,6 +39,8 @@ int familyIndex(const QComboBox& box, const QString& family) {
 } // namespace
 
 void TForm1::SetCmdExecute() {
+    // Created at the first use, owned by the strip, and kept: it is hidden between uses.
+    if (!Form2) new TForm2(this);
     TForm2* settings = Form2;
     if (!settings || settings->strip() != this || settings->isVisible()) return;
     settings->fillFromStrip();
