@@ -1,4 +1,5 @@
 // zrm58-line: the strip's line on standard output, for terminal bars and scripts.
+#include "cli/CommandLine.h"
 #include "cli/FollowSchedule.h"
 #include "cli/JsonLine.h"
 #include "cli/LineOptions.h"
@@ -65,7 +66,8 @@ bool emit(const std::u16string& line) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const ParseResult parsed = parseLineOptions(std::vector<std::string>(argv + 1, argv + argc));
+    prepareUtf8Output();
+    const ParseResult parsed = parseLineOptions(commandLineArguments(argc, argv));
     if (!parsed.error.empty()) {
         std::cerr << parsed.error << "\n";
         return 2;
@@ -76,7 +78,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     // A reader that goes away ends the output quietly, not with a signal.
+#ifdef SIGPIPE // POSIX only; on Windows a failed write is the only sign
     std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     if (opt.version) {
         std::cout << "zrm58-line " << ZRM58_VERSION << "\n";

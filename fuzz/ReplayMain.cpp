@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
             const std::string bytes{std::istreambuf_iterator<char>(in),
                                     std::istreambuf_iterator<char>()};
             // Print first: an input that aborts is then named just above the abort.
-            std::fprintf(stderr, "replay %s (%zu bytes)\n", file.c_str(), bytes.size());
+            std::fprintf(stderr, "replay %s (%zu bytes)\n",
+                         reinterpret_cast<const char*>(file.u8string().c_str()), bytes.size());
             LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                    bytes.size());
             ++replayed;

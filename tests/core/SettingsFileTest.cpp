@@ -297,7 +297,7 @@ TEST(WriteIniFile, AnEarlierDifferentBackupIsKept_AndAFailedBackupStopsTheSave) 
 
     FakeFileStore failing;
     failing.files[kPath] = latin1;
-    failing.replaceError = std::error_code(ENOSPC, std::system_category());
+    failing.replaceError = std::error_code(ENOSPC, std::generic_category());
     failing.failingPaths = {kPath + ".bak"};
     try {
         WriteIniFile(failing, kPath, u'.', [] { return StripSettings{}; });
@@ -325,7 +325,7 @@ TEST(ReadSettingsKeys, ReadsOnlyTheKeysAskedFor) {
     const SettingKey withColour[] = {SettingKey::Format, SettingKey::FontColor};
     EXPECT_THROW(readSettingsKeys(store, kPath, u'.', withColour), ConversionError);
 
-    store.readError = std::error_code(EACCES, std::system_category());
+    store.readError = std::error_code(EACCES, std::generic_category());
     const SettingsRead unreadable = readSettingsKeys(store, kPath, u'.', lineKeys);
     EXPECT_EQ(unreadable.error, store.readError);
     EXPECT_EQ(unreadable.settings, StripSettings{});
@@ -419,7 +419,7 @@ TEST(WriteIniFile, FileThatCannotBeReadFailsBeforeTheWindowIsAsked) {
     FakeFileStore store;
     const std::string old = fixture("foreign.ini");
     store.files[kPath] = old;
-    store.readError = std::error_code(EBUSY, std::system_category());
+    store.readError = std::error_code(EBUSY, std::generic_category());
     FakeWindow window;
     window.settings.top = -5;
     try {
@@ -438,7 +438,7 @@ TEST(WriteIniFile, FileThatCannotBeReplacedFailsAndStaysAsItWas) {
     FakeFileStore store;
     const std::string old = fixture("foreign.ini");
     store.files[kPath] = old;
-    store.replaceError = std::error_code(EROFS, std::system_category());
+    store.replaceError = std::error_code(EROFS, std::generic_category());
     FakeWindow window;
     try {
         WriteIniFile(store, kPath, u'.', window.collector());
@@ -454,7 +454,7 @@ TEST(WriteIniFile, FileThatCannotBeReplacedFailsAndStaysAsItWas) {
 TEST(ReadIniFile, UnreadableFileGivesTheDefaults) {
     FakeFileStore store;
     store.files[kPath] = utf16File("[Form]\nTop=1\n");
-    store.readError = std::error_code(EACCES, std::system_category());
+    store.readError = std::error_code(EACCES, std::generic_category());
     EXPECT_EQ(readStripSettings(store, kPath, u'.'), StripSettings{});
 }
 
