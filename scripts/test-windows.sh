@@ -7,7 +7,7 @@
 # ends with "windows: N passed, M failed" (test cases and checks). Exit status 1 on a failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-out=${ZRM58_WIN_BUILD:-$root/build-win}
+out=$root/build-win # the mingw-w64 preset builds into build-win/core
 toolchain=$root/cmake/toolchains/mingw-w64-x86_64.cmake
 
 bash "$root/scripts/setup-windows.sh"
@@ -27,9 +27,8 @@ if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
   cmake --install "$gtest/build" >/dev/null
 fi
 
-cmake -S "$root" -B "$out/core" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZRM58_GUI=OFF -DZRM58_BENCH=OFF \
-  -DCMAKE_PREFIX_PATH="$gtest/install" "${launcher[@]}" >/dev/null
+# The core, its tests and zrm58-line.exe: CMakePresets.json's mingw-w64 preset.
+(cd "$root" && cmake --preset mingw-w64 "${launcher[@]}" >/dev/null)
 cmake --build "$out/core" -j"$jobs"
 
 # A private prefix, quiet, without the .NET and HTML engines it would offer to download.

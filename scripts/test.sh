@@ -6,3 +6,4 @@ bash "$root/scripts/build.sh"
 cd "$root/build"
 ctest --output-on-failure -j2 --timeout 600
 bash "$root/scripts/test-extra.sh"
+bash "$root/scripts/test-windows.sh"

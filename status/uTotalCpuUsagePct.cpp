@@ -97,7 +97,7 @@ void CollectProcessIds(std::vector<std::uint32_t>& list) {
         list.clear(); // no snapshot: nothing of a failed listing is used
         return;
     }
-    if (!list.empty()) std::sort(list.begin(), list.end());
+    if (!std::is_sorted(list.begin(), list.end())) std::sort(list.begin(), list.end());
 }
 
 void PruneUsageCache(const std::vector<std::uint32_t>& list) {
