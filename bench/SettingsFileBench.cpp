@@ -57,15 +57,19 @@ using namespace zrm58;
 
 const std::string kPath = "/bench/ZRM58.ini";
 
-enum Shape { ManySections, OneLongSection, BareLines, EightBit };
+enum Shape { ManySections, OneLongSection, BareLines, EightBit, TinyEntries };
 
 // A file of about `bytes` bytes of the shape, in the layout a save writes (CR LF, an empty line
 // after each section). All but EightBit are stored as the program stores them: UTF-16 with its
-// mark. EightBit is 8-bit text that is no UTF-8 (a Latin-1 letter in every section).
+// mark. EightBit is 8-bit text that is no UTF-8 (a Latin-1 letter in every section);
+// TinyEntries is ASCII text of the shortest entries there are ("=" and a line end), the most
+// lines a file of its size can hold.
 std::string makeFile(Shape shape, std::size_t bytes) {
     std::u16string text = u"[Form]\r\nTop=10\r\n\r\n[DATE]\r\nSEP=|\r\n\r\n";
-    if (shape == OneLongSection || shape == BareLines) text += u"[Foreign]\r\n";
-    const std::size_t units = shape == EightBit ? bytes : (bytes - 2) / 2;
+    const bool eightBit = shape == EightBit || shape == TinyEntries;
+    if (shape == OneLongSection || shape == BareLines || shape == TinyEntries)
+        text += u"[Foreign]\r\n";
+    const std::size_t units = eightBit ? bytes : (bytes - 2) / 2;
     for (std::size_t n = 0; text.size() < units; ++n) {
         const std::string digits = std::to_string(n);
         const std::u16string number(digits.begin(), digits.end());
@@ -82,10 +86,13 @@ std::string makeFile(Shape shape, std::size_t bytes) {
         case EightBit:
             text += u"[Caf\u00E9 " + number + u"]\r\nK=\u00E9\r\n\r\n";
             break;
+        case TinyEntries:
+            text += u"=\r";
+            break;
         }
     }
     text.resize(units);
-    if (shape == EightBit) return std::string(text.begin(), text.end()); // Latin-1 bytes
+    if (eightBit) return std::string(text.begin(), text.end()); // Latin-1 bytes
     return "\xFF\xFE" + toUtf16Le(text);
 }
 
@@ -138,13 +145,21 @@ void sizes(benchmark::internal::Benchmark* b) {
             b->Args({shape, bytes});
     // An 8-bit file grows to more than twice its size as UTF-16: 4 MiB is about the largest
     // whose save stays within the limit.
-    for (const int bytes : {1 << 20, 4 << 20})
-        b->Args({EightBit, bytes});
+    for (const int shape : {EightBit, TinyEntries})
+        for (const int bytes : {1 << 20, 4 << 20})
+            b->Args({shape, bytes});
     b->Args({ManySections, 3'200'000}); // about 100,000 sections
     b->ArgNames({"shape", "bytes"})->Unit(benchmark::kMillisecond);
 }
 
-BENCHMARK(BM_Read)->Apply(sizes);
+// Reading alone also at the limit: an 8-bit file that large reads, though its save is refused.
+void readSizes(benchmark::internal::Benchmark* b) {
+    sizes(b);
+    b->Args({EightBit, 16 << 20});
+    b->Args({TinyEntries, 16 << 20});
+}
+
+BENCHMARK(BM_Read)->Apply(readSizes);
 BENCHMARK(BM_Save)->Apply(sizes);
 
 } // namespace

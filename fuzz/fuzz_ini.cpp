@@ -22,7 +22,7 @@ using namespace zrm58;
 
 bool sameDocument(const IniDocument& a, const IniDocument& b) {
     const auto sameLine = [](const IniLine& x, const IniLine& y) {
-        return x.isEntry == y.isEntry && x.key == y.key && x.value == y.value;
+        return x.isEntry == y.isEntry && x.key() == y.key() && x.value() == y.value();
     };
     return std::equal(a.sections().begin(), a.sections().end(), b.sections().begin(),
                       b.sections().end(), [&](const IniSection& x, const IniSection& y) {
@@ -37,7 +37,7 @@ void checkDocumentRoundTrip(const IniDocument& doc) {
     FUZZ_CHECK(sameDocument(doc, again));
     for (const IniSection& section : doc.sections()) {
         for (const IniLine& line : section.lines) {
-            if (line.isEntry) FUZZ_CHECK(doc.find(section.name, line.key).has_value());
+            if (line.isEntry) FUZZ_CHECK(doc.find(section.name, line.key()).has_value());
         }
     }
 }
@@ -119,8 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkDocumentRoundTrip(doc);
     for (const IniSection& section : doc.sections()) {
         for (const IniLine& line : section.lines) {
-            checkConversions(IniDocument::decodeValue(line.value));
-            checkStoredText(line.value);
+            checkConversions(IniDocument::decodeValue(line.value()));
+            checkStoredText(line.value());
         }
     }
     checkReader(file, u'.');

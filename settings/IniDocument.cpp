@@ -38,13 +38,17 @@ char16_t foldCase(char16_t c) {
     return c;
 }
 
-// FNV-1a over the case-folded code units: names equal without regard to case hash alike.
-std::size_t foldedHash(std::u16string_view name) {
+// FNV-1a over the case-folded code units, with a final mix so that the low bits, which pick
+// the slot, depend on every unit: names equal without regard to case hash alike.
+std::uint32_t foldedHash(std::u16string_view name) {
     std::uint64_t hash = 14695981039346656037u;
     for (const char16_t c : name) {
         hash = (hash ^ foldCase(c)) * 1099511628211u;
     }
-    return static_cast<std::size_t>(hash ^ (hash >> 32));
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdu;
+    hash ^= hash >> 33;
+    return static_cast<std::uint32_t>(hash);
 }
 
 bool isQuote(char16_t c) {
@@ -68,6 +72,29 @@ template <typename F> void forEachLine(std::u16string_view text, F&& onLine) {
 }
 
 } // namespace
+
+IniLine IniLine::entry(std::u16string_view key, std::u16string_view value) {
+    IniLine line;
+    line.text.reserve(key.size() + 1 + value.size());
+    line.text.append(key).append(u"=").append(value);
+    line.keyLength = static_cast<std::uint32_t>(key.size());
+    line.isEntry = true;
+    return line;
+}
+
+IniLine IniLine::bare(std::u16string_view text) {
+    IniLine line;
+    line.text = text;
+    return line;
+}
+
+void IniLine::setValue(std::u16string_view value) {
+    if (!isEntry) {
+        text = value;
+        return;
+    }
+    text.replace(keyLength + 1, std::u16string::npos, value);
+}
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -138,10 +165,15 @@ IniDocument IniDocument::parse(std::u16string_view text) {
         if (current == nullptr) return;
         const std::size_t eq = line.find(u'=');
         if (eq == std::u16string_view::npos) {
-            current->lines.push_back({false, {}, std::u16string(line)});
+            auto& lines = current->lines;
+            if (!lines.empty() && !lines.back().isEntry) {
+                lines.back().text.append(kLineEnd).append(line);
+            } else {
+                lines.push_back(IniLine::bare(line));
+            }
         } else {
-            current->lines.push_back({true, std::u16string(trimEnd(line.substr(0, eq))),
-                                      std::u16string(trimStart(line.substr(eq + 1)))});
+            current->lines.push_back(
+                IniLine::entry(trimEnd(line.substr(0, eq)), trimStart(line.substr(eq + 1))));
         }
     });
     return doc;
@@ -152,8 +184,7 @@ std::u16string IniDocument::serialize() const {
     for (const IniSection& section : sections_) {
         out.append(u"[").append(section.name).append(u"]").append(kLineEnd);
         for (const IniLine& line : section.lines) {
-            if (line.isEntry) out.append(line.key).append(u"=");
-            out.append(line.value).append(kLineEnd);
+            out.append(line.text).append(kLineEnd);
         }
         out.append(kLineEnd);
     }
@@ -169,7 +200,7 @@ std::optional<std::u16string_view> IniDocument::find(std::u16string_view section
     const IniSection* found = findSection(section);
     if (found == nullptr) return std::nullopt;
     for (auto it = found->lines.rbegin(); it != found->lines.rend(); ++it) {
-        if (it->isEntry && equalsIgnoringCase(it->key, key)) return std::u16string_view(it->value);
+        if (it->isEntry && equalsIgnoringCase(it->key(), key)) return it->value();
     }
     return std::nullopt;
 }
@@ -184,12 +215,12 @@ void IniDocument::set(std::u16string_view section, std::u16string_view key,
                       std::u16string_view storedText) {
     IniSection& target = sectionFor(section);
     for (auto it = target.lines.rbegin(); it != target.lines.rend(); ++it) {
-        if (it->isEntry && equalsIgnoringCase(it->key, key)) {
-            it->value = storedText;
+        if (it->isEntry && equalsIgnoringCase(it->key(), key)) {
+            it->setValue(storedText);
             return;
         }
     }
-    target.lines.push_back({true, std::u16string(key), std::u16string(storedText)});
+    target.lines.push_back(IniLine::entry(key, storedText));
 }
 
 std::u16string IniDocument::encodeValue(std::u16string_view text) {
@@ -205,23 +236,32 @@ std::u16string_view IniDocument::decodeValue(std::u16string_view stored) {
     return isEnclosedInQuotes(stored) ? stored.substr(1, stored.size() - 2) : stored;
 }
 
-std::size_t IniDocument::slotOf(std::u16string_view name) const {
+std::size_t IniDocument::slotOf(std::u16string_view name, std::uint32_t hash) const {
     const std::size_t mask = sectionSlots_.size() - 1;
-    for (std::size_t slot = foldedHash(name) & mask;; slot = (slot + 1) & mask) {
-        const std::uint32_t index = sectionSlots_[slot];
-        if (index == kNoSection || equalsIgnoringCase(sections_[index].name, name)) return slot;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const SectionSlot& at = sectionSlots_[slot];
+        if (at.index == kNoSection) return slot;
+        if (at.hash == hash && equalsIgnoringCase(sections_[at.index].name, name)) return slot;
     }
 }
 
 void IniDocument::growIndex() {
-    sectionSlots_.assign(std::max<std::size_t>(16, sectionSlots_.size() * 2), kNoSection);
-    for (std::size_t index = 0; index < sections_.size(); ++index)
-        sectionSlots_[slotOf(sections_[index].name)] = static_cast<std::uint32_t>(index);
+    std::vector<SectionSlot> old(std::max<std::size_t>(16, sectionSlots_.size() * 2),
+                                 SectionSlot{kNoSection, 0});
+    old.swap(sectionSlots_);
+    const std::size_t mask = sectionSlots_.size() - 1;
+    for (const SectionSlot& entry : old) {
+        if (entry.index == kNoSection) continue;
+        std::size_t slot = entry.hash & mask;
+        while (sectionSlots_[slot].index != kNoSection)
+            slot = (slot + 1) & mask;
+        sectionSlots_[slot] = entry;
+    }
 }
 
 IniSection* IniDocument::findSection(std::u16string_view name) {
     if (sectionSlots_.empty()) return nullptr;
-    const std::uint32_t index = sectionSlots_[slotOf(name)];
+    const std::uint32_t index = sectionSlots_[slotOf(name, foldedHash(name))].index;
     return index == kNoSection ? nullptr : &sections_[index];
 }
 
@@ -231,9 +271,10 @@ const IniSection* IniDocument::findSection(std::u16string_view name) const {
 
 IniSection& IniDocument::sectionFor(std::u16string_view name) {
     if ((sections_.size() + 1) * 2 > sectionSlots_.size()) growIndex();
-    const std::size_t slot = slotOf(name);
-    if (sectionSlots_[slot] != kNoSection) return sections_[sectionSlots_[slot]];
-    sectionSlots_[slot] = static_cast<std::uint32_t>(sections_.size());
+    const std::uint32_t hash = foldedHash(name);
+    SectionSlot& slot = sectionSlots_[slotOf(name, hash)];
+    if (slot.index != kNoSection) return sections_[slot.index];
+    slot = {static_cast<std::uint32_t>(sections_.size()), hash};
     return sections_.emplace_back(IniSection{std::u16string(name), {}});
 }
 

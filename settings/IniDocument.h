@@ -8,12 +8,26 @@
 
 namespace zrm58 {
 
-// One line kept inside a section: an entry "key=value", or a bare line without "=" that is
-// written back as it was read.
+// One line kept inside a section: an entry "key=value", or bare text without "=" that is
+// written back as it was read (a run of bare lines is kept as one, joined by CR LF). The text
+// is held once, the key and the value as its parts, so that a file of millions of short lines
+// costs little more than its text.
 struct IniLine {
+    static IniLine entry(std::u16string_view key, std::u16string_view value);
+    static IniLine bare(std::u16string_view text);
+
+    // Entries only.
+    std::u16string_view key() const { return std::u16string_view(text).substr(0, keyLength); }
+    // An entry's value as stored, or the bare text.
+    std::u16string_view value() const {
+        return isEntry ? std::u16string_view(text).substr(keyLength + 1)
+                       : std::u16string_view(text);
+    }
+    void setValue(std::u16string_view value);
+
+    std::u16string text; // "key=value", or the bare text
+    std::uint32_t keyLength = 0;
     bool isEntry = false;
-    std::u16string key;   // entries only
-    std::u16string value; // an entry's value as stored, or a bare line's whole text
 };
 
 // How the bytes of a settings file were taken as text.
@@ -89,15 +103,20 @@ private:
     IniSection& sectionFor(std::u16string_view name);
     // The slot of sectionSlots_ that holds the section of this name, or the empty slot where it
     // would go.
-    std::size_t slotOf(std::u16string_view name) const;
+    std::size_t slotOf(std::u16string_view name, std::uint32_t hash) const;
     void growIndex();
 
     std::vector<IniSection> sections_;
-    // Open-addressing index of sections_ by the case-folded name (kNoSection marks an empty
-    // slot; at most half the slots are used), so that a file of many sections loads in time
-    // linear in its size without a node or a folded copy of each name.
+    // Open-addressing index of sections_ by the case-folded name's hash (index kNoSection marks
+    // an empty slot; at most half the slots are used). The hash kept in the slot spares a look
+    // at the name for nearly every slot passed and lets the index grow without the names, so
+    // that a file of many sections loads in time linear in its size.
+    struct SectionSlot {
+        std::uint32_t index;
+        std::uint32_t hash;
+    };
     static constexpr std::uint32_t kNoSection = UINT32_MAX;
-    std::vector<std::uint32_t> sectionSlots_;
+    std::vector<SectionSlot> sectionSlots_;
 };
 
 // Case-blind comparison of names: ASCII, Latin-1, basic Greek and Cyrillic, full-width Latin.
