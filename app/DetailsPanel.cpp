@@ -2,6 +2,7 @@
 #include "app/QtText.h"
 #include "app/Unit1.h"
 #include "status/DetailsText.h"
+#include <QEnterEvent>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -70,6 +71,13 @@ bool DetailsPanel::eventFilter(QObject* watched, QEvent* event) {
             hideDetails();
         else if (!isVisible())
             rest_.start(); // resting starts again with every move
+        break;
+    }
+    case QEvent::Enter: {
+        // The toolkit sends no move for a pointer that comes back to the very spot it left.
+        const auto* e = static_cast<QEnterEvent*>(event);
+        if (inHoverArea(e->position()) && QGuiApplication::mouseButtons() == Qt::NoButton)
+            rest_.start();
         break;
     }
     case QEvent::MouseButtonPress:

@@ -148,6 +148,16 @@ private slots:
         QVERIFY(!s.panel->isVisible()); // a drag is no rest
     }
 
+    void enteringWithoutAMoveStartsTheRest() {
+        Strip s;
+        TForm1& f = s.form();
+        const QPointF local = lineSpot(f);
+        QEnterEvent e(local, local, QPointF(f.pos()) + local);
+        QCoreApplication::sendEvent(&f, &e);
+        QTest::qWait(DetailsPanel::kRestMs + 200);
+        QVERIFY(s.panel->isVisible());
+    }
+
     void movingOntoTheButtonHides() {
         Strip s;
         TForm1& f = s.form();
