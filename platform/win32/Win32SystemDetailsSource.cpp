@@ -5,12 +5,15 @@
 #include "platform/SystemDetailsSource.h"
 #include "platform/win32/Win32Text.h"
 
-// winsock2 before windows.h, as iphlpapi wants
+// In this order: winsock2 before windows.h, ws2ipdef before iphlpapi (its GetIfTable2 part).
+#include <winsock2.h>
+// (kept apart so that include sorting keeps the order)
+#include <windows.h>
+// after windows.h
+#include <ws2ipdef.h>
+// after ws2ipdef.h
 #include <iphlpapi.h>
 #include <psapi.h>
-#include <windows.h>
-#include <winsock2.h>
-#include <ws2ipdef.h>
 
 namespace zrm58 {
 namespace {

@@ -1,6 +1,7 @@
 // The clock, the memory figures and zrm58-line's command line on the real calls.
 #include "cli/CommandLine.h"
 #include "platform/Platform.h"
+#include "platform/SystemDetailsSource.h"
 #include "settings/Utf.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,22 @@ TEST(Win32MemorySourceLive, PhysicalMemoryFigures) {
     std::uint64_t kib = 0;
     if (!(meminfo >> key >> kib) || key != "MemTotal:") GTEST_SKIP() << "not under Wine";
     EXPECT_NEAR(static_cast<double>(status->totalPhys / 1024), static_cast<double>(kib), 4.0);
+}
+
+TEST(Win32SystemDetailsLive, MemoryNetworkAndProcessNames) {
+    const auto details = createSystemDetailsSource();
+    const auto memory = details->memoryBreakdown();
+    ASSERT_TRUE(memory);
+    EXPECT_GT(memory->total, 0u);
+    EXPECT_LE(memory->available, memory->total);
+    EXPECT_LE(memory->swapFree, memory->swapTotal);
+    const auto network = details->networkCounters();
+    ASSERT_TRUE(network); // Wine lists the host's interfaces; loopback is left out
+    for (const auto& counters : *network)
+        EXPECT_TRUE(fromUtf8(counters.name)) << counters.name;
+    EXPECT_EQ(details->processName(GetCurrentProcessId()), "win32_backend_test.exe");
+    EXPECT_FALSE(details->processName(0xFFFFFFF0u));
+    EXPECT_FALSE(details->temperatureCelsius()); // Windows offers none to a user program
 }
 
 TEST(Win32CommandLine, WideArgumentsArriveWholeInUtf8) {
