@@ -2,6 +2,9 @@
 #include "app/ErrorDialog.h"
 #include "app/Unit1.h"
 #include "app/WindowSystem.h"
+#include "settings/SettingsFile.h"
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <cmath>
@@ -13,12 +16,23 @@ void TForm1::UpdateBackground() {
     if (isGazou) {
         const QFileInfo info(GazouFile);
         // A missing file, an empty path or a directory changes nothing at all.
-        if (GazouFile.isEmpty() || !info.exists() || !info.isFile()) return;
+        if (GazouFile.isEmpty() || !info.exists() || info.isDir()) return;
         const TRectangle before = Rectangle1;
         Rectangle1.strokeOn = false;
         fill.kind = FillKind::Bitmap;
-        QImageReader reader(GazouFile);
-        QImage picture = reader.read();
+        // Read without blocking and from a regular file only: a FIFO or a device named here
+        // would hold the strip in the open before it shows; it fails like a file that holds no
+        // picture. The bytes bound is Qt's own default limit for a decoded picture.
+        constexpr std::size_t kMaxPictureBytes = std::size_t{256} << 20;
+        const FileRead read = systemFileStore().readRegularFile(
+            QFile::encodeName(GazouFile).toStdString(), kMaxPictureBytes);
+        QImage picture;
+        if (read.bytes) {
+            QBuffer buffer;
+            buffer.setData(read.bytes->data(), static_cast<qsizetype>(read.bytes->size()));
+            QImageReader reader(&buffer, info.suffix().toLatin1());
+            picture = reader.read();
+        }
         if (picture.isNull()) {
             // The file is there but no picture could be decoded from it: say so, and keep what
             // the strip showed before.

@@ -57,6 +57,14 @@ public:
     virtual ~FileStore() = default;
 
     virtual FileRead readFile(const std::string& path) const = 0;
+    // A whole file that is no settings file (the background picture), of at most `maxBytes`:
+    // refused, without ever blocking, when it is no regular file (NotRegularFile) or larger
+    // (EFBIG); links are followed as the system's own rules allow. The default serves stores
+    // whose readFile() is no stricter than that.
+    virtual FileRead readRegularFile(const std::string& path, std::size_t maxBytes) const {
+        (void)maxBytes;
+        return readFile(path);
+    }
 
     // Replaces the file's whole content so that at every moment it holds either the old or the
     // new content in full: the new content goes to a temporary file in the same directory, is

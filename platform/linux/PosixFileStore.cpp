@@ -149,30 +149,28 @@ void syncDirectory(const std::string& dir) {
     if (fd.get() >= 0) ::fsync(fd.get());
 }
 
-// Whether a read may open what stands at `target`: a regular file only. A FIFO would block the
-// open until a writer came, a device may never end; neither is a settings file.
-std::error_code checkReadable(const struct stat& st) {
+// Whether a read may open what stands at a path: a regular file only. A FIFO would block the
+// open until a writer came, a device may never end; neither is a file to read whole.
+std::error_code checkReadable(const struct stat& st, std::size_t maxBytes) {
     if (S_ISDIR(st.st_mode)) return errorOf(EISDIR);
     if (!S_ISREG(st.st_mode)) return makeErrorCode(FileStoreError::NotRegularFile);
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxSettingsFileBytes) return errorOf(EFBIG);
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) return errorOf(EFBIG);
     return {};
 }
 
-} // namespace
-
-FileRead PosixFileStore::readFile(const std::string& path) const {
-    std::string target;
-    if (auto error = resolveLinks(path, target)) return {std::nullopt, error};
+// Reads the regular file at `path` whole. `openFlags` are added to the open's own.
+FileRead readRegular(const std::string& path, std::size_t maxBytes, int openFlags) {
     struct stat st {};
-    if (::lstat(target.c_str(), &st) != 0)
+    const bool follow = (openFlags & O_NOFOLLOW) == 0;
+    if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0)
         return errno == ENOENT ? FileRead{} : FileRead{std::nullopt, lastError()};
-    if (auto error = checkReadable(st)) return {std::nullopt, error};
-    // Checked again on the open file: what stands at the path may have changed meanwhile. No
-    // link is followed here (the links were checked above), and the open never blocks.
-    Fd fd(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    if (auto error = checkReadable(st, maxBytes)) return {std::nullopt, error};
+    // Checked again on the open file: what stands at the path may have changed meanwhile. The
+    // open never blocks.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | openFlags));
     if (fd.get() < 0) return errno == ENOENT ? FileRead{} : FileRead{std::nullopt, lastError()};
     if (::fstat(fd.get(), &st) != 0) return {std::nullopt, lastError()};
-    if (auto error = checkReadable(st)) return {std::nullopt, error};
+    if (auto error = checkReadable(st, maxBytes)) return {std::nullopt, error};
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
@@ -182,9 +180,22 @@ FileRead PosixFileStore::readFile(const std::string& path) const {
         if (n < 0) return {std::nullopt, lastError()};
         if (n == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > kMaxSettingsFileBytes) return {std::nullopt, errorOf(EFBIG)};
+        if (bytes.size() > maxBytes) return {std::nullopt, errorOf(EFBIG)};
     }
     return {std::move(bytes), {}};
+}
+
+} // namespace
+
+FileRead PosixFileStore::readFile(const std::string& path) const {
+    std::string target;
+    if (auto error = resolveLinks(path, target)) return {std::nullopt, error};
+    // The links were checked above; none is followed any more.
+    return readRegular(target, kMaxSettingsFileBytes, O_NOFOLLOW);
+}
+
+FileRead PosixFileStore::readRegularFile(const std::string& path, std::size_t maxBytes) const {
+    return readRegular(path, maxBytes, 0);
 }
 
 std::error_code PosixFileStore::replaceFile(const std::string& path, std::string_view bytes) {

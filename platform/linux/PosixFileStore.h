@@ -9,6 +9,7 @@ namespace zrm58 {
 class PosixFileStore final : public FileStore {
 public:
     FileRead readFile(const std::string& path) const override;
+    FileRead readRegularFile(const std::string& path, std::size_t maxBytes) const override;
     std::error_code replaceFile(const std::string& path, std::string_view bytes) override;
     std::optional<std::string> executableDir() const override;
     bool exists(const std::string& path) const override;

@@ -247,8 +247,10 @@ TEST_F(PosixFileStoreTest, FifoAndDevicesAreRefusedWithoutBlocking) {
          {path_, std::string("/dev/zero"), std::string("/dev/null"), linkToDevice.string()}) {
         const int code = exitCodeWithin10s([&] {
             PosixFileStore store;
-            const FileRead read = store.readFile(path);
-            if (read.bytes || read.error != makeErrorCode(FileStoreError::NotRegularFile)) return 1;
+            for (const FileRead& read :
+                 {store.readFile(path), store.readRegularFile(path, 1 << 20)})
+                if (read.bytes || read.error != makeErrorCode(FileStoreError::NotRegularFile))
+                    return 1;
             try {
                 WriteIniFile(store, path, u'.', [] { return StripSettings{}; });
                 return 2;
@@ -261,6 +263,14 @@ TEST_F(PosixFileStoreTest, FifoAndDevicesAreRefusedWithoutBlocking) {
         EXPECT_EQ(code, 0) << path << " (-1: blocked, 1: read, 2: saved, 3: message)";
     }
     EXPECT_TRUE(fs::is_fifo(path_)) << "the FIFO was not replaced";
+
+    // A regular file of other use (the picture) is read up to its own bound.
+    const fs::path picture = dir_ / "picture";
+    writeBytes(picture, "0123456789");
+    PosixFileStore store;
+    EXPECT_EQ(store.readRegularFile(picture.string(), 10).bytes, "0123456789");
+    EXPECT_EQ(store.readRegularFile(picture.string(), 9).error,
+              std::error_code(EFBIG, std::system_category()));
 }
 
 TEST_F(PosixFileStoreTest, EightBitFileIsSavedWithItsFormerBytesBesideIt) {

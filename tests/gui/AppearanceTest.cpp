@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <optional>
+#include <sys/stat.h>
 
 using namespace zrm58;
 using namespace zrm58::testing;
@@ -435,6 +436,30 @@ private slots:
             QCOMPARE(r.fill.bitmap.pixel(0, 0), QRgb(0xFF00FF00));
         else
             QCOMPARE(r.fill.color, QRgb(0xFFE0E0E0));
+    }
+
+    // A picture path that names a FIFO or a device: read without blocking and refused like a
+    // file without a picture (the strip once hung in the open before it showed).
+    void pictureThatIsNoRegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << QStringLiteral("fifo");
+        QTest::newRow("link to /dev/zero") << QStringLiteral("zero");
+    }
+    void pictureThatIsNoRegularFile() {
+        QFETCH(QString, kind);
+        StripFixture f;
+        const QString path = f.dir.filePath(QStringLiteral("back.png"));
+        if (kind == QLatin1String("fifo"))
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        f.writeIni(iniText({"[Back]", "Color1=FF112233", "Gazou=1", "GazouFile=" + path}));
+        BoxAnswerer seen;
+        TForm1& form = f.create();
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.text, failureText(path) + '.');
+        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Solid);
+        QVERIFY(form.Rectangle1.strokeOn);
     }
 
     // The steps after the settings window set weight, colours and family; they leave the
