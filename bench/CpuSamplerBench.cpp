@@ -1,5 +1,6 @@
 // The load sampler on this machine's processes: the time of one tick with the process CPU
-// clocks (the program's source) and with /proc/PID/stat (the reference source), against a bare
+// clocks (the program's source; by_changes is the share of its listings taken by changes
+// rather than whole) and with /proc/PID/stat (the reference source), against a bare
 // loop that reads /proc/stat once and opens, reads and closes every /proc/PID/stat once; the
 // listing of /proc alone, by the source (getdents64) and by readdir. Each at today's process
 // count and with extra idle processes that this program starts and ends. Then the figures: over
@@ -94,10 +95,15 @@ void setCounters(benchmark::State& state, std::size_t processes) {
 
 void sampler(benchmark::State& state, ProcessTimesFrom from) {
     setExtraProcesses(static_cast<std::size_t>(state.range(0)));
-    cpu::ModuleStart(zrm58::createProcProcessSource(from));
+    auto source = zrm58::createProcProcessSource(from);
+    const zrm58::ProcessSource& listed = *source;
+    cpu::ModuleStart(std::move(source));
     for (auto _ : state)
         benchmark::DoNotOptimize(cpu::SampleTotalCpuUsage());
     setCounters(state, cpu::UsageCache().size());
+    const zrm58::ProcListingCounts counts = zrm58::procListingCounts(listed);
+    state.counters["by_changes"] = static_cast<double>(counts.byChanges) /
+                                   static_cast<double>(counts.byChanges + counts.whole);
     cpu::ModuleEnd();
 }
 

@@ -37,12 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (bytes.find(')') == std::string_view::npos)
         FUZZ_CHECK(!procfs::parseProcessStartTime(bytes));
     procfs::parseMemInfo(bytes);
+    procfs::parseLastPid(bytes);
 
     std::vector<procfs::ProcEntry> entries;
-    std::int64_t offset = 0;
-    std::optional<std::int64_t> firstProcess;
-    if (procfs::appendProcessEntries(bytes.data(), bytes.size(), offset, firstProcess, entries))
-        FUZZ_CHECK(entries.empty() == !firstProcess);
+    procfs::ListingCursor cursor;
+    if (procfs::appendProcessEntries(bytes.data(), bytes.size(), cursor, entries))
+        FUZZ_CHECK(entries.empty() == !cursor.firstProcessOffset);
     for (const procfs::ProcEntry& entry : entries)
         FUZZ_CHECK(entry.pid != 0);
     return 0;

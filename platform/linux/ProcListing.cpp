@@ -27,8 +27,7 @@ std::optional<std::uint32_t> parsePidName(std::string_view name) {
     return static_cast<std::uint32_t>(value);
 }
 
-bool appendProcessEntries(const char* records, std::size_t length, std::int64_t& offset,
-                          std::optional<std::int64_t>& firstProcessOffset,
+bool appendProcessEntries(const char* records, std::size_t length, ListingCursor& cursor,
                           std::vector<ProcEntry>& out) {
     std::size_t at = 0;
     while (at < length) {
@@ -39,13 +38,21 @@ bool appendProcessEntries(const char* records, std::size_t length, std::int64_t&
         const char* name = record + nameAt;
         const std::size_t nameLength = strnlen(name, recordLength - nameAt);
         if (const auto pid = parsePidName(std::string_view(name, nameLength))) {
-            if (!firstProcessOffset) firstProcessOffset = offset;
-            out.push_back({*pid, field<std::uint64_t>(record, inodeAt), 0});
+            if (!cursor.firstProcessOffset) cursor.firstProcessOffset = cursor.offset;
+            const std::int64_t idOffset = cursor.offset - static_cast<std::int64_t>(*pid);
+            if (!cursor.idOffset) cursor.idOffset = idOffset;
+            cursor.idOffsetVaries = cursor.idOffsetVaries || *cursor.idOffset != idOffset;
+            out.push_back({*pid, field<std::uint64_t>(record, inodeAt), 0, std::nullopt});
         }
-        offset = field<std::int64_t>(record, offsetAt);
+        cursor.offset = field<std::int64_t>(record, offsetAt);
         at += recordLength;
     }
     return true;
+}
+
+bool inFreshIds(std::uint32_t pid, std::uint32_t before, std::uint32_t now) {
+    if (before <= now) return pid > before && pid <= now;
+    return pid > before || pid <= now; // wrapped around
 }
 
 void assignStamps(const std::vector<ProcEntry>& previous, std::vector<ProcEntry>& current,

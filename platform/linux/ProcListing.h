@@ -17,21 +17,32 @@ namespace zrm58::procfs {
 struct ProcEntry {
     std::uint32_t pid = 0;
     std::uint64_t inode = 0;
-    std::uint64_t stamp = 0; // the process's identity, see assignStamps
+    std::uint64_t stamp = 0;              // the process's identity, see assignStamps
+    std::optional<std::uint64_t> runTime; // run time read while listing, 100-ns units
 };
 
 // A /proc entry name as a process id: plain decimal digits, no leading zero, within 32 bits;
 // std::nullopt for anything else ("self", "1a", "01", "").
 std::optional<std::uint32_t> parsePidName(std::string_view name);
 
+// Where a listing stands in the /proc directory. Positions are the directory offsets that
+// getdents64 hands out (d_off): a process entry sits at its id plus a fixed offset.
+struct ListingCursor {
+    std::int64_t offset = 0;                        // where the next record begins
+    std::optional<std::int64_t> firstProcessOffset; // where the process entries begin
+    std::optional<std::int64_t> idOffset;           // a process entry's position less its id
+    bool idOffsetVaries = false;                    // seen to differ: no seeking to an id
+};
+
 // Appends the process entries of one getdents64 result (`length` bytes of linux_dirent64
-// records) to `out`, in their order. `offset` is the directory position the read began at; it
-// is moved along the records, and `firstProcessOffset`, when empty, receives the position of
-// the first process entry (where a later listing can begin, past the other entries). False
-// when the records do not fit the bytes.
-bool appendProcessEntries(const char* records, std::size_t length, std::int64_t& offset,
-                          std::optional<std::int64_t>& firstProcessOffset,
+// records) to `out`, in their order, moving `cursor` along. False when the records do not fit
+// the bytes.
+bool appendProcessEntries(const char* records, std::size_t length, ListingCursor& cursor,
                           std::vector<ProcEntry>& out);
+
+// Whether `pid` lies in the ids handed out after `before` up to `now`, the kernel's cursor of
+// the last id it gave (ids go up and wrap around to the low ones).
+bool inFreshIds(std::uint32_t pid, std::uint32_t before, std::uint32_t now);
 
 // Gives each entry of `current` (sorted by id) its stamp from `previous` (the listing before,
 // sorted by id): the same process keeps its stamp, a new process gets `nextStamp++`. An id with

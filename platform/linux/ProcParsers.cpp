@@ -99,6 +99,15 @@ std::optional<std::uint64_t> parseProcessStartTime(std::string_view pidStat) {
     return takeNumber(rest);
 }
 
+std::optional<std::uint32_t> parseLastPid(std::string_view loadavg) {
+    std::string_view line = firstLine(loadavg);
+    for (int field = 1; field <= 4; ++field)
+        if (!skipField(line)) return std::nullopt;
+    const auto pid = takeNumber(line);
+    if (!pid || *pid > UINT32_MAX || !skipBlanks(line).empty()) return std::nullopt;
+    return static_cast<std::uint32_t>(*pid);
+}
+
 std::optional<MemoryStatus> parseMemInfo(std::string_view memInfo) {
     std::optional<std::uint64_t> total, available, free, buffers, cached;
     while (!memInfo.empty()) {

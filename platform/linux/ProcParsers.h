@@ -28,6 +28,10 @@ std::optional<CpuTimes> parseProcessTimes(std::string_view pidStat, long ticksPe
 // after boot, as written. Fields are counted from the last ')' as above.
 std::optional<std::uint64_t> parseProcessStartTime(std::string_view pidStat);
 
+// The last process id the kernel handed out in the reader's PID namespace: the fifth field of
+// /proc/loadavg ("0.20 0.18 0.12 1/80 11206").
+std::optional<std::uint32_t> parseLastPid(std::string_view loadavg);
+
 // MemTotal and MemAvailable of /proc/meminfo, kB to bytes. Kernels before 3.14 write no
 // MemAvailable; then the available amount is estimated as MemFree + Buffers + Cached.
 // std::nullopt without MemTotal, or without both MemAvailable and MemFree.

@@ -42,6 +42,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -83,13 +84,19 @@ public:
     ~ProcProcessSource() override {
         if (dirFd_ >= 0) close(dirFd_);
         if (statFd_ >= 0) close(statFd_);
+        if (loadavgFd_ >= 0) close(loadavgFd_);
     }
 
     bool listProcessIds(std::vector<std::uint32_t>& ids) override {
         const std::optional<std::uint64_t> startTicks = bootTicks(ticksPerSecond_);
-        if (!readListing()) return false;
-        procfs::assignStamps(previous_, current_, nextStamp_,
-                             [&](std::uint32_t pid) { return startedSince(pid, listingTicks_); });
+        alive_.clear();
+        if (listChanges()) {
+            ++counts_.byChanges;
+        } else if (listWhole()) {
+            ++counts_.whole;
+        } else {
+            return false;
+        }
         listingTicks_ = startTicks;
         ids.reserve(ids.size() + current_.size());
         for (const procfs::ProcEntry& entry : current_)
@@ -101,14 +108,14 @@ public:
     std::unique_ptr<ProcessHandle> openProcess(std::uint32_t pid) override {
         // Id 0 would name this process's own clock, and no id reaches past INT_MAX.
         if (pid == 0 || pid > INT_MAX) return nullptr;
-        const std::optional<std::uint64_t> stamp = stampOf(pid);
+        const procfs::ProcEntry* entry = entryOf(pid);
+        const std::optional<std::uint64_t> stamp =
+            entry ? std::optional<std::uint64_t>(entry->stamp) : std::nullopt;
+        if (entry && entry->runTime)
+            return std::make_unique<ProcHandle>(CpuTimes{0, *entry->runTime}, stamp);
         if (useClock_) {
-            timespec time{};
-            if (clock_gettime(processCpuClock(pid), &time) == 0) {
-                const std::uint64_t ns = static_cast<std::uint64_t>(time.tv_sec) * 1'000'000'000u +
-                                         static_cast<std::uint64_t>(time.tv_nsec);
-                return std::make_unique<ProcHandle>(CpuTimes{0, ns / 100}, stamp);
-            }
+            if (const auto runTime = readClock(pid))
+                return std::make_unique<ProcHandle>(CpuTimes{0, *runTime}, stamp);
             if (errno == EINVAL) return nullptr; // no such process
             useClock_ = false; // refused: the clock will not answer for the others either
         }
@@ -157,48 +164,180 @@ public:
         return processorTimes_;
     }
 
+    ProcListingCounts counts() const { return counts_; }
+
 private:
-    // Lists /proc into current_ (sorted by id); the listing before moves to previous_.
-    bool readListing() {
+    // The whole listing: every process entry of /proc into current_ (sorted by id), the
+    // listing before moving to previous_. Also notes what the next listing by changes needs:
+    // the kernel's last id handed out and its count of processes beyond the listed ones.
+    bool listWhole() {
+        countBase_.reset();
         if (dirFd_ < 0) dirFd_ = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dirFd_ < 0) return false;
-        std::int64_t offset = firstProcessOffset_.value_or(0);
-        if (lseek(dirFd_, offset, SEEK_SET) != offset) {
-            offset = 0;
-            firstProcessOffset_.reset();
+        const std::optional<std::uint32_t> lastPid = readLastPid();
+        const std::optional<std::uint64_t> countBefore = processCount();
+        procfs::ListingCursor cursor;
+        cursor.firstProcessOffset = listing_.firstProcessOffset;
+        cursor.offset = listing_.firstProcessOffset.value_or(0);
+        if (lseek(dirFd_, cursor.offset, SEEK_SET) != cursor.offset) {
+            cursor = procfs::ListingCursor();
             if (lseek(dirFd_, 0, SEEK_SET) != 0) return false;
         }
         std::swap(previous_, current_);
         current_.clear();
-        if (dirents_.empty()) dirents_.resize(32 * 1024);
-        for (;;) {
-            const long length = syscall(SYS_getdents64, dirFd_, dirents_.data(), dirents_.size());
-            if (length < 0 && errno == EINTR) continue;
-            if (length < 0) return false;
-            if (length == 0) break;
-            if (!procfs::appendProcessEntries(dirents_.data(), static_cast<std::size_t>(length),
-                                              offset, firstProcessOffset_, current_))
-                return false;
-        }
+        if (!readEntries(cursor, current_, std::nullopt)) return false;
         if (!std::is_sorted(current_.begin(), current_.end(), byPid)) // listed by id today
             std::sort(current_.begin(), current_.end(), byPid);
+        listing_ = cursor;
+        procfs::assignStamps(previous_, current_, nextStamp_,
+                             [&](std::uint32_t pid) { return startedSince(pid, listingTicks_); });
+        keepRunTimes();
+        const std::optional<std::uint64_t> countAfter = processCount();
+        lastPid_ = lastPid;
+        if (countBefore && countAfter == countBefore && *countBefore >= current_.size())
+            countBase_ = *countBefore - current_.size();
         return true;
+    }
+
+    // The listing by changes, instead of the whole one: the processes of the latest listing
+    // whose clocks still answer (their run times kept for openProcess), and the processes
+    // among the ids the kernel handed out since, listed from /proc by seeking to those ids.
+    // New processes get no other ids (the kernel hands them out in turn, wrapping around), and
+    // the kernel's count of processes (the link count of /proc) must agree before and after,
+    // or the whole listing is taken: an id given on request (clone3 set_tid), a process of
+    // another PID namespace, or a race with a process starting or ending. False, with nothing
+    // changed, whenever it cannot be trusted.
+    bool listChanges() {
+        if (!useClock_ || !countBase_ || !lastPid_ || !listing_.idOffset || listing_.idOffsetVaries)
+            return false;
+        const std::optional<std::uint64_t> countBefore = processCount();
+        if (!countBefore) return false;
+        // The clocks first: a process that takes a known id after its clock was read got that
+        // id after the last-id reading below, so the next listing finds it among the new ids.
+        for (const procfs::ProcEntry& known : current_) {
+            if (const auto runTime = readClock(known.pid)) {
+                alive_.push_back(known);
+                alive_.back().runTime = runTime;
+            } else if (errno != EINVAL) {
+                alive_.clear();
+                return false;
+            }
+        }
+        const std::optional<std::uint32_t> lastPid = readLastPid();
+        if (!lastPid || !listFreshIds(*lastPid_, *lastPid)) return false;
+        procfs::assignStamps(current_, fresh_, nextStamp_,
+                             [&](std::uint32_t pid) { return startedSince(pid, listingTicks_); });
+        merged_.clear();
+        auto a = alive_.begin();
+        for (const procfs::ProcEntry& entry : fresh_) { // listed afresh: its own run time later
+            while (a != alive_.end() && a->pid < entry.pid)
+                merged_.push_back(*a++);
+            if (a != alive_.end() && a->pid == entry.pid) ++a;
+            merged_.push_back(entry);
+        }
+        merged_.insert(merged_.end(), a, alive_.end());
+        const std::optional<std::uint64_t> countAfter = processCount();
+        if (countAfter != countBefore || *countAfter != *countBase_ + merged_.size()) return false;
+        std::swap(previous_, current_);
+        std::swap(current_, merged_);
+        lastPid_ = lastPid;
+        return true;
+    }
+
+    // Keeps in current_ the run times that a listing by changes read just before it gave way
+    // to the whole listing, for the processes it found again (same id, same inode).
+    void keepRunTimes() {
+        auto a = alive_.begin();
+        for (procfs::ProcEntry& entry : current_) {
+            while (a != alive_.end() && a->pid < entry.pid)
+                ++a;
+            if (a != alive_.end() && a->pid == entry.pid && a->inode == entry.inode)
+                entry.runTime = a->runTime;
+        }
+    }
+
+    // The process entries with ids in (before, now] (wrapping round) into fresh_, by id.
+    bool listFreshIds(std::uint32_t before, std::uint32_t now) {
+        fresh_.clear();
+        if (before == now) return true;
+        if (!readFrom(before + 1, before < now ? std::optional<std::uint32_t>(now) : std::nullopt))
+            return false;
+        if (before > now && !readFrom(1, now)) return false;
+        std::erase_if(fresh_, [&](const procfs::ProcEntry& e) {
+            return !procfs::inFreshIds(e.pid, before, now);
+        });
+        std::sort(fresh_.begin(), fresh_.end(), byPid);
+        return true;
+    }
+
+    // Appends to fresh_ the entries from id `from` on, up to id `upTo` when given (else to the
+    // end), read in small steps so that little past `upTo` is listed.
+    bool readFrom(std::uint32_t from, std::optional<std::uint32_t> upTo) {
+        procfs::ListingCursor cursor = listing_;
+        cursor.offset = *listing_.idOffset + static_cast<std::int64_t>(from);
+        if (lseek(dirFd_, cursor.offset, SEEK_SET) != cursor.offset) return false;
+        return readEntries(cursor, fresh_, upTo, 2048);
+    }
+
+    // getdents64 from where the directory stands into `out` until the end, or until an entry
+    // past `upTo`; `step` bytes at a time at most.
+    bool readEntries(procfs::ListingCursor& cursor, std::vector<procfs::ProcEntry>& out,
+                     std::optional<std::uint32_t> upTo, std::size_t step = 0) {
+        if (dirents_.empty()) dirents_.resize(32 * 1024);
+        const std::size_t size = step ? std::min(step, dirents_.size()) : dirents_.size();
+        for (;;) {
+            const long length = syscall(SYS_getdents64, dirFd_, dirents_.data(), size);
+            if (length < 0 && errno == EINTR) continue;
+            if (length < 0) return false;
+            if (length == 0) return true;
+            if (!procfs::appendProcessEntries(dirents_.data(), static_cast<std::size_t>(length),
+                                              cursor, out))
+                return false;
+            if (upTo && !out.empty() && out.back().pid > *upTo) return true;
+        }
+    }
+
+    // The kernel's count of processes in all PID namespaces, plus the fixed link count of the
+    // /proc directory itself.
+    std::optional<std::uint64_t> processCount() const {
+        struct stat info {};
+        if (dirFd_ < 0 || fstat(dirFd_, &info) != 0) return std::nullopt;
+        return static_cast<std::uint64_t>(info.st_nlink);
+    }
+
+    std::optional<std::uint32_t> readLastPid() {
+        if (loadavgFd_ < 0) loadavgFd_ = open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
+        if (loadavgFd_ < 0) return std::nullopt;
+        char text[128];
+        const ssize_t n = pread(loadavgFd_, text, sizeof text, 0);
+        if (n <= 0) return std::nullopt;
+        return procfs::parseLastPid(std::string_view(text, static_cast<std::size_t>(n)));
+    }
+
+    // The run time of the process's threads in 100-ns units; std::nullopt with errno set when
+    // the clock does not answer (EINVAL: no such process).
+    static std::optional<std::uint64_t> readClock(std::uint32_t pid) {
+        timespec time{};
+        if (clock_gettime(processCpuClock(pid), &time) != 0) return std::nullopt;
+        return (static_cast<std::uint64_t>(time.tv_sec) * 1'000'000'000u +
+                static_cast<std::uint64_t>(time.tv_nsec)) /
+               100;
     }
 
     static bool byPid(const procfs::ProcEntry& a, const procfs::ProcEntry& b) {
         return a.pid < b.pid;
     }
 
-    // The stamp of the latest listing for `pid`. The sampler asks in ascending id order, so
-    // the next entry is tried first.
-    std::optional<std::uint64_t> stampOf(std::uint32_t pid) {
+    // The latest listing's entry for `pid`, or nullptr. The sampler asks in ascending id
+    // order, so the next entry is tried first.
+    const procfs::ProcEntry* entryOf(std::uint32_t pid) {
         if (cursor_ >= current_.size() || current_[cursor_].pid != pid) {
             const auto it = std::lower_bound(current_.begin(), current_.end(),
-                                             procfs::ProcEntry{pid, 0, 0}, byPid);
-            if (it == current_.end() || it->pid != pid) return std::nullopt;
+                                             procfs::ProcEntry{pid, 0, 0, std::nullopt}, byPid);
+            if (it == current_.end() || it->pid != pid) return nullptr;
             cursor_ = static_cast<std::size_t>(it - current_.begin());
         }
-        return current_[cursor_++].stamp;
+        return &current_[cursor_++];
     }
 
     // Whether the process now holding `pid` started at or after `ticks` (boot-time ticks);
@@ -274,13 +413,18 @@ private:
     std::string statText_;
     int dirFd_ = -1;
     int statFd_ = -1;
-    std::vector<char> dirents_;                      // getdents64 records; kept
-    std::vector<procfs::ProcEntry> current_;         // the latest listing, by id
-    std::vector<procfs::ProcEntry> previous_;        // the one before; swapped, capacity kept
-    std::optional<std::int64_t> firstProcessOffset_; // where the process entries begin
-    std::optional<std::uint64_t> listingTicks_;      // boot time when the latest listing began
+    int loadavgFd_ = -1;
+    std::vector<char> dirents_;               // getdents64 records; kept
+    std::vector<procfs::ProcEntry> current_;  // the latest listing, by id
+    std::vector<procfs::ProcEntry> previous_; // the one before; the vectors below are scratch
+    std::vector<procfs::ProcEntry> alive_, fresh_, merged_; // swapped, capacity kept
+    procfs::ListingCursor listing_;                         // what the latest whole listing found
+    std::optional<std::uint64_t> listingTicks_; // boot time when the latest listing began
+    std::optional<std::uint32_t> lastPid_;      // the kernel's last id then
+    std::optional<std::uint64_t> countBase_;    // its process count less the listed processes
     std::uint64_t nextStamp_ = 1;
-    std::size_t cursor_ = 0; // stampOf's guess at the next id asked for
+    ProcListingCounts counts_;
+    std::size_t cursor_ = 0; // entryOf's guess at the next id asked for
     bool inSample_ = false;
     bool sampleTimesRead_ = false;
     std::optional<CpuTimes> sampleTimes_;
@@ -291,6 +435,11 @@ private:
 
 std::unique_ptr<ProcessSource> createProcProcessSource(ProcessTimesFrom from) {
     return std::make_unique<ProcProcessSource>(from);
+}
+
+ProcListingCounts procListingCounts(const ProcessSource& source) {
+    const auto* proc = dynamic_cast<const ProcProcessSource*>(&source);
+    return proc ? proc->counts() : ProcListingCounts{};
 }
 
 std::unique_ptr<ProcessSource> createSystemProcessSource() {

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/ProcessSource.h"
 
+#include <cstdint>
 #include <memory>
 
 namespace zrm58 {
@@ -13,5 +14,13 @@ enum class ProcessTimesFrom {
 
 // The process source over /proc (createSystemProcessSource gives the cpuClock one).
 std::unique_ptr<ProcessSource> createProcProcessSource(ProcessTimesFrom from);
+
+// How a source of createProcProcessSource took its listings so far: whole, or by changes
+// since the one before (for tests and the benchmark). Zero for any other source.
+struct ProcListingCounts {
+    std::uint64_t whole = 0;
+    std::uint64_t byChanges = 0;
+};
+ProcListingCounts procListingCounts(const ProcessSource& source);
 
 } // namespace zrm58

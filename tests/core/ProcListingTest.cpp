@@ -49,23 +49,25 @@ std::string records(const std::vector<std::tuple<std::uint64_t, std::int64_t, co
 }
 
 TEST(ProcListingTest, RecordsGiveProcessEntriesAndWhereTheyBegin) {
+    // Positions as /proc hands them out: a process entry at its id + 258.
     const std::string first = records({{1, 1, "."},
                                        {1, 2, ".."},
                                        {4026531842, 3, "cpuinfo"},
                                        {50, 258, "self"},
                                        {51, 259, "thread-self"},
                                        {700, 260, "1"},
-                                       {701, 261, "2"}});
+                                       {701, 4397, "2"}});
     std::vector<ProcEntry> out;
-    std::int64_t offset = 0;
-    std::optional<std::int64_t> firstProcess;
-    ASSERT_TRUE(appendProcessEntries(first.data(), first.size(), offset, firstProcess, out));
-    EXPECT_EQ(firstProcess, 259) << "the position after thread-self";
-    EXPECT_EQ(offset, 261);
-    // A second read goes on; the first position found stays.
-    const std::string second = records({{9000, 4400, "4139"}});
-    ASSERT_TRUE(appendProcessEntries(second.data(), second.size(), offset, firstProcess, out));
-    EXPECT_EQ(firstProcess, 259);
+    ListingCursor cursor;
+    ASSERT_TRUE(appendProcessEntries(first.data(), first.size(), cursor, out));
+    EXPECT_EQ(cursor.firstProcessOffset, 259) << "the position after thread-self";
+    EXPECT_EQ(cursor.offset, 4397);
+    EXPECT_EQ(cursor.idOffset, 258);
+    // A second read goes on; what was found stays.
+    const std::string second = records({{9000, 4398, "4139"}});
+    ASSERT_TRUE(appendProcessEntries(second.data(), second.size(), cursor, out));
+    EXPECT_EQ(cursor.firstProcessOffset, 259);
+    EXPECT_FALSE(cursor.idOffsetVaries);
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[0].pid, 1u);
     EXPECT_EQ(out[0].inode, 700u);
@@ -74,26 +76,48 @@ TEST(ProcListingTest, RecordsGiveProcessEntriesAndWhereTheyBegin) {
 
     // A listing that begins at a process entry: where it began is where the entries begin.
     const std::string fromProcesses = records({{700, 260, "1"}, {701, 261, "2"}});
-    std::optional<std::int64_t> seekedFirst;
-    std::int64_t at = 259;
+    ListingCursor seeked;
+    seeked.offset = 259;
     out.clear();
-    ASSERT_TRUE(
-        appendProcessEntries(fromProcesses.data(), fromProcesses.size(), at, seekedFirst, out));
-    EXPECT_EQ(seekedFirst, 259);
+    ASSERT_TRUE(appendProcessEntries(fromProcesses.data(), fromProcesses.size(), seeked, out));
+    EXPECT_EQ(seeked.firstProcessOffset, 259);
     EXPECT_EQ(out.size(), 2u);
+
+    // Positions that do not follow the ids: no seeking to an id.
+    const std::string odd = records({{700, 300, "1"}, {701, 301, "2"}, {702, 302, "7"}});
+    ListingCursor unordered;
+    unordered.offset = 259;
+    ASSERT_TRUE(appendProcessEntries(odd.data(), odd.size(), unordered, out));
+    EXPECT_TRUE(unordered.idOffsetVaries);
 }
 
 TEST(ProcListingTest, CutOrBrokenRecordsAreRefused) {
     const std::string good = records({{700, 260, "1"}});
     std::vector<ProcEntry> out;
-    std::int64_t offset = 0;
-    std::optional<std::int64_t> firstProcess;
-    EXPECT_FALSE(appendProcessEntries(good.data(), good.size() - 1, offset, firstProcess, out));
+    ListingCursor cursor;
+    EXPECT_FALSE(appendProcessEntries(good.data(), good.size() - 1, cursor, out));
     std::string zeroLength = good;
     zeroLength[16] = zeroLength[17] = 0; // d_reclen 0 would never advance
-    EXPECT_FALSE(
-        appendProcessEntries(zeroLength.data(), zeroLength.size(), offset, firstProcess, out));
-    EXPECT_TRUE(appendProcessEntries(good.data(), 0, offset, firstProcess, out));
+    EXPECT_FALSE(appendProcessEntries(zeroLength.data(), zeroLength.size(), cursor, out));
+    EXPECT_TRUE(appendProcessEntries(good.data(), 0, cursor, out));
+}
+
+TEST(ProcListingTest, FreshIdsFollowTheKernelsCursorRoundTheWrap) {
+    struct Row {
+        std::uint32_t pid, before, now;
+        bool fresh;
+    };
+    const Row rows[] = {
+        {501, 500, 510, true},      {510, 500, 510, true},
+        {500, 500, 510, false},     {511, 500, 510, false},
+        {42, 500, 510, false},      {500, 500, 500, false}, // none handed out
+        {32767, 32000, 400, true},  {301, 32000, 400, true},
+        {400, 32000, 400, true},    {401, 32000, 400, false},
+        {32000, 32000, 400, false},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(inFreshIds(r.pid, r.before, r.now), r.fresh)
+            << r.pid << " in (" << r.before << ", " << r.now << "]";
 }
 
 // The listing before: ids 10, 20, 30, 40 with inodes 100 ... 400 and stamps 1 ... 4.

@@ -101,6 +101,19 @@ TEST(ProcessTimesTest, StartTimeIsField22InTicks) {
         EXPECT_EQ(parseProcessStartTime(text), std::nullopt) << text;
 }
 
+TEST(LoadAvgTest, LastPidIsTheFifthField) {
+    EXPECT_EQ(parseLastPid(fixture("loadavg.txt")), 30403u);
+    const char* rows[] = {
+        "",
+        "0.20 0.18 0.12 1/80",         // no fifth field
+        "0.20 0.18 0.12 1/80 x",       // not a number
+        "0.20 0.18 0.12 1/80 11206 7", // more than five
+        "0.20 0.18 0.12 1/80 99999999999",
+    };
+    for (const char* text : rows)
+        EXPECT_EQ(parseLastPid(text), std::nullopt) << text;
+}
+
 TEST(MemInfoTest, TotalAndAvailableInBytes) {
     const auto m = parseMemInfo(fixture("meminfo_modern.txt"));
     ASSERT_TRUE(m);
