@@ -1,12 +1,16 @@
 // Geometry of the logical box and the painting of the strip.
 #include "app/Glyphs.h"
 #include "app/Unit1.h"
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLayout>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace zrm58 {
@@ -151,7 +155,87 @@ QFont labelFont(const TLabel& label) {
     return f;
 }
 
-constexpr int kLabel1Flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+// Label1's text laid out the way a left-aligned, vertically centred, word-wrapped drawText()
+// lays it out, kept while text, font and width stay: the text, its shadow and the area a new
+// line repaints all use this one layout instead of shaping the line again each.
+struct LineLayout {
+    QString text;
+    QString fontKey;
+    qreal width = -1;
+    QTextLayout layout;
+    QPointF origin; // of the layout within the box: drawText's vertical centring
+};
+
+std::unique_ptr<LineLayout> laidOut(const QString& text, const QFont& font, const QRectF& box) {
+    auto l = std::make_unique<LineLayout>();
+    l->text = text;
+    l->fontKey = font.key();
+    l->width = box.width();
+    l->layout.setText(text);
+    l->layout.setFont(font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    l->layout.setTextOption(option);
+    l->layout.setCacheEnabled(true);
+    // The lines are stacked as drawText() stacks them: each on a whole pixel, the leading
+    // between them, the block's height rounded up, then centred in the box.
+    const qreal leading = QFontMetricsF(font).leading();
+    qreal height = -leading;
+    l->layout.beginLayout();
+    for (QTextLine line = l->layout.createLine(); line.isValid(); line = l->layout.createLine()) {
+        line.setLineWidth(std::max<qreal>(0, box.width()));
+        height += leading;
+        height = qCeil(height);
+        line.setPosition(QPointF(0, height));
+        height += line.ascent() + line.descent();
+    }
+    l->layout.endLayout();
+    height = qCeil(height);
+    l->origin = QPointF(box.x(), box.y() + (box.height() - height) / 2);
+    return l;
+}
+
+// The one strip's current and previous line layouts.
+std::unique_ptr<LineLayout> currentLine, previousLine;
+
+const LineLayout& lineLayout(const QString& text, const QFont& font, const QRectF& box) {
+    if (!currentLine || currentLine->text != text || currentLine->fontKey != font.key() ||
+        currentLine->width != box.width()) {
+        previousLine = std::move(currentLine);
+        currentLine = laidOut(text, font, box);
+    }
+    currentLine->origin.setX(box.x());
+    return *currentLine;
+}
+
+// The span of box x (logical units, from the box's left edge) in which `before` and `after`
+// differ, widened by `margin`; empty when either lays out on more than one line (everything
+// may move then).
+std::optional<std::pair<qreal, qreal>> changedSpan(const LineLayout& before,
+                                                   const LineLayout& after, qreal margin) {
+    if (before.layout.lineCount() != 1 || after.layout.lineCount() != 1 ||
+        before.fontKey != after.fontKey || before.width != after.width)
+        return std::nullopt;
+    const QString &a = before.text, &b = after.text;
+    qsizetype prefix = 0;
+    while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix])
+        ++prefix;
+    if (prefix > 0 && a.size() > prefix && a[prefix].isLowSurrogate()) --prefix;
+    qsizetype suffix = 0;
+    while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
+           a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+        ++suffix;
+    if (suffix > 0 && a[a.size() - suffix].isLowSurrogate()) --suffix;
+    const QTextLine la = before.layout.lineAt(0), lb = after.layout.lineAt(0);
+    const qreal left = std::min(la.cursorToX(int(prefix)), lb.cursorToX(int(prefix)));
+    const qreal endA = la.cursorToX(int(a.size() - suffix)),
+                endB = lb.cursorToX(int(b.size() - suffix));
+    // When the changed middle changes width, everything after it moves.
+    const qreal right = qFuzzyCompare(1 + endA, 1 + endB)
+                            ? std::max(endA, endB)
+                            : std::max(la.naturalTextWidth(), lb.naturalTextWidth());
+    return std::make_pair(left - margin, right + margin);
+}
 
 // Everything the shadow layer is made from. The layer is rebuilt only when one of them changes,
 // so a repaint for anything but a new line (an expose, the glyph, the compositor) reuses it.
@@ -166,27 +250,63 @@ struct ShadowSource {
     QRgb color = 0;
     qreal dpr = 1;
     bool operator==(const ShadowSource&) const = default;
+    bool sameButText(const ShadowSource& o) const {
+        ShadowSource copy = o;
+        copy.text = text;
+        return copy == *this;
+    }
 };
 
+// The text's glyphs drawn from `line` into `img` (whose column 0 is layer column `fromX`),
+// blurred and tinted.
+void renderShadow(QImage& img, const ShadowSource& source, const LineLayout& line, int fromX) {
+    img.fill(Qt::transparent);
+    {
+        QPainter lp(&img);
+        lp.setRenderHint(QPainter::TextAntialiasing);
+        lp.setTransform(source.toLayer * QTransform::fromTranslate(-fromX, 0));
+        lp.setPen(QColor(0, 0, 0, source.textAlpha));
+        line.layout.draw(&lp, line.origin);
+    }
+    blurAndTint(img, source.blur, source.color);
+}
+
 // The shadow of the text: its glyphs drawn into a device-pixel layer, blurred and tinted. One
-// strip per process, so one layer is kept.
-const QImage& shadowLayer(const ShadowSource& source, const QFont& font) {
+// strip per process, so one layer is kept. When only the text changed on one line, only the
+// columns its changed glyphs reach are made again: the three box passes of the blur reach 3 x
+// the radius, so those columns are blurred from a band that reaches that far beyond them on
+// each side, and come out as the whole layer's blur would make them.
+const QImage& shadowLayer(const ShadowSource& source, const LineLayout& line,
+                          const LineLayout* before) {
     static ShadowSource made;
     static QImage layer;
     if (!layer.isNull() && source == made) return layer;
+    std::optional<std::pair<qreal, qreal>> span;
+    if (before && !layer.isNull() && source.sameButText(made) && before->text == made.text)
+        span = changedSpan(*before, line, QFontInfo(line.layout.font()).pixelSize());
+    const int reach = 3 * std::max(source.blur, 0) + 1;
+    if (span) {
+        const qreal x0 = source.toLayer.map(QPointF(line.origin.x() + span->first, 0)).x();
+        const qreal x1 = source.toLayer.map(QPointF(line.origin.x() + span->second, 0)).x();
+        const int keepFrom = std::max(0, qFloor(x0) - reach);
+        const int keepTo = std::min(layer.width(), qCeil(x1) + reach);
+        const int bandFrom = std::max(0, keepFrom - reach);
+        const int bandTo = std::min(layer.width(), keepTo + reach);
+        if (keepTo > keepFrom) {
+            QImage band(bandTo - bandFrom, layer.height(), QImage::Format_ARGB32_Premultiplied);
+            renderShadow(band, source, line, bandFrom);
+            for (int y = 0; y < layer.height(); ++y)
+                std::copy_n(
+                    reinterpret_cast<const QRgb*>(band.constScanLine(y)) + (keepFrom - bandFrom),
+                    keepTo - keepFrom, reinterpret_cast<QRgb*>(layer.scanLine(y)) + keepFrom);
+        }
+        made = source;
+        return layer;
+    }
     if (layer.size() != source.size)
         layer = QImage(source.size, QImage::Format_ARGB32_Premultiplied);
     layer.setDevicePixelRatio(1);
-    layer.fill(Qt::transparent);
-    {
-        QPainter lp(&layer);
-        lp.setRenderHint(QPainter::TextAntialiasing);
-        lp.setTransform(source.toLayer);
-        lp.setFont(font);
-        lp.setPen(QColor(0, 0, 0, source.textAlpha));
-        lp.drawText(source.box, kLabel1Flags, source.text);
-    }
-    blurAndTint(layer, source.blur, source.color);
+    renderShadow(layer, source, line, 0);
     layer.setDevicePixelRatio(source.dpr);
     made = source;
     return layer;
@@ -224,6 +344,37 @@ QRectF TForm1::label1Rect() const {
 
 QRectF TForm1::label2Rect() const {
     return QRectF(ScaledLayout1.logicalWidth - 6 - 27, 0, 27, ScaledLayout1.logicalHeight);
+}
+
+QRect TForm1::lineChangeArea(const QString& next) {
+    const QRectF l1 = label1Rect();
+    if (Label1.text.isEmpty() || next.isEmpty() || l1.width() <= 0) return rect();
+    const QFont font = labelFont(Label1);
+    lineLayout(Label1.text, font, l1);
+    const LineLayout& after = lineLayout(next, font, l1);
+    const std::optional<std::pair<qreal, qreal>> span =
+        changedSpan(*previousLine, after, QFontInfo(font).pixelSize());
+    if (!span) return rect();
+    const qreal left = fromLayout(QPointF(after.origin.x() + span->first, 0)).x();
+    const qreal right = fromLayout(QPointF(after.origin.x() + span->second, 0)).x();
+    // The shadow is drawn shifted right and blurred: three box passes of its radius reach past
+    // the glyphs on either side.
+    qreal before = 2, beyond = 2;
+    if (ShadowEffect1.enabled) {
+        const QRectF r = layoutRect();
+        const qreal dpr = devicePixelRatioF();
+        const qreal sx = r.width() / std::max(1.0f, ScaledLayout1.logicalWidth);
+        const qreal sy = r.height() / std::max(1.0f, ScaledLayout1.logicalHeight);
+        const int blur =
+            std::max(1, static_cast<int>(std::lround(ShadowEffect1.softness * 5 * dpr * sy)));
+        const qreal spread = (3 * blur + 1) / dpr;
+        const qreal shift = ShadowEffect1.distance *
+                            std::cos(qDegreesToRadians(ShadowEffect1.directionDegrees)) * sx;
+        before += std::max<qreal>(0, spread - shift);
+        beyond += spread + std::max<qreal>(0, shift);
+    }
+    return QRect(QPoint(qFloor(left - before), 0), QPoint(qCeil(right + beyond), height() - 1))
+        .intersected(rect());
 }
 
 void TForm1::invalidateBackground() {
@@ -294,6 +445,7 @@ void TForm1::paintEvent(QPaintEvent*) {
     const QRectF l1 = label1Rect();
     if (l1.width() > 0 && !Label1.text.isEmpty()) {
         const QFont font = labelFont(Label1);
+        const LineLayout& line = lineLayout(Label1.text, font, l1);
         if (ShadowEffect1.enabled) {
             // The shadow layer drawn shifted by the effect's distance in its direction.
             const int blur =
@@ -306,7 +458,7 @@ void TForm1::paintEvent(QPaintEvent*) {
                                   QTransform::fromTranslate(2 * blur, 2 * blur);
             const QImage& layer = shadowLayer({Label1.text, font.key(), l1, lt, size, blur,
                                                qAlpha(Label1.color), ShadowEffect1.color, dpr},
-                                              font);
+                                              line, previousLine.get());
             const qreal rad = qDegreesToRadians(ShadowEffect1.directionDegrees);
             const QPointF shift(ShadowEffect1.distance * std::cos(rad) * sx,
                                 ShadowEffect1.distance * std::sin(rad) * sy);
@@ -316,9 +468,8 @@ void TForm1::paintEvent(QPaintEvent*) {
             p.drawImage(dev.topLeft() + shift - QPointF(2 * blur, 2 * blur) / dpr, layer);
             p.restore();
         }
-        p.setFont(font);
         p.setPen(QColor::fromRgba(Label1.color));
-        p.drawText(l1, kLabel1Flags, Label1.text);
+        line.layout.draw(&p, line.origin);
     }
 
     QFont glyphFont(Label2.family);

@@ -138,12 +138,14 @@ void TForm1::Timer1Timer() {
     UpdateMemoryInfo();
     UpdateCpuInfo();
     const QString line = SepStr + dateInfo + SepStr + memoryInfo + SepStr + cpuInfo;
-    // Only what changed is repainted: the whole strip for a new line (its shadow reaches past
-    // the label's box), the glyph's box for a new glyph alone, nothing when neither changed.
+    // Only what changed is repainted: the changed glyphs of a new line with their shadow's
+    // reach, the glyph's box for a new glyph, nothing when neither changed.
     if (line != Label1.text) {
+        QRegion dirty = lineChangeArea(line);
+        if (CpuBusyInfo != Label2.text) dirty += glyphArea(*this);
         Label1.text = line;
         Label2.text = CpuBusyInfo;
-        update();
+        update(dirty);
     } else if (CpuBusyInfo != Label2.text) {
         Label2.text = CpuBusyInfo;
         update(glyphArea(*this));

@@ -81,6 +81,9 @@ public:
     QRectF speedButtonRect() const; // in logical coordinates
     QRectF label1Rect() const;
     QRectF label2Rect() const;
+    // The window area that changes when Label1's text becomes `next`: the changed glyphs and
+    // their shadow's reach, or the whole window when the line is not one line of the same font.
+    QRect lineChangeArea(const QString& next);
 
     // --- Fields (public so that the settings window and the tests can reach them) ---
     QString dateInfo, cpuInfo, memoryInfo, CpuBusyInfo;

@@ -5,6 +5,7 @@
 #include "app/StartupPlatform.h"
 #include "appearance/Unit2.h"
 #include <QApplication>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/socket.h>
@@ -50,6 +51,26 @@ struct ScopedEnv {
     bool had_;
     QByteArray old_;
 };
+
+// The strip as a translucent window's backing store holds it: transparent, then painted.
+QImage wholePaint(TForm1& form) {
+    QImage img(form.size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    form.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    return img;
+}
+
+// What the backing store does for a repaint of `area` alone: that area cleared, then painted.
+void partialPaint(TForm1& form, QImage& img, const QRect& area) {
+    {
+        QPainter p(&img);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(area, Qt::transparent);
+    }
+    form.render(&img, area.topLeft(), QRegion(area), QWidget::DrawChildren);
+}
+
+constexpr std::uint64_t GiB = 1024ull * 1024 * 1024;
 
 } // namespace
 
@@ -112,6 +133,70 @@ private slots:
         form.SetCmdExecute();
         QCOMPARE(seen, Form2); // the same window again
         QVERIFY(!Form2->isVisible());
+    }
+
+    // A tick repaints only the changed glyphs and their shadow's reach, and the shadow keeps its
+    // unchanged columns: the result must be the very pixels of a whole repaint made afresh.
+    void partialRepaintEqualsWholeRepaint_data() {
+        QTest::addColumn<int>("second");
+        QTest::addColumn<int>("minute");
+        QTest::addColumn<double>("usedGiB");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("the seconds") << 14 << 18 << 9.6 << QString();
+        QTest::newRow("minute and seconds") << 0 << 19 << 9.6 << QString();
+        QTest::newRow("memory grows a digit: the rest of the line moves")
+            << 14 << 18 << 10.6 << QString();
+        QTest::newRow("bold, wider strip")
+            << 14 << 18 << 9.6 << QStringLiteral("[Font]\nBold=1\n[Form]\nWidth=700\n");
+        QTest::newRow("no shadow") << 14 << 18 << 9.6 << QStringLiteral("[Effect]\nShadow=0\n");
+        QTest::newRow("taller strip: scaled, larger blur")
+            << 14 << 18 << 9.6 << QStringLiteral("[Form]\nHeight=90\n");
+    }
+    void partialRepaintEqualsWholeRepaint() {
+        QFETCH(int, second);
+        QFETCH(int, minute);
+        QFETCH(double, usedGiB);
+        QFETCH(QString, settings);
+        StripFixture f;
+        if (!settings.isEmpty()) f.writeIni(settings);
+        f.clock.time = LocalTime{2023, 5, 30, 8, 18, 13, 7};
+        f.memory.status = MemoryStatus{24 * GiB, 24 * GiB - std::uint64_t(9.6 * GiB)};
+        TForm1& form = f.create();
+        form.Timer1Timer();
+        QImage img = wholePaint(form);
+
+        f.clock.time = LocalTime{2023, 5, 30, 8, minute, second, 7};
+        f.memory.status = MemoryStatus{24 * GiB, 24 * GiB - std::uint64_t(usedGiB * GiB)};
+        const QString before = form.Label1.text;
+        form.UpdateDateInfo();
+        form.UpdateMemoryInfo();
+        const QString after = form.SepStr + form.dateInfo + form.SepStr + form.memoryInfo +
+                              form.SepStr + form.cpuInfo;
+        QVERIFY(after != before);
+        const QRect area = form.lineChangeArea(after);
+        QVERIFY2(area.width() < form.width(), "a one-line change repaints part of the strip");
+        form.Label1.text = after;
+        partialPaint(form, img, area);
+
+        // Afresh: another size drops every kept layer, and the size back builds them anew.
+        form.resize(form.width() + 1, form.height());
+        wholePaint(form);
+        form.resize(form.width() - 1, form.height());
+        const QImage fresh = wholePaint(form);
+        QCOMPARE(img.size(), fresh.size());
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != fresh.pixel(x, y))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2: %3 after the partial repaint, "
+                                                    "%4 afresh (area %5,%6 %7x%8)")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(img.pixel(x, y), 8, 16)
+                                         .arg(fresh.pixel(x, y), 8, 16)
+                                         .arg(area.x())
+                                         .arg(area.y())
+                                         .arg(area.width())
+                                         .arg(area.height())));
     }
 };
 
