@@ -272,6 +272,16 @@ TEST_F(DetailsFixture, FiguresOfATickAndNamesOfTheFiveBusiestOnly) {
     EXPECT_EQ(names, (std::vector<std::string>{"name 8", "name 7", "name 6", "name 5", "name 4"}));
 }
 
+TEST_F(DetailsFixture, ARateOverAMomentIsNotGivenTheBaselineWaits) {
+    source.network = std::vector<InterfaceCounters>{{"eth0", 1000, 0}};
+    details.start(10.0);
+    source.network = std::vector<InterfaceCounters>{{"eth0", 1100, 0}};
+    EXPECT_FALSE(details.update({}, 10.01).network); // 100 bytes in 10 ms is no rate to show
+    const DetailsSnapshot d = details.update({}, 11.0);
+    ASSERT_TRUE(d.network);
+    EXPECT_DOUBLE_EQ(d.network->received, 100.0); // over the whole second since the baseline
+}
+
 TEST_F(DetailsFixture, FailingReadsLeaveTheirFigureOut) {
     source.memory = std::nullopt;
     source.network = std::nullopt;
