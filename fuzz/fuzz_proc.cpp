@@ -38,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!procfs::parseProcessStartTime(bytes));
     procfs::parseMemInfo(bytes);
     procfs::parseLastPid(bytes);
+    procfs::parseForkCount(bytes);
 
     std::vector<procfs::ProcEntry> entries;
     procfs::ListingCursor cursor;

@@ -108,6 +108,16 @@ std::optional<std::uint32_t> parseLastPid(std::string_view loadavg) {
     return static_cast<std::uint32_t>(*pid);
 }
 
+std::optional<std::uint64_t> parseForkCount(std::string_view procStat) {
+    constexpr std::string_view key = "\nprocesses ";
+    const std::size_t at = procStat.find(key);
+    if (at == std::string_view::npos) return std::nullopt;
+    std::string_view line = firstLine(procStat.substr(at + key.size()));
+    const auto count = takeNumber(line);
+    if (!count || !skipBlanks(line).empty()) return std::nullopt;
+    return count;
+}
+
 std::optional<MemoryStatus> parseMemInfo(std::string_view memInfo) {
     std::optional<std::uint64_t> total, available, free, buffers, cached;
     while (!memInfo.empty()) {

@@ -32,6 +32,9 @@ std::optional<std::uint64_t> parseProcessStartTime(std::string_view pidStat);
 // /proc/loadavg ("0.20 0.18 0.12 1/80 11206").
 std::optional<std::uint32_t> parseLastPid(std::string_view loadavg);
 
+// The number of processes and threads started since boot: the "processes" line of /proc/stat.
+std::optional<std::uint64_t> parseForkCount(std::string_view procStat);
+
 // MemTotal and MemAvailable of /proc/meminfo, kB to bytes. Kernels before 3.14 write no
 // MemAvailable; then the available amount is estimated as MemFree + Buffers + Cached.
 // std::nullopt without MemTotal, or without both MemAvailable and MemFree.

@@ -10,10 +10,11 @@
 // whose clocks still answer, plus the ones among the ids handed out since the last listing,
 // which /proc lists by seeking to them (an entry sits at its id plus a fixed position). The
 // clocks are read here once and kept for openProcess, so a steady tick costs one clock read per
-// process and a few entries of /proc. It is trusted only when the kernel's count of processes
-// (the link count of /proc) is the same before and after and matches the result; otherwise
-// (a process given its id on request with clone3 set_tid, processes of other PID namespaces
-// moving the count, a race with a process starting or ending) the whole listing is taken,
+// process and a few entries of /proc. It is trusted only when no more processes and threads
+// started (the "processes" line of /proc/stat) than ids were passed over, and the kernel's
+// count of processes (the link count of /proc) is the same before and after and matches the
+// result; otherwise (the ids went round or were set back, processes of other PID namespaces
+// moved the count, a race with a process starting or ending) the whole listing is taken,
 // keeping the clocks already read.
 //
 // Times: clock_gettime on the process's CPU clock (the clock id the kernel derives from a
@@ -32,11 +33,12 @@
 // remade the directory for the same one), the start time in /proc/PID/stat tells: a process
 // that started after the previous listing began is new. Each process gets a stamp
 // (processStart) that changes only for a new process on the id. A listing by changes sees the
-// inodes of the newly handed-out ids only, which is where a new process on a known id appears;
-// one exception remains: an id given on request (set_tid, a privileged restore) to a new
-// process between two listings whose count then matches again. There the sampler still tells
-// it by its clock going backwards, and otherwise charges it, for that one tick, with its time
-// less the old one's.
+// inodes of the newly handed-out ids only, which is where a new process on a known id appears
+// while ids go in turn. What remains outside: an id given on request (clone3 set_tid, or the
+// last id set back far, both privileged, for restoring processes), or ids gone round by forks
+// that failed (they count nowhere), to a new process on a known id, with the count matching
+// again. There the sampler still tells it by its clock going backwards, and otherwise charges
+// it, for that one tick, with its time less the old one's.
 //
 // /proc/stat costs about 20 us to read, whatever part of it is read. Its counters move in
 // USER_HZ steps (10 ms), so inside one sample (beginSample .. endSample) it is read once and
@@ -193,6 +195,7 @@ private:
         if (dirFd_ < 0) dirFd_ = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dirFd_ < 0) return false;
         const std::optional<std::uint32_t> lastPid = readLastPid();
+        const std::optional<std::uint64_t> forks = readForkCount();
         const std::optional<std::uint64_t> countBefore = processCount();
         procfs::ListingCursor cursor;
         cursor.firstProcessOffset = listing_.firstProcessOffset;
@@ -212,7 +215,8 @@ private:
         keepRunTimes();
         const std::optional<std::uint64_t> countAfter = processCount();
         lastPid_ = lastPid;
-        if (countBefore && countAfter == countBefore && *countBefore >= current_.size())
+        forks_ = forks;
+        if (forks && countBefore && countAfter == countBefore && *countBefore >= current_.size())
             countBase_ = *countBefore - current_.size();
         return true;
     }
@@ -242,7 +246,9 @@ private:
             }
         }
         const std::optional<std::uint32_t> lastPid = readLastPid();
-        if (!lastPid || !listFreshIds(*lastPid_, *lastPid)) return false;
+        const std::optional<std::uint64_t> forks = readForkCount();
+        if (!lastPid || !forks || !handedOutInTurn(*lastPid, *forks)) return false;
+        if (!listFreshIds(*lastPid_, *lastPid)) return false;
         procfs::assignStamps(current_, fresh_, nextStamp_,
                              [&](std::uint32_t pid) { return startedSince(pid, listingTicks_); });
         merged_.clear();
@@ -259,7 +265,23 @@ private:
         std::swap(previous_, current_);
         std::swap(current_, merged_);
         lastPid_ = lastPid;
+        forks_ = forks;
         return true;
+    }
+
+    // Whether the ids handed out since the latest listing are those after its last id, up to
+    // `lastPid`: each process or thread started since took one id in turn, so they cannot be
+    // more than the ids passed over. More of them means the kernel went round all the ids, or
+    // was set back (ns_last_pid), or gave ids on request: then only the whole listing tells.
+    bool handedOutInTurn(std::uint32_t lastPid, std::uint64_t forks) {
+        if (forks < *forks_) return false;
+        std::uint64_t passed = lastPid >= *lastPid_ ? lastPid - *lastPid_ : 0;
+        if (lastPid < *lastPid_) {
+            if (!pidMax_) pidMax_ = readPidMax();
+            if (!pidMax_ || *pidMax_ <= *lastPid_) return false;
+            passed = *pidMax_ - 1 - *lastPid_ + lastPid; // round the top, from the low ids
+        }
+        return forks - *forks_ <= passed;
     }
 
     // Keeps in current_ the run times that a listing by changes read just before it gave way
@@ -321,6 +343,33 @@ private:
         struct stat info {};
         if (dirFd_ < 0 || fstat(dirFd_, &info) != 0) return std::nullopt;
         return static_cast<std::uint64_t>(info.st_nlink);
+    }
+
+    // The processes and threads started since boot, from the whole of /proc/stat.
+    std::optional<std::uint64_t> readForkCount() {
+        if (statFd_ < 0) statFd_ = open("/proc/stat", O_RDONLY | O_CLOEXEC);
+        if (statFd_ < 0) return std::nullopt;
+        if (statAll_.empty()) statAll_.resize(8192);
+        for (;;) {
+            const ssize_t n = pread(statFd_, statAll_.data(), statAll_.size(), 0);
+            if (n <= 0) return std::nullopt;
+            if (static_cast<std::size_t>(n) < statAll_.size())
+                return procfs::parseForkCount(
+                    std::string_view(statAll_.data(), static_cast<std::size_t>(n)));
+            if (statAll_.size() >= (1u << 22)) return std::nullopt;
+            statAll_.resize(statAll_.size() * 2); // filled up: the line may be cut
+        }
+    }
+
+    static std::optional<std::uint32_t> readPidMax() {
+        const int fd = open("/proc/sys/kernel/pid_max", O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return std::nullopt;
+        char text[32];
+        const ssize_t n = read(fd, text, sizeof text - 1);
+        close(fd);
+        std::uint32_t value = 0;
+        if (n <= 0 || std::from_chars(text, text + n, value).ec != std::errc()) return std::nullopt;
+        return value;
     }
 
     std::optional<std::uint32_t> readLastPid() {
@@ -440,6 +489,9 @@ private:
     std::optional<std::uint64_t> listingTicks_; // boot time when the latest listing began
     std::optional<std::uint32_t> lastPid_;      // the kernel's last id then
     std::optional<std::uint64_t> countBase_;    // its process count less the listed processes
+    std::optional<std::uint64_t> forks_;        // processes and threads started since boot then
+    std::optional<std::uint32_t> pidMax_;       // the highest id plus one, once read
+    std::vector<char> statAll_;                 // the whole of /proc/stat; kept
     std::uint64_t nextStamp_ = 1;
     ProcListingCounts counts_;
     std::size_t cursor_ = 0; // entryOf's guess at the next id asked for

@@ -101,6 +101,19 @@ TEST(ProcessTimesTest, StartTimeIsField22InTicks) {
         EXPECT_EQ(parseProcessStartTime(text), std::nullopt) << text;
 }
 
+TEST(SystemTimesTest, ForkCountIsTheProcessesLine) {
+    EXPECT_EQ(parseForkCount(fixture("stat_modern.txt")), 11104u);
+    const char* rows[] = {
+        "cpu  1 2 3 4\n",                   // no such line
+        "cpu  1 2 3 4\nprocesses\n",        // no number
+        "cpu  1 2 3 4\nprocesses 12x\n",    // junk after it
+        "processes 12\n",                   // not a line of its own after the first
+        "cpu  1 2 3 4\nprocs_running 12\n", // another key
+    };
+    for (const char* text : rows)
+        EXPECT_EQ(parseForkCount(text), std::nullopt) << text;
+}
+
 TEST(LoadAvgTest, LastPidIsTheFifthField) {
     EXPECT_EQ(parseLastPid(fixture("loadavg.txt")), 30403u);
     const char* rows[] = {
