@@ -4,8 +4,9 @@
 // Properties: the document the writer serialises loads back as the same document; every entry
 // the loader kept is found by its reader; every value that converts is written in a text form
 // that converts back to the same value; a text stored through encodeValue() reads back as the
-// text (CR and LF as spaces); the settings reader hands over every loaded key once, in table
-// order, with a value of the key's type, or stops at a colour that does not convert.
+// text (CR and LF as spaces); the one-pass reader finds what the document finds; the settings
+// reader hands over every loaded key once, in table order, with a value of the key's type, or
+// stops at a colour that does not convert.
 #include "FuzzSupport.h"
 #include "fakes/FakeFileStore.h"
 #include "settings/IniConvert.h"
@@ -40,6 +41,21 @@ void checkDocumentRoundTrip(const IniDocument& doc) {
             if (line.isEntry) FUZZ_CHECK(doc.find(section.name, line.key()).has_value());
         }
     }
+}
+
+// The one-pass reader finds what the document finds, for the program's keys and the file's own.
+void checkFindAll(std::u16string_view text, const IniDocument& doc) {
+    std::vector<IniDocument::Query> queries;
+    for (const SettingDef& def : kSettingDefs)
+        queries.push_back({def.section, def.name});
+    for (const IniSection& section : doc.sections()) {
+        for (const IniLine& line : section.lines) {
+            if (line.isEntry && queries.size() < 64) queries.push_back({section.name, line.key()});
+        }
+    }
+    const auto found = IniDocument::findAll(text, queries);
+    for (std::size_t i = 0; i < queries.size(); ++i)
+        FUZZ_CHECK(found[i] == doc.find(queries[i].section, queries[i].key));
 }
 
 void checkStoredText(std::u16string_view text) {
@@ -115,8 +131,10 @@ void checkReader(const std::string& file, char16_t decimalSep) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string file(fuzz::asBytes(data, size));
-    const IniDocument doc = IniDocument::fromBytes(file);
+    const std::u16string text = IniDocument::decode(file);
+    const IniDocument doc = IniDocument::parse(text);
     checkDocumentRoundTrip(doc);
+    checkFindAll(text, doc);
     for (const IniSection& section : doc.sections()) {
         for (const IniLine& line : section.lines) {
             checkConversions(IniDocument::decodeValue(line.value()));

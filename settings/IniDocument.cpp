@@ -179,6 +179,30 @@ IniDocument IniDocument::parse(std::u16string_view text) {
     return doc;
 }
 
+std::vector<std::optional<std::u16string_view>>
+IniDocument::findAll(std::u16string_view text, std::span<const Query> queries) {
+    std::vector<std::optional<std::u16string_view>> found(queries.size());
+    // The queries whose section the current section is; none before the first section line.
+    std::vector<std::size_t> open;
+    forEachLine(text, [&](std::u16string_view raw) {
+        const std::u16string_view line = trim(raw);
+        if (line.empty() || line.front() == u';') return;
+        if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
+            const std::u16string_view name = trim(line.substr(1, line.size() - 2));
+            open.clear();
+            for (std::size_t i = 0; i < queries.size(); ++i)
+                if (equalsIgnoringCase(queries[i].section, name)) open.push_back(i);
+            return;
+        }
+        const std::size_t eq = line.find(u'=');
+        if (open.empty() || eq == std::u16string_view::npos) return;
+        const std::u16string_view key = trimEnd(line.substr(0, eq));
+        for (const std::size_t i : open)
+            if (equalsIgnoringCase(queries[i].key, key)) found[i] = trimStart(line.substr(eq + 1));
+    });
+    return found;
+}
+
 std::u16string IniDocument::serialize() const {
     std::u16string out;
     for (const IniSection& section : sections_) {

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,15 @@ public:
     static DecodedText decodeText(std::string_view bytes);
     static std::u16string decode(std::string_view bytes) { return decodeText(bytes).text; }
     static IniDocument parse(std::u16string_view text);
+
+    // What find() would give for each (section, key) of `queries` on parse(text), in one pass
+    // over the text without building the document: the views point into `text`. The reader's
+    // way, which needs no more memory than the text however many lines it holds.
+    struct Query {
+        std::u16string_view section, key;
+    };
+    static std::vector<std::optional<std::u16string_view>> findAll(std::u16string_view text,
+                                                                   std::span<const Query> queries);
     static IniDocument fromBytes(std::string_view bytes) { return parse(decode(bytes)); }
 
     // Serialised layout: "[name]" CR LF, one line per entry or bare line, CR LF after each, then

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <system_error>
+#include <vector>
 
 namespace zrm58 {
 namespace {
@@ -25,23 +26,32 @@ namespace {
 struct LoadedFile {
     FileRead read;
     DecodedText decoded;
-    IniDocument doc;
 };
 
 LoadedFile loadFile(const FileStore& store, const std::string& path) {
-    LoadedFile file{store.readFile(path), {}, {}};
-    if (file.read.bytes) {
-        file.decoded = IniDocument::decodeText(*file.read.bytes);
-        file.doc = IniDocument::parse(file.decoded.text);
-    }
+    LoadedFile file{store.readFile(path), {}};
+    if (file.read.bytes) file.decoded = IniDocument::decodeText(*file.read.bytes);
     return file;
 }
 
-SettingValue readSetting(const IniDocument& doc, const SettingDef& def, char16_t decimalSep) {
-    const std::u16string text = doc.profileString(def.section, def.name, def.defaultText);
-    SettingValue value = convertSetting(def, text, decimalSep);
-    if (def.key == SettingKey::Opacity) value = double{limitOpacity(std::get<double>(value))};
-    return value;
+// The converted values of the keys of `defs`, read from the text in one pass (no document is
+// built: reading needs no more memory than the text).
+template <typename OnValue>
+void readSettings(const std::u16string& text, std::span<const SettingDef* const> defs,
+                  char16_t decimalSep, OnValue&& onValue) {
+    std::vector<IniDocument::Query> queries;
+    for (const SettingDef* def : defs)
+        queries.push_back({def->section, def->name});
+    const auto stored = IniDocument::findAll(text, queries);
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        const SettingDef& def = *defs[i];
+        const std::u16string value(stored[i] ? IniDocument::decodeValue(*stored[i])
+                                             : std::u16string_view(def.defaultText));
+        SettingValue converted = convertSetting(def, value, decimalSep);
+        if (def.key == SettingKey::Opacity)
+            converted = double{limitOpacity(std::get<double>(converted))};
+        onValue(def.key, converted);
+    }
 }
 
 // Keeps the bytes of a file whose text was not read as written beside it, in the first of
@@ -74,33 +84,38 @@ void ReadIniFile(const FileStore& store, const std::string& path, char16_t decim
                  const ApplySetting& apply) {
     // An unreadable file reads like a missing one; the next save reports it.
     const LoadedFile file = loadFile(store, path);
-    for (const SettingDef& def : kSettingDefs) {
-        if (def.loaded) apply(def.key, readSetting(file.doc, def, decimalSep));
-    }
+    std::vector<const SettingDef*> defs;
+    for (const SettingDef& def : kSettingDefs)
+        if (def.loaded) defs.push_back(&def);
+    readSettings(file.decoded.text, defs, decimalSep, apply);
 }
 
 SettingsRead readSettingsKeys(const FileStore& store, const std::string& path, char16_t decimalSep,
                               std::span<const SettingKey> keys) {
     const LoadedFile file = loadFile(store, path);
     SettingsRead result{{}, file.read.error};
-    for (const SettingDef& def : kSettingDefs) {
-        if (std::find(keys.begin(), keys.end(), def.key) != keys.end())
-            applySetting(result.settings, def.key, readSetting(file.doc, def, decimalSep));
-    }
+    std::vector<const SettingDef*> defs;
+    for (const SettingDef& def : kSettingDefs)
+        if (std::find(keys.begin(), keys.end(), def.key) != keys.end()) defs.push_back(&def);
+    readSettings(file.decoded.text, defs, decimalSep,
+                 [&](SettingKey key, const SettingValue& value) {
+                     applySetting(result.settings, key, value);
+                 });
     return result;
 }
 
 void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep,
                   const CollectSettings& collect) {
-    LoadedFile file = loadFile(store, path);
+    const LoadedFile file = loadFile(store, path);
     if (file.read.error) throw SettingsFileError(openFailure(path, file.read.error));
+    IniDocument doc = IniDocument::parse(file.decoded.text);
     StripSettings settings = collect();
     clampPosition(settings);
     for (const SettingDef& def : kSettingDefs) {
-        file.doc.set(def.section, def.name,
-                     formatSettingText(settingValue(settings, def.key), decimalSep));
+        doc.set(def.section, def.name,
+                formatSettingText(settingValue(settings, def.key), decimalSep));
     }
-    const std::string bytes = file.doc.toBytes();
+    const std::string bytes = doc.toBytes();
     if (bytes.size() > kMaxSettingsFileBytes)
         throw SettingsFileError(
             createFailure(path, std::make_error_code(std::errc::file_too_large)));
