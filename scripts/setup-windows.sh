@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs, only when missing, the Debian packages of the Windows cross build and its test run:
 # the mingw-w64 C++ cross compiler with POSIX threads (std::thread needs them in GCC 12), the
-# 64-bit Wine that runs its programs, and GoogleTest's sources. Never asks a question.
+# 64-bit Wine that runs its programs, GoogleTest's sources, and the locale sources from which the
+# test makes a private ja_JP.UTF-8 for Wine. Never asks a question.
 set -euo pipefail
 
-PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine googletest)
+PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine googletest locales)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
