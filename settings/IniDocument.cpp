@@ -203,20 +203,40 @@ IniDocument::findAll(std::u16string_view text, std::span<const Query> queries) {
     return found;
 }
 
+template <typename Append> void IniDocument::writeTo(Append&& append) const {
+    for (const IniSection& section : sections_) {
+        append(u"[");
+        append(section.name);
+        append(u"]");
+        append(kLineEnd);
+        for (const IniLine& line : section.lines) {
+            append(line.text);
+            append(kLineEnd);
+        }
+        append(kLineEnd);
+    }
+}
+
 std::u16string IniDocument::serialize() const {
     std::u16string out;
-    for (const IniSection& section : sections_) {
-        out.append(u"[").append(section.name).append(u"]").append(kLineEnd);
-        for (const IniLine& line : section.lines) {
-            out.append(line.text).append(kLineEnd);
-        }
-        out.append(kLineEnd);
-    }
+    writeTo([&](std::u16string_view text) { out.append(text); });
     return out;
 }
 
 std::string IniDocument::toBytes() const {
-    return "\xFF\xFE" + toUtf16Le(serialize());
+    // Counted first and written straight as bytes: a save holds its output once.
+    std::size_t units = 0;
+    writeTo([&](std::u16string_view text) { units += text.size(); });
+    std::string out;
+    out.reserve(2 + 2 * units);
+    out.append("\xFF\xFE");
+    writeTo([&](std::u16string_view text) {
+        for (const char16_t unit : text) {
+            out += static_cast<char>(unit & 0xFF);
+            out += static_cast<char>(unit >> 8);
+        }
+    });
+    return out;
 }
 
 std::optional<std::u16string_view> IniDocument::find(std::u16string_view section,

@@ -114,6 +114,8 @@ private:
     // The slot of sectionSlots_ that holds the section of this name, or the empty slot where it
     // would go.
     std::size_t slotOf(std::u16string_view name, std::uint32_t hash) const;
+    // Hands the serialised text to `append` piece by piece.
+    template <typename Append> void writeTo(Append&& append) const;
     void growIndex();
 
     std::vector<IniSection> sections_;

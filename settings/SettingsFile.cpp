@@ -26,11 +26,17 @@ namespace {
 struct LoadedFile {
     FileRead read;
     DecodedText decoded;
+    bool exists = false;
 };
 
+// The bytes are kept only where a save needs them: a text not read as written is backed up.
 LoadedFile loadFile(const FileStore& store, const std::string& path) {
     LoadedFile file{store.readFile(path), {}};
-    if (file.read.bytes) file.decoded = IniDocument::decodeText(*file.read.bytes);
+    if (file.read.bytes) {
+        file.decoded = IniDocument::decodeText(*file.read.bytes);
+        file.exists = true;
+        if (file.decoded.asWritten) file.read.bytes.reset();
+    }
     return file;
 }
 
@@ -106,9 +112,10 @@ SettingsRead readSettingsKeys(const FileStore& store, const std::string& path, c
 
 void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep,
                   const CollectSettings& collect) {
-    const LoadedFile file = loadFile(store, path);
+    LoadedFile file = loadFile(store, path);
     if (file.read.error) throw SettingsFileError(openFailure(path, file.read.error));
     IniDocument doc = IniDocument::parse(file.decoded.text);
+    file.decoded.text = std::u16string(); // the document holds what it needs
     StripSettings settings = collect();
     clampPosition(settings);
     for (const SettingDef& def : kSettingDefs) {
@@ -119,7 +126,7 @@ void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep
     if (bytes.size() > kMaxSettingsFileBytes)
         throw SettingsFileError(
             createFailure(path, std::make_error_code(std::errc::file_too_large)));
-    if (file.read.bytes && !file.decoded.asWritten) keepFormerBytes(store, path, *file.read.bytes);
+    if (file.exists && !file.decoded.asWritten) keepFormerBytes(store, path, *file.read.bytes);
     if (const auto error = store.replaceFile(path, bytes))
         throw SettingsFileError(createFailure(path, error));
 }
