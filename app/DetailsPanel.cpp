@@ -1,6 +1,7 @@
 #include "app/DetailsPanel.h"
 #include "app/QtText.h"
 #include "app/Unit1.h"
+#include "app/WindowSystem.h"
 #include "status/DetailsText.h"
 #include <QEnterEvent>
 #include <QEvent>
@@ -101,6 +102,9 @@ void DetailsPanel::showDetails() {
     rest_.stop();
     if (isVisible()) return;
     details_.start(now());
+    // Without a compositing manager the translucent corners would show black: the panel is cut
+    // to its rounded shape instead, like the strip.
+    compositing_ = windowSystem().compositorActive();
     refresh();
     show();
 }
@@ -133,18 +137,29 @@ void DetailsPanel::relayout() {
     summary_.clear();
     for (const std::u16string& line : details::summaryLines(snapshot_, decimalSep_))
         summary_.push_back(qs(line));
-    const int n = std::max<int>(1, static_cast<int>(snapshot_.processors.size()));
-    columns_ = (n + kRowsPerColumn - 1) / kRowsPerColumn;
-    rows_ = (n + columns_ - 1) / columns_;
     const int indexWidth = fm.horizontalAdvance(QStringLiteral("00 "));
     const int figureWidth = fm.horizontalAdvance(QStringLiteral(" 100%"));
     cell_ = QSize(indexWidth + kBarWidth + figureWidth + 12, lineHeight_);
+    // Columns of eight processors, as many side by side as the screen's width allows.
+    const QScreen* screen = form_->screen();
+    const int room = screen ? screen->availableGeometry().width() - 2 * kPad : 4096;
+    const int n = std::max<int>(1, static_cast<int>(snapshot_.processors.size()));
+    columns_ =
+        std::clamp((n + kRowsPerColumn - 1) / kRowsPerColumn, 1, std::max(1, room / cell_.width()));
+    rows_ = (n + columns_ - 1) / columns_;
     int width = std::max(columns_ * cell_.width(), fm.horizontalAdvance(qs(details::kProcessors)));
     for (const QString& line : summary_)
         width = std::max(width, fm.horizontalAdvance(line));
     const int height =
         lineHeight_ * (1 + rows_) + 6 + lineHeight_ * static_cast<int>(summary_.size());
     resize(width + 2 * kPad, height + 2 * kPad);
+    if (compositing_) {
+        clearMask();
+    } else {
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), form_->Rectangle1.radius, form_->Rectangle1.radius);
+        setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
 }
 
 void DetailsPanel::place() {

@@ -54,6 +54,7 @@ private:
     int columns_ = 1, rows_ = 0;
     QSize cell_;
     int lineHeight_ = 0;
+    bool compositing_ = true;
 };
 
 } // namespace zrm58

@@ -5,6 +5,7 @@
 #include "app/StripMenu.h"
 #include "fakes/FakeSystemDetailsSource.h"
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTest>
 #include <algorithm>
 
@@ -156,6 +157,43 @@ private slots:
         QCoreApplication::sendEvent(&f, &e);
         QTest::qWait(DetailsPanel::kRestMs + 200);
         QVERIFY(s.panel->isVisible());
+    }
+
+    void keptOnTheScreenBesideTheStrip_data() {
+        QTest::addColumn<int>("where"); // 0 top left, 1 bottom edge, 2 right edge
+        QTest::newRow("room below") << 0;
+        QTest::newRow("at the bottom: above") << 1;
+        QTest::newRow("at the right edge") << 2;
+    }
+    void keptOnTheScreenBesideTheStrip() {
+        QFETCH(int, where);
+        Strip s;
+        TForm1& f = s.form();
+        // 64 processors: the widest panel, eight columns of eight.
+        std::vector<ProcessorTimes> cpus;
+        for (std::uint32_t i = 0; i < 64; ++i)
+            cpus.push_back({i, 100, 200});
+        s.fx.processes.processors = cpus;
+        const QRect area = f.screen()->availableGeometry();
+        if (where == 1) f.move(area.left() + 20, area.bottom() + 1 - f.height());
+        if (where == 2) f.move(area.right() + 1 - f.width() / 2, area.top() + 40);
+        s.panel->showDetails();
+        for (auto& c : cpus)
+            c = {c.index, c.idle + 50 + c.index, c.total + 100 + c.index};
+        s.fx.processes.processors = cpus;
+        f.Timer1Timer();
+        QCOMPARE(s.panel->snapshot().processors.size(), std::size_t(64));
+        const QRect panel = s.panel->geometry();
+        QVERIFY2(area.contains(panel), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                      .arg(panel.x())
+                                                      .arg(panel.y())
+                                                      .arg(panel.width())
+                                                      .arg(panel.height())));
+        QVERIFY(!panel.intersects(f.geometry().adjusted(5, 5, -5, -5)));
+        if (where == 1)
+            QVERIFY(panel.bottom() < f.y() + 5);
+        else
+            QVERIFY(panel.top() > f.geometry().bottom() - 5);
     }
 
     void movingOntoTheButtonHides() {
