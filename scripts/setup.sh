@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
   fonts-noto-cjk fonts-noto-color-emoji fonts-noto-core fonts-dejavu-core qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev file
+  python3 util-linux
   conky-std
 )
 
