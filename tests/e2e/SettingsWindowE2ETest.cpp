@@ -1,7 +1,12 @@
 // The settings window of the real strip, opened through its menu with the pointer, checked by a
-// screenshot, and closed with its Close button, which saves the settings file.
+// screenshot, and closed with its Close button, which saves what the window holds; closed by the
+// caption bar, it gives back untouched values and texts as the file held them.
 #include "E2eSupport.h"
 #include <QSet>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
 
 using namespace e2e;
 
@@ -50,6 +55,109 @@ void clickAt(QPoint p) {
          QStringLiteral("click"), QStringLiteral("1")});
 }
 
+// Opens the settings window through the strip's menu with the pointer; its window id, or empty.
+// `logicalWidth`: the logical box's width, the width factor × 515 cut to a whole number.
+QString openSettings(Strip& strip, double logicalWidth = 515) {
+    const QRect g = strip.geometry();
+    // The menu button: the logical box's 33 x 33 at its left end, scaled into the window's
+    // inside (10 less than the window each way; the box is 33 high).
+    const double sx = (g.width() - 10) / logicalWidth, sy = (g.height() - 10) / 33.0;
+    clickAt(g.topLeft() + QPoint(5 + qRound(16.5 * sx), 5 + qRound(16.5 * sy)));
+    // The menu: three items of equal height between its paddings (11 above, 18 below,
+    // which include the 4 pixels of its drop shadow); "設定" is the second.
+    const QString pid = QString::number(strip.process.processId());
+    const QString menu = waitForOther({QStringLiteral("--pid"), pid}, strip.window);
+    if (menu.isEmpty()) return {};
+    QTest::qWait(600); // mapped, then painted and taking input
+    const QRect m = windowGeometry(menu);
+    const double itemHeight = (m.height() - 11 - 18) / 3.0;
+    clickAt(m.topLeft() + QPoint((m.width() - 4) / 2, 11 + qRound(itemHeight * 1.5)));
+    return waitForTitled(pid, QStringLiteral("設定"));
+}
+
+// The strip window of this strip's own process (a strip of an earlier test may still be on the
+// screen for a moment after its end); empty after the timeout.
+QString waitForOwnWindow(Strip& strip, int timeoutMs = 10000) {
+    const QString pid = QString::number(strip.process.processId());
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        for (const QString& w : visibleWindows({QStringLiteral("--pid"), pid}))
+            if (run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), w}) ==
+                QLatin1String("ZRM58"))
+                return strip.window = w;
+        QThread::msleep(100);
+    }
+    return {};
+}
+
+// openSettings, once more after an Escape when the first try shows no settings window (on this
+// shared machine a click now and then reaches the menu before it takes input).
+QString openSettingsRetrying(Strip& strip, double logicalWidth = 515) {
+    QString settings = openSettings(strip, logicalWidth);
+    if (settings.isEmpty()) {
+        qInfo("no settings window at the first try: once more");
+        run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+        QTest::qWait(500);
+        settings = openSettings(strip, logicalWidth);
+    }
+    return settings;
+}
+
+bool waitUntilGone(const QString& pid, const QString& title, int timeoutMs = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs && !windowTitled(pid, title).isEmpty())
+        QThread::msleep(100);
+    return windowTitled(pid, title).isEmpty();
+}
+
+// The caption bar's close button as a window manager delivers it: WM_DELETE_WINDOW.
+void sendDeleteWindow(const QString& window) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    auto atom = [c](const char* name) {
+        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+        std::free(r);
+        return a;
+    };
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = window.toUInt();
+    ev.type = atom("WM_PROTOCOLS");
+    ev.data.data32[0] = atom("WM_DELETE_WINDOW");
+    ev.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, ev.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev));
+    xcb_flush(c);
+    xcb_disconnect(c);
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The settings file's text (UTF-16 with its byte-order mark), key by key: "Section/Key".
+QMap<QString, QString> readSettingsFile(const QString& path) {
+    QFile f(path);
+    QMap<QString, QString> values;
+    if (!f.open(QIODevice::ReadOnly)) return values;
+    const QByteArray bytes = f.readAll();
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+    QString section;
+    for (QString line : text.split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(QChar(0xFEFF))) line.remove(0, 1);
+        if (line.startsWith('['))
+            section = line.mid(1, line.indexOf(']') - 1);
+        else if (line.contains('='))
+            values.insert(section + '/' + line.section('=', 0, 0), line.section('=', 1));
+    }
+    return values;
+}
+
 } // namespace
 
 class SettingsWindowE2ETest : public QObject {
@@ -65,24 +173,8 @@ private slots:
         strip.start({QStringLiteral("LANG=en_US.UTF-8")});
         QVERIFY(!strip.waitForWindow().isEmpty());
         QTest::qWait(500);
-        const QRect g = strip.geometry();
-
-        // The menu button: the logical box's 33 x 33 at its left end, scaled into the window's
-        // inside (10 less than the window each way; the box is 515 x 33 at a width factor of 1).
-        const double sx = (g.width() - 10) / 515.0, sy = (g.height() - 10) / 33.0;
-        clickAt(g.topLeft() + QPoint(5 + qRound(16.5 * sx), 5 + qRound(16.5 * sy)));
-
-        // The menu: three items of equal height between its paddings (11 above, 18 below,
-        // which include the 4 pixels of its drop shadow); "設定" is the second.
         const QString pid = QString::number(strip.process.processId());
-        const QString menu = waitForOther({QStringLiteral("--pid"), pid}, strip.window);
-        QVERIFY2(!menu.isEmpty(), "the menu did not open");
-        QTest::qWait(300);
-        const QRect m = windowGeometry(menu);
-        const double itemHeight = (m.height() - 11 - 18) / 3.0;
-        clickAt(m.topLeft() + QPoint((m.width() - 4) / 2, 11 + qRound(itemHeight * 1.5)));
-
-        const QString settings = waitForTitled(pid, QStringLiteral("設定"));
+        const QString settings = openSettings(strip);
         QVERIFY2(!settings.isEmpty(), "no window titled 設定");
         QTest::qWait(700); // painted
         const QRect s = windowGeometry(settings);
@@ -112,16 +204,72 @@ private slots:
         QVERIFY2(reminder > 300, qPrintable(QString::number(reminder)));
         QVERIFY(channelDistance(window.pixel(2, 2), desktopColour(img)) > 10);
 
-        // Close: saves the settings file, then the window goes.
+        // Tick グラジエント (group 背景 at 328, 16; the box at 24, 32 in it), then Close: saves
+        // what the window holds, the gradient among it, then the window goes.
         QVERIFY(!QFile::exists(strip.iniPath()));
+        clickAt(s.topLeft() + QPoint(328 + 24 + 8, 16 + 32 + 9));
+        QTest::qWait(200);
         clickAt(s.topLeft() + QPoint(128 + 104, 408 + 20));
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000 && !windowTitled(pid, QStringLiteral("設定")).isEmpty())
-            QThread::msleep(100);
-        QVERIFY(windowTitled(pid, QStringLiteral("設定")).isEmpty());
+        QVERIFY(waitUntilGone(pid, QStringLiteral("設定")));
         QVERIFY(QFile::exists(strip.iniPath()));
+        QCOMPARE(readSettingsFile(strip.iniPath()).value(QStringLiteral("Back/Gradient")),
+                 QStringLiteral("1"));
         QCOMPARE(strip.process.state(), QProcess::Running);
+    }
+
+    // A file opened in the settings window and closed by the caption bar without any change
+    // comes back as it was: the opacity and the width factor unrounded, the width from the
+    // factor.
+    void captionCloseKeepsUntouchedValues() {
+        const QByteArray stored =
+            utf16File(QStringLiteral("[Form]\nOpacity=0.55\nOriginal=1.234\n"));
+        Strip strip(binary, stored);
+        strip.start({QStringLiteral("LANG=en_US.UTF-8")});
+        QVERIFY(!waitForOwnWindow(strip).isEmpty());
+        QTest::qWait(500);
+        const QString pid = QString::number(strip.process.processId());
+        const QString settings = openSettingsRetrying(strip, 635); // 1.234 × 515
+        QVERIFY2(!settings.isEmpty(), "no window titled 設定");
+        QTest::qWait(500);
+        sendDeleteWindow(settings);
+        if (!waitUntilGone(pid, QStringLiteral("設定"), 3000)) {
+            // Without a window manager the toolkit now and then leaves the message unserved
+            // (seen with and without this change); Escape takes the same road, the dialog's
+            // reject without a save.
+            qInfo("WM_DELETE_WINDOW not served: Escape instead");
+            run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"),
+                                            settings, QStringLiteral("Escape")});
+        }
+        QVERIFY(waitUntilGone(pid, QStringLiteral("設定")));
+        QCOMPARE(fileBytes(strip.iniPath()), stored); // the caption bar saves nothing
+        // SIGTERM saves the strip's state and ends it.
+        ::kill(static_cast<pid_t>(strip.process.processId()), SIGTERM);
+        QVERIFY(strip.process.waitForFinished(10000));
+        QCOMPARE(strip.process.exitCode(), 0);
+        const QMap<QString, QString> saved = readSettingsFile(strip.iniPath());
+        QCOMPARE(saved.value(QStringLiteral("Form/Opacity")), QStringLiteral("0.550000011920929"));
+        QCOMPARE(saved.value(QStringLiteral("Form/Original")), QStringLiteral("1.234"));
+        QCOMPARE(saved.value(QStringLiteral("Form/Width")), QStringLiteral("645"));
+    }
+
+    // A pattern of a million characters goes through the settings window whole: shown in its
+    // text field and saved by Close.
+    void longPatternKeptThroughTheWindow() {
+        const QString format(1000000, QLatin1Char('x'));
+        Strip strip(binary, utf16File(QStringLiteral("[DATE]\nFORMAT=%1\n").arg(format)));
+        strip.start({QStringLiteral("LANG=en_US.UTF-8")});
+        QVERIFY(!waitForOwnWindow(strip).isEmpty());
+        QTest::qWait(500);
+        const QString pid = QString::number(strip.process.processId());
+        const QString settings = openSettingsRetrying(strip);
+        QVERIFY2(!settings.isEmpty(), "no window titled 設定");
+        QTest::qWait(1500); // a million characters take a while to lay out
+        const QRect s = windowGeometry(settings);
+        screenshot(shots + QStringLiteral("/settings-long-pattern.png"));
+        clickAt(s.topLeft() + QPoint(128 + 104, 408 + 20)); // Close
+        QVERIFY(waitUntilGone(pid, QStringLiteral("設定"), 15000));
+        QCOMPARE(readSettingsFile(strip.iniPath()).value(QStringLiteral("DATE/FORMAT")).size(),
+                 format.size());
     }
 };
 
