@@ -146,7 +146,7 @@ DecodedText IniDocument::decodeText(std::string_view bytes) {
     auto utf8 = fromUtf8(body);
     if (utf8 && (utf8Mark || !hasNul)) return {std::move(*utf8), TextEncoding::Utf8, true};
     if (!utf8Mark && hasNul && looksLikeUtf16LeUnmarked(bytes))
-        return {fromUtf16Le(bytes), TextEncoding::Utf16LeUnmarked, true};
+        return {fromUtf16Le(bytes), TextEncoding::Utf16LeUnmarked, false};
     if (utf8) return {std::move(*utf8), TextEncoding::Utf8, true};
     return {fromUtf8OrWindows1252(body), TextEncoding::Utf8OrWindows1252, false};
 }

@@ -42,9 +42,10 @@ enum class TextEncoding {
 struct DecodedText {
     std::u16string text;
     TextEncoding encoding = TextEncoding::Utf8;
-    // Whether the text is the file as its writer wrote it. Not so for the last reading, which
-    // is a guess at what an 8-bit editor meant, nor for a UTF-16 file of an odd length (its last
-    // byte is no code unit). A save then keeps the file's former bytes beside it.
+    // Whether the text is surely the file as its writer wrote it. Not so for the two readings
+    // without a mark that are guesses (unmarked UTF-16, the 8-bit reading), nor for a UTF-16
+    // file of an odd length (its last byte is no code unit). A save then keeps the file's former
+    // bytes beside it.
     bool asWritten = true;
 };
 

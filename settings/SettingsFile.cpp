@@ -62,7 +62,23 @@ void readSettings(const std::u16string& text, std::span<const SettingDef* const>
 
 // Keeps the bytes of a file whose text was not read as written beside it, in the first of
 // "<path>.bak", "<path>.bak.2" ... that is free or already holds these very bytes.
-void keepFormerBytes(FileStore& store, const std::string& path, const std::string& bytes) {
+// How the text was taken, for the notice about the backup.
+const char* readingOf(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf16Le:
+        return "is UTF-16 cut in its last code unit; it was read without that byte";
+    case TextEncoding::Utf16LeUnmarked:
+        return "has no byte-order mark; it was read as UTF-16 little-endian text";
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8OrWindows1252:
+        break;
+    }
+    return "is neither UTF-16 nor UTF-8 text; it was read as UTF-8 where its bytes form UTF-8 "
+           "and as Windows-1252 elsewhere";
+}
+
+void keepFormerBytes(FileStore& store, const std::string& path, const std::string& bytes,
+                     TextEncoding encoding) {
     constexpr int kMaxBackups = 99;
     for (int n = 1; n <= kMaxBackups; ++n) {
         const std::string backup = path + ".bak" + (n == 1 ? "" : "." + std::to_string(n));
@@ -73,11 +89,8 @@ void keepFormerBytes(FileStore& store, const std::string& path, const std::strin
         }
         if (const auto error = store.replaceFile(backup, bytes))
             throw SettingsFileError(createFailure(backup, error));
-        std::fprintf(stderr,
-                     "zrm58: %s is neither UTF-16 nor UTF-8 text; it was read as UTF-8 where its "
-                     "bytes form UTF-8 and as Windows-1252 elsewhere, and its former bytes are "
-                     "kept in %s\n",
-                     path.c_str(), backup.c_str());
+        std::fprintf(stderr, "zrm58: %s %s, and its former bytes are kept in %s\n", path.c_str(),
+                     readingOf(encoding), backup.c_str());
         return;
     }
     throw SettingsFileError(
@@ -126,7 +139,8 @@ void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep
     if (bytes.size() > kMaxSettingsFileBytes)
         throw SettingsFileError(
             createFailure(path, std::make_error_code(std::errc::file_too_large)));
-    if (file.exists && !file.decoded.asWritten) keepFormerBytes(store, path, *file.read.bytes);
+    if (file.exists && !file.decoded.asWritten)
+        keepFormerBytes(store, path, *file.read.bytes, file.decoded.encoding);
     if (const auto error = store.replaceFile(path, bytes))
         throw SettingsFileError(createFailure(path, error));
 }
