@@ -3,7 +3,9 @@
 #  1. the core and its tests built with AddressSanitizer and UndefinedBehaviorSanitizer
 #     (build-asan/) and run by ctest; the fuzz targets are built there too, with the default
 #     compiler, and replay their committed corpus;
-#  2. every libFuzzer target (build-fuzz/, clang) run for a bounded time on a copy of its corpus.
+#  2. the strip, zrm58-line and the end-to-end tests built the same way (build-asan-gui/, see
+#     scripts/test-asan-gui.sh) and the end-to-end tests run there;
+#  3. every libFuzzer target (build-fuzz/, clang) run for a bounded time on a copy of its corpus.
 # FUZZ_SECONDS sets the time per target (default 45; longer by hand, e.g. FUZZ_SECONDS=1800).
 # A find fails the run and leaves the input in build-fuzz/fuzz-run/<target>/artifacts/: fix the
 # fault, then commit the input under fuzz/corpus/<target>/ as a regression input.
@@ -28,6 +30,10 @@ cmake --build "$root/build-asan" -j"$cores"
   ctest --output-on-failure -j2 --timeout 600 -E '^(install_tree|deb_package)$'
 )
 echo "sanitizer run: $((SECONDS - started)) s so far"
+
+echo "== sanitizer build of the strip: build-asan-gui (zrm58, zrm58-line, end-to-end tests)"
+bash "$root/scripts/test-asan-gui.sh"
+echo "sanitized strip run: $((SECONDS - started)) s so far"
 
 echo "== fuzz targets: build-fuzz (clang, libFuzzer), ${fuzz_seconds} s each"
 cc=clang cxx=clang++
