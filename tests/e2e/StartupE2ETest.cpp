@@ -45,6 +45,22 @@ QString waitForTitled(qint64 pid, const QString& title, int timeoutMs = 10000) {
     return {};
 }
 
+// Of the given X windows (decimal ids as xdotool prints them), the one highest in the stacking
+// order: xwininfo lists the root's children from the top down.
+QString topmostOf(const QStringList& windows) {
+    const QString tree =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+    for (const QString& line : tree.split('\n')) {
+        const QString id = line.trimmed().section(' ', 0, 0);
+        bool ok = false;
+        const qulonglong value = id.toULongLong(&ok, 16);
+        if (!ok) continue;
+        for (const QString& w : windows)
+            if (w.toULongLong() == value) return w;
+    }
+    return {};
+}
+
 void clickAt(QPoint p) {
     run(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
@@ -202,7 +218,8 @@ private slots:
         QCOMPARE(visibleStrips(), QStringList{first.window});
         QCOMPARE(first.geometry(), QRect(0, 100, 523, 40)); // wholly on the screen, moved least
 
-        Strip other(binary);
+        // Another settings file: a strip of its own, here over the first one.
+        Strip other(binary, utf16File(QStringLiteral("[Form]\nTop=100\nLeft=0\n")));
         other.start();
         QElapsedTimer t;
         t.start();
@@ -210,6 +227,16 @@ private slots:
             QThread::msleep(100);
         QCOMPARE(visibleStrips().size(), 2);
         QCOMPARE(other.process.state(), QProcess::Running);
+        other.waitForWindow();
+        QTest::qWait(300);
+        QCOMPARE(topmostOf({first.window, other.window}), other.window);
+
+        // Started again on the first file: the first strip is raised above the other.
+        second.start(first.exe, {});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QTest::qWait(300);
+        QCOMPARE(topmostOf({first.window, other.window}), first.window);
     }
 
     // Stored geometry beyond any screen is taken at what the 1280 x 800 screen can show: little
