@@ -22,15 +22,15 @@ namespace {
 using namespace zrm58;
 
 bool sameDocument(const IniDocument& a, const IniDocument& b) {
-    const auto sameLine = [](const IniLine& x, const IniLine& y) {
-        return x.isEntry == y.isEntry && x.key() == y.key() && x.value() == y.value();
-    };
-    return std::equal(a.sections().begin(), a.sections().end(), b.sections().begin(),
-                      b.sections().end(), [&](const IniSection& x, const IniSection& y) {
-                          return x.name == y.name &&
-                                 std::equal(x.lines.begin(), x.lines.end(), y.lines.begin(),
-                                            y.lines.end(), sameLine);
-                      });
+    return std::equal(
+        a.sections().begin(), a.sections().end(), b.sections().begin(), b.sections().end(),
+        [&](const IniSection& x, const IniSection& y) {
+            const auto sameLine = [&](const IniLine& l, const IniLine& m) {
+                return l.isEntry == m.isEntry && x.key(l) == y.key(m) && x.value(l) == y.value(m);
+            };
+            return x.name == y.name && std::equal(x.lines.begin(), x.lines.end(), y.lines.begin(),
+                                                  y.lines.end(), sameLine);
+        });
 }
 
 void checkDocumentRoundTrip(const IniDocument& doc) {
@@ -38,7 +38,7 @@ void checkDocumentRoundTrip(const IniDocument& doc) {
     FUZZ_CHECK(sameDocument(doc, again));
     for (const IniSection& section : doc.sections()) {
         for (const IniLine& line : section.lines) {
-            if (line.isEntry) FUZZ_CHECK(doc.find(section.name, line.key()).has_value());
+            if (line.isEntry) FUZZ_CHECK(doc.find(section.name, section.key(line)).has_value());
         }
     }
 }
@@ -50,7 +50,8 @@ void checkFindAll(std::u16string_view text, const IniDocument& doc) {
         queries.push_back({def.section, def.name});
     for (const IniSection& section : doc.sections()) {
         for (const IniLine& line : section.lines) {
-            if (line.isEntry && queries.size() < 64) queries.push_back({section.name, line.key()});
+            if (line.isEntry && queries.size() < 64)
+                queries.push_back({section.name, section.key(line)});
         }
     }
     const auto found = IniDocument::findAll(text, queries);
@@ -137,8 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkFindAll(text, doc);
     for (const IniSection& section : doc.sections()) {
         for (const IniLine& line : section.lines) {
-            checkConversions(IniDocument::decodeValue(line.value()));
-            checkStoredText(line.value());
+            checkConversions(IniDocument::decodeValue(section.value(line)));
+            checkStoredText(section.value(line));
         }
     }
     checkReader(file, u'.');

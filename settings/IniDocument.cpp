@@ -73,27 +73,33 @@ template <typename F> void forEachLine(std::u16string_view text, F&& onLine) {
 
 } // namespace
 
-IniLine IniLine::entry(std::u16string_view key, std::u16string_view value) {
+void IniSection::addEntry(std::u16string_view key, std::u16string_view value) {
     IniLine line;
-    line.text.reserve(key.size() + 1 + value.size());
-    line.text.append(key).append(u"=").append(value);
+    line.begin = static_cast<std::uint32_t>(text.size());
+    line.size = static_cast<std::uint32_t>(key.size() + 1 + value.size());
     line.keyLength = static_cast<std::uint32_t>(key.size());
     line.isEntry = true;
-    return line;
+    text.append(key).append(u"=").append(value);
+    lines.push_back(line);
 }
 
-IniLine IniLine::bare(std::u16string_view text) {
-    IniLine line;
-    line.text = text;
-    return line;
-}
-
-void IniLine::setValue(std::u16string_view value) {
-    if (!isEntry) {
-        text = value;
+void IniSection::addBare(std::u16string_view bare) {
+    if (!lines.empty() && !lines.back().isEntry &&
+        lines.back().begin + lines.back().size == text.size()) {
+        text.append(kLineEnd).append(bare);
+        lines.back().size += static_cast<std::uint32_t>(kLineEnd.size() + bare.size());
         return;
     }
-    text.replace(keyLength + 1, std::u16string::npos, value);
+    lines.push_back({static_cast<std::uint32_t>(text.size()),
+                     static_cast<std::uint32_t>(bare.size()), 0, false});
+    text.append(bare);
+}
+
+void IniSection::setValue(IniLine& line, std::u16string_view value) {
+    const std::u16string key(this->key(line));
+    line.begin = static_cast<std::uint32_t>(text.size());
+    line.size = static_cast<std::uint32_t>(key.size() + 1 + value.size());
+    text.append(key).append(u"=").append(value);
 }
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
@@ -165,15 +171,9 @@ IniDocument IniDocument::parse(std::u16string_view text) {
         if (current == nullptr) return;
         const std::size_t eq = line.find(u'=');
         if (eq == std::u16string_view::npos) {
-            auto& lines = current->lines;
-            if (!lines.empty() && !lines.back().isEntry) {
-                lines.back().text.append(kLineEnd).append(line);
-            } else {
-                lines.push_back(IniLine::bare(line));
-            }
+            current->addBare(line);
         } else {
-            current->lines.push_back(
-                IniLine::entry(trimEnd(line.substr(0, eq)), trimStart(line.substr(eq + 1))));
+            current->addEntry(trimEnd(line.substr(0, eq)), trimStart(line.substr(eq + 1)));
         }
     });
     return doc;
@@ -210,7 +210,7 @@ template <typename Append> void IniDocument::writeTo(Append&& append) const {
         append(u"]");
         append(kLineEnd);
         for (const IniLine& line : section.lines) {
-            append(line.text);
+            append(section.lineText(line));
             append(kLineEnd);
         }
         append(kLineEnd);
@@ -244,7 +244,7 @@ std::optional<std::u16string_view> IniDocument::find(std::u16string_view section
     const IniSection* found = findSection(section);
     if (found == nullptr) return std::nullopt;
     for (auto it = found->lines.rbegin(); it != found->lines.rend(); ++it) {
-        if (it->isEntry && equalsIgnoringCase(it->key(), key)) return it->value();
+        if (it->isEntry && equalsIgnoringCase(found->key(*it), key)) return found->value(*it);
     }
     return std::nullopt;
 }
@@ -259,12 +259,12 @@ void IniDocument::set(std::u16string_view section, std::u16string_view key,
                       std::u16string_view storedText) {
     IniSection& target = sectionFor(section);
     for (auto it = target.lines.rbegin(); it != target.lines.rend(); ++it) {
-        if (it->isEntry && equalsIgnoringCase(it->key(), key)) {
-            it->setValue(storedText);
+        if (it->isEntry && equalsIgnoringCase(target.key(*it), key)) {
+            target.setValue(*it, storedText);
             return;
         }
     }
-    target.lines.push_back(IniLine::entry(key, storedText));
+    target.addEntry(key, storedText);
 }
 
 std::u16string IniDocument::encodeValue(std::u16string_view text) {

@@ -10,24 +10,13 @@
 namespace zrm58 {
 
 // One line kept inside a section: an entry "key=value", or bare text without "=" that is
-// written back as it was read (a run of bare lines is kept as one, joined by CR LF). The text
-// is held once, the key and the value as its parts, so that a file of millions of short lines
+// written back as it was read (a run of bare lines is kept as one, joined by CR LF). Its text
+// stands in its section's text; the line is where, so that a file of millions of short lines
 // costs little more than its text.
 struct IniLine {
-    static IniLine entry(std::u16string_view key, std::u16string_view value);
-    static IniLine bare(std::u16string_view text);
-
-    // Entries only.
-    std::u16string_view key() const { return std::u16string_view(text).substr(0, keyLength); }
-    // An entry's value as stored, or the bare text.
-    std::u16string_view value() const {
-        return isEntry ? std::u16string_view(text).substr(keyLength + 1)
-                       : std::u16string_view(text);
-    }
-    void setValue(std::u16string_view value);
-
-    std::u16string text; // "key=value", or the bare text
-    std::uint32_t keyLength = 0;
+    std::uint32_t begin = 0;     // of the line's text in IniSection::text
+    std::uint32_t size = 0;      // "key=value", or the bare text
+    std::uint32_t keyLength = 0; // entries only
     bool isEntry = false;
 };
 
@@ -51,7 +40,25 @@ struct DecodedText {
 
 struct IniSection {
     std::u16string name;
+    std::u16string text; // the lines' texts one after the other (and replaced values' old texts)
     std::vector<IniLine> lines;
+
+    std::u16string_view lineText(const IniLine& line) const {
+        return std::u16string_view(text).substr(line.begin, line.size);
+    }
+    // Entries only.
+    std::u16string_view key(const IniLine& line) const {
+        return lineText(line).substr(0, line.keyLength);
+    }
+    // An entry's value as stored, or the bare text.
+    std::u16string_view value(const IniLine& line) const {
+        return line.isEntry ? lineText(line).substr(line.keyLength + 1) : lineText(line);
+    }
+    void addEntry(std::u16string_view key, std::u16string_view value);
+    // Joins a bare line to a run of bare lines that ends the section.
+    void addBare(std::u16string_view bare);
+    // The entry's value; the new text goes to the end of `text`.
+    void setValue(IniLine& line, std::u16string_view value);
 };
 
 // The settings file in memory, the way a save loads, changes and rewrites it: sections in file
