@@ -125,10 +125,13 @@ void blurAndTint(QImage& img, int radius, QRgb tint) {
     }
     if (right >= 0 && radius > 0) {
         const int spread = 3 * radius + 1;
+        // Kept between calls: the radius changes only with the strip's height.
+        static int quotientRadius = -1;
+        static std::vector<std::uint8_t> quotient;
+        if (quotientRadius != radius) quotient = boxQuotients(radius), quotientRadius = radius;
         left = std::max(0, left - spread), right = std::min(w - 1, right + spread);
         top = std::max(0, top - spread), bottom = std::min(h - 1, bottom + spread);
         const int bw = right - left + 1, bh = bottom - top + 1;
-        const std::vector<std::uint8_t> quotient = boxQuotients(radius);
         std::vector<int> line(static_cast<std::size_t>(bw)), sums;
         std::vector<std::uint8_t> copy;
         std::uint8_t* box = alpha.data() + static_cast<std::ptrdiff_t>(top) * w + left;
@@ -139,7 +142,10 @@ void blurAndTint(QImage& img, int radius, QRgb tint) {
             boxPassColumns(box, bw, bh, w, radius, quotient.data(), copy, sums);
         }
     }
-    const std::array<QRgb, 256> tinted = tintByAlpha(tint);
+    // The table is made by painting: kept while the tint stays.
+    static QRgb tintOfTable = 0;
+    static std::array<QRgb, 256> tinted = tintByAlpha(0);
+    if (tint != tintOfTable) tinted = tintByAlpha(tint), tintOfTable = tint;
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
         const std::uint8_t* a = alpha.data() + static_cast<std::ptrdiff_t>(y) * w;
