@@ -21,8 +21,7 @@ TEST_P(JsonString, EscapesQuotesBackslashAndControlsKeepsTheRest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, JsonString,
-    ::testing::Values(EscapeCase{u"", u"\"\""},
-                      EscapeCase{u"say \"hi\"", u"\"say \\\"hi\\\"\""},
+    ::testing::Values(EscapeCase{u"", u"\"\""}, EscapeCase{u"say \"hi\"", u"\"say \\\"hi\\\"\""},
                       EscapeCase{u"C:\\tmp", u"\"C:\\\\tmp\""},
                       EscapeCase{u"a\nb\tc\rd\be\ff", u"\"a\\nb\\tc\\rd\\be\\ff\""},
                       EscapeCase{u"\u0001\u001f\u007f", u"\"\\u0001\\u001f\u007f\""},
