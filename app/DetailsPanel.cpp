@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -115,6 +116,7 @@ void DetailsPanel::hideDetails() {
     hide();
     details_.stop();
     snapshot_ = {};
+    texts_.clear(); // the look may change before the next showing
 }
 
 void DetailsPanel::refresh() {
@@ -129,6 +131,26 @@ QFont DetailsPanel::panelFont() const {
     f.setPixelSize(12);
     f.setBold(form_->Label1.bold);
     return f;
+}
+
+const QStaticText& DetailsPanel::staticText(const QString& text) {
+    auto it = texts_.find(text);
+    if (it == texts_.end()) {
+        if (texts_.size() >= kTextCacheSize) texts_.clear();
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), panelFont());
+        it = texts_.insert(text, laidOut);
+    }
+    return *it;
+}
+
+void DetailsPanel::drawTextIn(QPainter& p, const QRect& box, Qt::Alignment align,
+                              const QString& text) {
+    const QStaticText& laidOut = staticText(text);
+    const QSizeF size = laidOut.size();
+    const qreal x = align.testFlag(Qt::AlignRight) ? box.right() + 1 - size.width() : box.left();
+    p.drawStaticText(QPointF(x, box.top() + (box.height() - size.height()) / 2), laidOut);
 }
 
 void DetailsPanel::relayout() {
@@ -147,12 +169,13 @@ void DetailsPanel::relayout() {
     columns_ =
         std::clamp((n + kRowsPerColumn - 1) / kRowsPerColumn, 1, std::max(1, room / cell_.width()));
     rows_ = (n + columns_ - 1) / columns_;
-    int width = std::max(columns_ * cell_.width(), fm.horizontalAdvance(qs(details::kProcessors)));
+    qreal width = std::max<qreal>(columns_ * cell_.width(),
+                                  staticText(qs(details::kProcessors)).size().width());
     for (const QString& line : summary_)
-        width = std::max(width, fm.horizontalAdvance(line));
+        width = std::max(width, staticText(line).size().width());
     const int height =
         lineHeight_ * (1 + rows_) + 6 + lineHeight_ * static_cast<int>(summary_.size());
-    resize(width + 2 * kPad, height + 2 * kPad);
+    resize(qCeil(width) + 2 * kPad, height + 2 * kPad);
     if (compositing_) {
         clearMask();
     } else {
@@ -216,14 +239,14 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
     p.setPen(ink);
     const QFontMetrics fm(p.font());
     int y = kPad;
-    p.drawText(QRect(kPad, y, width() - 2 * kPad, lineHeight_), Qt::AlignLeft | Qt::AlignVCenter,
+    drawTextIn(p, QRect(kPad, y, width() - 2 * kPad, lineHeight_), Qt::AlignLeft,
                qs(details::kProcessors));
     y += lineHeight_;
 
     // One cell per processor: its number, a bar and the figure, in columns of eight.
     const int indexWidth = fm.horizontalAdvance(QStringLiteral("00 "));
     if (snapshot_.processors.empty())
-        p.drawText(QRect(kPad + indexWidth, y, cell_.width(), lineHeight_), Qt::AlignVCenter,
+        drawTextIn(p, QRect(kPad + indexWidth, y, cell_.width(), lineHeight_), Qt::AlignLeft,
                    qs(details::kWaiting));
     for (std::size_t i = 0; i < snapshot_.processors.size(); ++i) {
         const ProcessorLoad& load = snapshot_.processors[i];
@@ -231,8 +254,8 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
         const QRect cell(kPad + col * cell_.width(), y + row * lineHeight_, cell_.width(),
                          lineHeight_);
         p.setPen(ink);
-        p.drawText(QRect(cell.left(), cell.top(), indexWidth - 4, cell.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, QString::number(load.index));
+        drawTextIn(p, QRect(cell.left(), cell.top(), indexWidth - 4, cell.height()), Qt::AlignRight,
+                   QString::number(load.index));
         const QRectF bar(cell.left() + indexWidth, cell.center().y() - 3.5, kBarWidth, 7);
         p.setPen(QPen(faint, 1));
         p.setBrush(Qt::NoBrush);
@@ -241,16 +264,16 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
         if (share > 0)
             p.fillRect(QRectF(bar.left(), bar.top(), bar.width() * share, bar.height()), ink);
         p.setPen(ink);
-        p.drawText(QRect(static_cast<int>(bar.right()) + 2, cell.top(),
+        drawTextIn(p,
+                   QRect(static_cast<int>(bar.right()) + 2, cell.top(),
                          cell.width() - indexWidth - kBarWidth - 2, cell.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter, qs(details::formatPercent(load.percent)));
+                   Qt::AlignLeft, qs(details::formatPercent(load.percent)));
     }
     y += rows_ * lineHeight_ + 6;
 
     p.setPen(ink);
     for (const QString& line : summary_) {
-        p.drawText(QRect(kPad, y, width() - 2 * kPad, lineHeight_),
-                   Qt::AlignLeft | Qt::AlignVCenter, line);
+        drawTextIn(p, QRect(kPad, y, width() - 2 * kPad, lineHeight_), Qt::AlignLeft, line);
         y += lineHeight_;
     }
 }

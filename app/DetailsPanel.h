@@ -1,6 +1,8 @@
 #pragma once
 #include "status/SystemDetails.h"
 #include <QElapsedTimer>
+#include <QHash>
+#include <QStaticText>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -43,6 +45,10 @@ private:
     void place();
     double now() const;
     QFont panelFont() const;
+    // Texts laid out once and kept while shown: the labels, processor numbers and most figures
+    // repeat from tick to tick, and laying out text is most of the panel's paint.
+    const QStaticText& staticText(const QString& text);
+    void drawTextIn(QPainter& p, const QRect& box, Qt::Alignment align, const QString& text);
 
     TForm1* form_;
     QTimer rest_;
@@ -55,6 +61,8 @@ private:
     QSize cell_;
     int lineHeight_ = 0;
     bool compositing_ = true;
+    static constexpr qsizetype kTextCacheSize = 512;
+    QHash<QString, QStaticText> texts_;
 };
 
 } // namespace zrm58
