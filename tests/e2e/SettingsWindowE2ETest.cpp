@@ -253,7 +253,7 @@ private slots:
     }
 
     // A pattern of a million characters goes through the settings window whole: shown in its
-    // text field and saved by Close.
+    // text field, saved by Close and kept by the strip.
     void longPatternKeptThroughTheWindow() {
         const QString format(1000000, QLatin1Char('x'));
         Strip strip(binary, utf16File(QStringLiteral("[DATE]\nFORMAT=%1\n").arg(format)));
@@ -268,6 +268,11 @@ private slots:
         screenshot(shots + QStringLiteral("/settings-long-pattern.png"));
         clickAt(s.topLeft() + QPoint(128 + 104, 408 + 20)); // Close
         QVERIFY(waitUntilGone(pid, QStringLiteral("設定"), 15000));
+        QCOMPARE(readSettingsFile(strip.iniPath()).value(QStringLiteral("DATE/FORMAT")).size(),
+                 format.size());
+        // And the strip holds it whole too: its own save at the end writes it again.
+        ::kill(static_cast<pid_t>(strip.process.processId()), SIGTERM);
+        QVERIFY(strip.process.waitForFinished(10000));
         QCOMPARE(readSettingsFile(strip.iniPath()).value(QStringLiteral("DATE/FORMAT")).size(),
                  format.size());
     }
