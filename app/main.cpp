@@ -87,11 +87,11 @@ int main(int argc, char** argv) {
         // The settings window is created at the settings command's first use (SetCmdExecute).
         SessionEnd sessionEnd(&form);
         form.showFirst();
+        instance.serve([&form] { comeForward(&form); });
+        saveSettingsAtAbruptExit();
         code = app.exec();
     }
     // The start-up steps undone in reverse order, after the windows are gone.
-        instance.serve([&form] { comeForward(&form); });
-        saveSettingsAtAbruptExit();
     MessageHooks::ModuleEnd();
     uTotalCpuUsagePct::ModuleEnd();
     return code;

@@ -77,15 +77,15 @@ int main(int argc, char** argv) {
         std::cout << usageText();
         return 0;
     }
+    if (opt.version) {
+        std::cout << "zrm58-line " << ZRM58_VERSION << "\n";
+        return 0;
+    }
     // A reader that goes away ends the output quietly, not with a signal.
 #ifdef SIGPIPE // POSIX only; on Windows a failed write is the only sign
     std::signal(SIGPIPE, SIG_IGN);
 #endif
 
-    if (opt.version) {
-        std::cout << "zrm58-line " << ZRM58_VERSION << "\n";
-        return 0;
-    }
     std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
     LineContext ctx;
     ctx.locale = initLocaleAtStartup(*localeSource);
