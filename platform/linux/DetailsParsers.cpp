@@ -1,4 +1,5 @@
 #include "platform/linux/DetailsParsers.h"
+#include "platform/linux/TextScan.h"
 
 #include <array>
 #include <charconv>
@@ -7,41 +8,9 @@
 namespace zrm58::procfs {
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view skipBlanks(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && isBlank(s[i]))
-        ++i;
-    return s.substr(i);
-}
-
-std::string_view trim(std::string_view s) {
-    s = skipBlanks(s);
-    while (!s.empty() && (isBlank(s.back()) || s.back() == '\n' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
-// One unsigned decimal number after optional blanks; advances `s` past it.
-std::optional<std::uint64_t> takeNumber(std::string_view& s) {
-    s = skipBlanks(s);
-    std::uint64_t value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end == s.data()) return std::nullopt;
-    s.remove_prefix(static_cast<std::size_t>(end - s.data()));
-    return value;
-}
-
-// Splits off the next line (without its '\n').
-std::string_view takeLine(std::string_view& s) {
-    const std::size_t eol = s.find('\n');
-    const std::string_view line = s.substr(0, eol);
-    s = eol == std::string_view::npos ? std::string_view() : s.substr(eol + 1);
-    return line;
-}
+using scan::takeLine;
+using scan::takeNumber;
+using scan::trim;
 
 bool startsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
@@ -91,15 +60,7 @@ std::optional<std::vector<ProcessorTimes>> parseProcessorTimes(std::string_view 
 std::optional<MemoryBreakdown> parseMemoryBreakdown(std::string_view memInfo) {
     std::optional<std::uint64_t> total, available, free;
     std::uint64_t buffers = 0, cached = 0, reclaimable = 0, swapTotal = 0, swapFree = 0;
-    while (!memInfo.empty()) {
-        const std::string_view line = takeLine(memInfo);
-        const std::size_t colon = line.find(':');
-        if (colon == std::string_view::npos) continue;
-        const std::string_view key = line.substr(0, colon);
-        std::string_view value = line.substr(colon + 1);
-        const auto kb = takeNumber(value);
-        if (!kb || trim(value) != "kB") continue;
-        const std::uint64_t bytes = *kb * 1024;
+    scan::forEachMemInfoEntry(memInfo, [&](std::string_view key, std::uint64_t bytes) {
         if (key == "MemTotal")
             total = bytes;
         else if (key == "MemAvailable")
@@ -116,7 +77,7 @@ std::optional<MemoryBreakdown> parseMemoryBreakdown(std::string_view memInfo) {
             swapTotal = bytes;
         else if (key == "SwapFree")
             swapFree = bytes;
-    }
+    });
     if (!total) return std::nullopt;
     if (!available) {
         if (!free) return std::nullopt;

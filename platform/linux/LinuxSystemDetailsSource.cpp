@@ -3,6 +3,7 @@
 // temperature: the processor sensors are found once by walking hwmon and the thermal zones,
 // and later requests read only those sensors' files (walking again when one stops answering).
 #include "platform/linux/DetailsParsers.h"
+#include "platform/linux/ReadWholeFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,21 +15,7 @@ namespace zrm58 {
 namespace {
 
 std::optional<std::string> readSmallFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string text;
-    char chunk[4096];
-    ssize_t n = 0;
-    for (;;) {
-        n = read(fd, chunk, sizeof chunk);
-        if (n > 0)
-            text.append(chunk, static_cast<std::size_t>(n));
-        else if (n == 0 || errno != EINTR)
-            break;
-    }
-    close(fd);
-    if (n < 0) return std::nullopt;
-    return text;
+    return procfs::readWholeFile(path.c_str());
 }
 
 std::vector<std::filesystem::path> entries(const std::filesystem::path& dir) {

@@ -1,4 +1,5 @@
 #include "platform/linux/ProcParsers.h"
+#include "platform/linux/TextScan.h"
 
 #include <array>
 #include <charconv>
@@ -9,26 +10,9 @@ namespace {
 
 constexpr std::uint64_t unitsPerSecond = 10'000'000; // 100-ns units
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view skipBlanks(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && isBlank(s[i]))
-        ++i;
-    return s.substr(i);
-}
-
-// Reads one unsigned decimal number after optional blanks and advances `s` past it.
-std::optional<std::uint64_t> takeNumber(std::string_view& s) {
-    s = skipBlanks(s);
-    std::uint64_t value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end == s.data()) return std::nullopt;
-    s.remove_prefix(static_cast<std::size_t>(end - s.data()));
-    return value;
-}
+using scan::isBlank;
+using scan::skipBlanks;
+using scan::takeNumber;
 
 // Skips one blank-separated field (at least one character) and the blanks before it.
 bool skipField(std::string_view& s) {
@@ -120,17 +104,7 @@ std::optional<std::uint64_t> parseForkCount(std::string_view procStat) {
 
 std::optional<MemoryStatus> parseMemInfo(std::string_view memInfo) {
     std::optional<std::uint64_t> total, available, free, buffers, cached;
-    while (!memInfo.empty()) {
-        const std::size_t eol = memInfo.find('\n');
-        std::string_view line = memInfo.substr(0, eol);
-        memInfo = eol == std::string_view::npos ? std::string_view() : memInfo.substr(eol + 1);
-        const std::size_t colon = line.find(':');
-        if (colon == std::string_view::npos) continue;
-        const std::string_view key = line.substr(0, colon);
-        std::string_view value = line.substr(colon + 1);
-        const auto kb = takeNumber(value);
-        if (!kb || skipBlanks(value) != "kB") continue;
-        const std::uint64_t bytes = *kb * 1024;
+    scan::forEachMemInfoEntry(memInfo, [&](std::string_view key, std::uint64_t bytes) {
         if (key == "MemTotal")
             total = bytes;
         else if (key == "MemAvailable")
@@ -141,7 +115,7 @@ std::optional<MemoryStatus> parseMemInfo(std::string_view memInfo) {
             buffers = bytes;
         else if (key == "Cached")
             cached = bytes;
-    }
+    });
     if (!total) return std::nullopt;
     if (!available) {
         if (!free) return std::nullopt;

@@ -1,0 +1,12 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace zrm58::procfs {
+
+// The whole of a small kernel file (/proc, /sys), read in 4 KiB steps until its end;
+// std::nullopt when it cannot be opened or a read fails. No size limit: callers name only files
+// the kernel writes.
+std::optional<std::string> readWholeFile(const char* path);
+
+} // namespace zrm58::procfs
