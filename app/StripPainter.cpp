@@ -1,6 +1,7 @@
 // Geometry of the logical box and the painting of the strip.
 #include "app/Glyphs.h"
 #include "app/Unit1.h"
+#include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -168,6 +169,7 @@ struct LineLayout {
     QString text;
     QString fontKey;
     qreal width = -1;
+    qreal height = -1;
     QTextLayout layout;
     QPointF origin; // of the layout within the box: drawText's vertical centring
 };
@@ -177,6 +179,7 @@ std::unique_ptr<LineLayout> laidOut(const QString& text, const QFont& font, cons
     l->text = text;
     l->fontKey = font.key();
     l->width = box.width();
+    l->height = box.height();
     l->layout.setText(text);
     l->layout.setFont(font);
     QTextOption option;
@@ -205,8 +208,17 @@ std::unique_ptr<LineLayout> laidOut(const QString& text, const QFont& font, cons
 std::unique_ptr<LineLayout> currentLine, previousLine;
 
 const LineLayout& lineLayout(const QString& text, const QFont& font, const QRectF& box) {
+    // Layouts hold fonts: they go with the application, not after it.
+    static const bool cleared = [] {
+        qAddPostRoutine([] {
+            currentLine.reset();
+            previousLine.reset();
+        });
+        return true;
+    }();
+    Q_UNUSED(cleared);
     if (!currentLine || currentLine->text != text || currentLine->fontKey != font.key() ||
-        currentLine->width != box.width()) {
+        currentLine->width != box.width() || currentLine->height != box.height()) {
         previousLine = std::move(currentLine);
         currentLine = laidOut(text, font, box);
     }
