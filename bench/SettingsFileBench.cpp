@@ -41,12 +41,16 @@ void* operator new(std::size_t size) {
     noteAllocation(size);
     return reinterpret_cast<char*>(block) + sizeof(std::max_align_t);
 }
+// GCC cannot see that `block` is the malloc'd start of what operator new above handed out.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept {
     if (p == nullptr) return;
     auto* block = reinterpret_cast<std::size_t*>(static_cast<char*>(p) - sizeof(std::max_align_t));
     liveBytes.fetch_sub(*block);
     std::free(block);
 }
+#pragma GCC diagnostic pop
 void operator delete(void* p, std::size_t) noexcept {
     operator delete(p);
 }

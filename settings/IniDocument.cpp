@@ -319,7 +319,7 @@ IniSection& IniDocument::sectionFor(std::u16string_view name) {
     SectionSlot& slot = sectionSlots_[slotOf(name, hash)];
     if (slot.index != kNoSection) return sections_[slot.index];
     slot = {static_cast<std::uint32_t>(sections_.size()), hash};
-    return sections_.emplace_back(IniSection{std::u16string(name), {}});
+    return sections_.emplace_back(IniSection{std::u16string(name), {}, {}});
 }
 
 } // namespace zrm58

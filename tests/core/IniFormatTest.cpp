@@ -74,7 +74,9 @@ TEST(IniDecode, EveryByteOfAnEightBitFileIsItsOwnCharacter) {
         // A byte from 80 up alone is never UTF-8; below it is ASCII.
         const std::u16string text = fromUtf8OrWindows1252(std::string(1, static_cast<char>(byte)));
         ASSERT_EQ(text.size(), 1u) << byte;
-        if (byte < 0x80 || byte >= 0xA0) EXPECT_EQ(text[0], byte) << "as Latin-1: " << byte;
+        if (byte < 0x80 || byte >= 0xA0) {
+            EXPECT_EQ(text[0], byte) << "as Latin-1: " << byte;
+        }
         seen += text;
     }
     std::sort(seen.begin(), seen.end());

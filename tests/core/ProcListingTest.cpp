@@ -122,13 +122,14 @@ TEST(ProcListingTest, FreshIdsFollowTheKernelsCursorRoundTheWrap) {
 
 // The listing before: ids 10, 20, 30, 40 with inodes 100 ... 400 and stamps 1 ... 4.
 TEST(ProcListingTest, OnlyANewProcessOnAnIdGetsANewStamp) {
-    const std::vector<ProcEntry> previous{{10, 100, 1}, {20, 200, 2}, {30, 300, 3}, {40, 400, 4}};
+    const std::vector<ProcEntry> previous{
+        {10, 100, 1, {}}, {20, 200, 2, {}}, {30, 300, 3, {}}, {40, 400, 4, {}}};
     std::vector<ProcEntry> current{
-        {10, 100, 0}, // same inode: same process, not asked about
-        {20, 201, 0}, // new inode, started since: a new process on the id
-        {30, 301, 0}, // new inode, started before: the same process, its directory remade
-        {35, 350, 0}, // an id not listed before
-        {40, 401, 0}, // new inode, start unreadable: taken as new
+        {10, 100, 0, {}}, // same inode: same process, not asked about
+        {20, 201, 0, {}}, // new inode, started since: a new process on the id
+        {30, 301, 0, {}}, // new inode, started before: the same process, its directory remade
+        {35, 350, 0, {}}, // an id not listed before
+        {40, 401, 0, {}}, // new inode, start unreadable: taken as new
     };
     const std::map<std::uint32_t, std::optional<bool>> started{
         {20, true}, {30, false}, {40, std::nullopt}};
@@ -138,14 +139,14 @@ TEST(ProcListingTest, OnlyANewProcessOnAnIdGetsANewStamp) {
         asked.push_back(pid);
         return started.at(pid);
     });
-    EXPECT_EQ(asked, (std::vector<std::uint32_t>{20, 30, 40}));
+    EXPECT_EQ(asked, (std::vector<std::uint32_t>{20, 30, 40, {}}));
     const std::uint64_t stamps[] = {1, 5, 3, 6, 7};
     for (std::size_t i = 0; i < current.size(); ++i)
         EXPECT_EQ(current[i].stamp, stamps[i]) << "id " << current[i].pid;
     EXPECT_EQ(nextStamp, 8u);
 
     // The first listing: every process gets a stamp of its own.
-    std::vector<ProcEntry> fresh{{1, 1, 0}, {2, 2, 0}};
+    std::vector<ProcEntry> fresh{{1, 1, 0, {}}, {2, 2, 0, {}}};
     std::uint64_t firstStamp = 1;
     assignStamps({}, fresh, firstStamp, [](std::uint32_t) { return std::optional<bool>(); });
     EXPECT_EQ(fresh[0].stamp, 1u);

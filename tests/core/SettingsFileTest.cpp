@@ -280,7 +280,9 @@ TEST(WriteIniFile, FilesThatAreNotReadAsWrittenAreBackedUpBeforeTheSave) {
         const bool said = !testing::internal::GetCapturedStderr().empty();
         EXPECT_EQ(store.files.contains(kPath + ".bak"), row.backedUp) << row.note;
         EXPECT_EQ(said, row.backedUp) << row.note;
-        if (row.backedUp) EXPECT_EQ(store.files[kPath + ".bak"], row.file) << row.note;
+        if (row.backedUp) {
+            EXPECT_EQ(store.files[kPath + ".bak"], row.file) << row.note;
+        }
         EXPECT_EQ(readStripSettings(store, kPath, u'.').top, row.top) << row.note;
     }
 }

@@ -15,6 +15,9 @@ namespace zrm58::fakes {
 class FakeProcessSource final : public ProcessSource {
 public:
     struct Process {
+        Process() = default;
+        Process(bool canOpen, std::optional<CpuTimes> t, std::optional<std::uint64_t> s = {})
+            : openable(canOpen), times(t), start(s) {}
         bool openable = true;
         std::optional<CpuTimes> times = CpuTimes{}; // std::nullopt: processTimes fails
         std::optional<std::uint64_t> start;         // processStart's stamp; unknown by default

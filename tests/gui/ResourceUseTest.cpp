@@ -165,7 +165,9 @@ private slots:
         form.Timer1Timer();
         QImage img = wholePaint(form);
 
-        f.clock.time = LocalTime{2023, 5, 30, 8, minute, second, 7};
+        f.clock.time = LocalTime{
+            2023, 5, 30, 8, static_cast<std::uint16_t>(minute), static_cast<std::uint16_t>(second),
+            7};
         f.memory.status = MemoryStatus{24 * GiB, 24 * GiB - std::uint64_t(usedGiB * GiB)};
         const QString before = form.Label1.text;
         form.UpdateDateInfo();
