@@ -139,7 +139,7 @@ TEST(ProcListingTest, OnlyANewProcessOnAnIdGetsANewStamp) {
         asked.push_back(pid);
         return started.at(pid);
     });
-    EXPECT_EQ(asked, (std::vector<std::uint32_t>{20, 30, 40, {}}));
+    EXPECT_EQ(asked, (std::vector<std::uint32_t>{20, 30, 40}));
     const std::uint64_t stamps[] = {1, 5, 3, 6, 7};
     for (std::size_t i = 0; i < current.size(); ++i)
         EXPECT_EQ(current[i].stamp, stamps[i]) << "id " << current[i].pid;
