@@ -1,10 +1,12 @@
 #pragma once
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
 #include <string>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace zrm58 {
 
@@ -33,9 +35,18 @@ public:
     const QString& basePath() const { return base_; }
 
 private:
+    // A later start's connection until its one request line is in.
+    struct Client {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray received;
+    };
+    void acceptClients();
+    void readClient(int fd);
+
     QString base_;
     int lockFd_ = -1;
-    QLocalServer* server_ = nullptr;
+    int listenFd_ = -1; // the local socket, served on the UI thread through a notifier
+    std::map<int, Client> clients_;
     std::function<void()> comeForward_;
 };
 

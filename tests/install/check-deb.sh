@@ -32,7 +32,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 recommends=$(dpkg-deb -f "$deb" Recommends)
 echo "Depends: $depends"
 needed=(libqt6core6 libicu72 fonts-noto-cjk fonts-noto-color-emoji fonts-noto-core qt6-translations-l10n libc6)
-[ "$gui" = 1 ] && needed+=(libqt6gui6 libqt6widgets6 libqt6network6 libxcb1 libxcb-shape0)
+[ "$gui" = 1 ] && needed+=(libqt6gui6 libqt6widgets6 libxcb1 libxcb-shape0)
 for name in "${needed[@]}"; do
   check "Depends names $name" grep -Eq "(^|, )$name( |,|$)" <<<"$depends"
 done
