@@ -226,13 +226,39 @@ const LineLayout& lineLayout(const QString& text, const QFont& font, const QRect
     return *currentLine;
 }
 
+// Whether the bidirectional algorithm may reorder the text: then the x of a logical position
+// says nothing about where the changed glyphs stand. Stepped by code point, so that the
+// right-to-left scripts beyond the Basic Multilingual Plane count too.
+bool mayReorder(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        switch (QChar::direction(c)) {
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirAN:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirRLI:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 // The span of box x (logical units, from the box's left edge) in which `before` and `after`
-// differ, widened by `margin`; empty when either lays out on more than one line (everything
-// may move then).
+// differ, widened by `margin`; empty when either lays out on more than one line or may be
+// reordered (everything may move then).
 std::optional<std::pair<qreal, qreal>> changedSpan(const LineLayout& before,
                                                    const LineLayout& after, qreal margin) {
     if (before.layout.lineCount() != 1 || after.layout.lineCount() != 1 ||
-        before.fontKey != after.fontKey || before.width != after.width)
+        before.fontKey != after.fontKey || before.width != after.width || mayReorder(before.text) ||
+        mayReorder(after.text))
         return std::nullopt;
     const QString &a = before.text, &b = after.text;
     qsizetype prefix = 0;
