@@ -168,6 +168,7 @@ public:
     void beginSample() override {
         inSample_ = true;
         sampleTimesRead_ = false;
+        statAllInSample_ = false;
     }
     void endSample() override { inSample_ = false; }
 
@@ -353,9 +354,11 @@ private:
         for (;;) {
             const ssize_t n = pread(statFd_, statAll_.data(), statAll_.size(), 0);
             if (n <= 0) return std::nullopt;
-            if (static_cast<std::size_t>(n) < statAll_.size())
-                return procfs::parseForkCount(
-                    std::string_view(statAll_.data(), static_cast<std::size_t>(n)));
+            if (static_cast<std::size_t>(n) < statAll_.size()) {
+                statAllLength_ = static_cast<std::size_t>(n);
+                statAllInSample_ = inSample_; // the sample's system times come from it too
+                return procfs::parseForkCount(std::string_view(statAll_.data(), statAllLength_));
+            }
             if (statAll_.size() >= (1u << 22)) return std::nullopt;
             statAll_.resize(statAll_.size() * 2); // filled up: the line may be cut
         }
@@ -432,6 +435,10 @@ private:
     }
 
     std::optional<CpuTimes> readSystemTimes() {
+        // The listing of this sample has read the whole file already: the kernel writes all of
+        // it for every read, so a second read would only repeat that work.
+        if (inSample_ && statAllInSample_)
+            return systemTimesFrom(std::string_view(statAll_.data(), statAllLength_));
         if (statFd_ < 0) statFd_ = open("/proc/stat", O_RDONLY | O_CLOEXEC);
         if (statFd_ < 0) return std::nullopt;
         if (keepProcessors_) return readSystemAndProcessorTimes();
@@ -466,9 +473,16 @@ private:
             processorTimes_.reset();
             return std::nullopt;
         }
-        const std::string_view text(statText_.data(), static_cast<std::size_t>(n));
-        processorTimes_ = procfs::parseProcessorTimes(text);
-        processorTimesRead_ = true;
+        return systemTimesFrom(std::string_view(statText_.data(), static_cast<std::size_t>(n)));
+    }
+
+    // The machine's times from a whole reading of /proc/stat, and its per-processor lines
+    // while they are kept.
+    std::optional<CpuTimes> systemTimesFrom(std::string_view text) {
+        if (keepProcessors_) {
+            processorTimes_ = procfs::parseProcessorTimes(text);
+            processorTimesRead_ = true;
+        }
         return procfs::parseSystemTimes(text, ticksPerSecond_);
     }
 
@@ -492,6 +506,8 @@ private:
     std::optional<std::uint64_t> forks_;        // processes and threads started since boot then
     std::optional<std::uint32_t> pidMax_;       // the highest id plus one, once read
     std::vector<char> statAll_;                 // the whole of /proc/stat; kept
+    std::size_t statAllLength_ = 0;             // of its latest reading
+    bool statAllInSample_ = false;              // that reading was taken in this sample
     std::uint64_t nextStamp_ = 1;
     ProcListingCounts counts_;
     std::size_t cursor_ = 0; // entryOf's guess at the next id asked for
