@@ -1,4 +1,5 @@
 #include "platform/linux/ProcParsers.h"
+#include "platform/linux/DetailsParsers.h"
 #include "platform/linux/TextScan.h"
 
 #include <array>
@@ -103,25 +104,9 @@ std::optional<std::uint64_t> parseForkCount(std::string_view procStat) {
 }
 
 std::optional<MemoryStatus> parseMemInfo(std::string_view memInfo) {
-    std::optional<std::uint64_t> total, available, free, buffers, cached;
-    scan::forEachMemInfoEntry(memInfo, [&](std::string_view key, std::uint64_t bytes) {
-        if (key == "MemTotal")
-            total = bytes;
-        else if (key == "MemAvailable")
-            available = bytes;
-        else if (key == "MemFree")
-            free = bytes;
-        else if (key == "Buffers")
-            buffers = bytes;
-        else if (key == "Cached")
-            cached = bytes;
-    });
-    if (!total) return std::nullopt;
-    if (!available) {
-        if (!free) return std::nullopt;
-        available = *free + buffers.value_or(0) + cached.value_or(0);
-    }
-    return MemoryStatus{*total, *available};
+    const std::optional<MemoryBreakdown> m = parseMemoryBreakdown(memInfo);
+    if (!m) return std::nullopt;
+    return MemoryStatus{m->total, m->available};
 }
 
 } // namespace zrm58::procfs

@@ -32,10 +32,8 @@ inline QImage screenshot(const QString& path) {
     return QImage(path).convertToFormat(QImage::Format_RGB32);
 }
 
-// Where the X window `window` (an id as xdotool prints it) stands on the screen.
-inline QRect windowGeometry(const QString& window) {
-    const QString out = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
-                                                        QStringLiteral("--shell"), window});
+// The rectangle in what `xdotool getwindowgeometry --shell` printed.
+inline QRect geometryFromShell(const QString& out) {
     QRect r;
     for (const QString& line : out.split('\n')) {
         const QString k = line.section('=', 0, 0), v = line.section('=', 1);
@@ -45,6 +43,12 @@ inline QRect windowGeometry(const QString& window) {
         if (k == QLatin1String("HEIGHT")) r.setHeight(v.toInt());
     }
     return r;
+}
+
+// Where the X window `window` (an id as xdotool prints it) stands on the screen.
+inline QRect windowGeometry(const QString& window) {
+    return geometryFromShell(run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
+                                                             QStringLiteral("--shell"), window}));
 }
 
 // A copy of the strip in its own directory, so that its settings file lives there.

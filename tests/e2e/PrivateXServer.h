@@ -50,17 +50,9 @@ public:
     }
 
     QRect windowGeometry(const QString& window) {
-        const QString out = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
-                                                            QStringLiteral("--shell"), window});
-        QRect r;
-        for (const QString& line : out.split('\n')) {
-            const QString k = line.section('=', 0, 0), v = line.section('=', 1);
-            if (k == QLatin1String("X")) r.moveLeft(v.toInt());
-            if (k == QLatin1String("Y")) r.moveTop(v.toInt());
-            if (k == QLatin1String("WIDTH")) r.setWidth(v.toInt());
-            if (k == QLatin1String("HEIGHT")) r.setHeight(v.toInt());
-        }
-        return r;
+        return geometryFromShell(
+            run(QStringLiteral("xdotool"),
+                {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window}));
     }
 
     QString waitForStrip(int timeoutMs = 10000) {
