@@ -13,7 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 fuzz_seconds=${FUZZ_SECONDS:-45}
 cores=$(nproc)
-targets=(datetime ini settings_roundtrip proc)
+targets=(datetime ini settings_roundtrip proc details)
 started=$SECONDS
 
 bash "$root/scripts/setup.sh"
