@@ -15,27 +15,6 @@ PACKAGES=(
   conky-std
 )
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-  [ "$status" = "installed" ] || missing+=("$p")
-done
-
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "setup: installing ${missing[*]}"
-if [ "$(id -u)" -eq 0 ]; then
-  SUDO=()
-elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-  SUDO=(sudo -n)
-else
-  echo "setup: these Debian packages are missing: ${missing[*]}" >&2
-  echo "setup: run this script as root, or give this user password-less sudo." >&2
-  exit 1
-fi
-
-export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -q
-"${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# shellcheck source=scripts/install-missing.sh
+. "$(dirname "${BASH_SOURCE[0]}")/install-missing.sh"
+install_missing setup "${PACKAGES[@]}"
