@@ -1,6 +1,7 @@
 #include "platform/linux/ProcListing.h"
 
 #include <cstring>
+#include <limits>
 
 namespace zrm58::procfs {
 namespace {
@@ -39,9 +40,14 @@ bool appendProcessEntries(const char* records, std::size_t length, ListingCursor
         const std::size_t nameLength = strnlen(name, recordLength - nameAt);
         if (const auto pid = parsePidName(std::string_view(name, nameLength))) {
             if (!cursor.firstProcessOffset) cursor.firstProcessOffset = cursor.offset;
-            const std::int64_t idOffset = cursor.offset - static_cast<std::int64_t>(*pid);
-            if (!cursor.idOffset) cursor.idOffset = idOffset;
-            cursor.idOffsetVaries = cursor.idOffsetVaries || *cursor.idOffset != idOffset;
+            const auto id = static_cast<std::int64_t>(*pid);
+            if (cursor.offset < std::numeric_limits<std::int64_t>::min() + id) {
+                cursor.idOffsetVaries = true; // no position of an id: never sought
+            } else {
+                const std::int64_t idOffset = cursor.offset - id;
+                if (!cursor.idOffset) cursor.idOffset = idOffset;
+                cursor.idOffsetVaries = cursor.idOffsetVaries || *cursor.idOffset != idOffset;
+            }
             out.push_back({*pid, field<std::uint64_t>(record, inodeAt), 0, std::nullopt});
         }
         cursor.offset = field<std::int64_t>(record, offsetAt);

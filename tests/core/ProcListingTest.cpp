@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
@@ -89,6 +90,13 @@ TEST(ProcListingTest, RecordsGiveProcessEntriesAndWhereTheyBegin) {
     unordered.offset = 259;
     ASSERT_TRUE(appendProcessEntries(odd.data(), odd.size(), unordered, out));
     EXPECT_TRUE(unordered.idOffsetVaries);
+
+    // A position so low that it less the id is no 64-bit number (a record the fuzzer made):
+    // no seeking to an id either, and no overflow on the way.
+    const std::string lowest = records({{700, INT64_MIN, "."}, {701, 5, "99999"}});
+    ListingCursor atLowest;
+    ASSERT_TRUE(appendProcessEntries(lowest.data(), lowest.size(), atLowest, out));
+    EXPECT_TRUE(atLowest.idOffsetVaries);
 }
 
 TEST(ProcListingTest, CutOrBrokenRecordsAreRefused) {
