@@ -128,8 +128,10 @@ bool connectBy(int fd, const sockaddr_un& address, Clock::time_point deadline, s
         }
     }
     if (error == 0) return true;
-    if (error == EAGAIN || error == ETIMEDOUT)
-        why = "it did not take the connection";
+    if (error == EAGAIN)
+        why = "its queue of connections is full";
+    else if (error == ETIMEDOUT)
+        why = "connecting to it timed out";
     else if (error == ENOENT || error == ECONNREFUSED)
         why = "it takes no connections";
     else
@@ -147,7 +149,7 @@ bool askToComeForward(const sockaddr_un& address, Clock::time_point deadline, st
     }
     bool answered = false;
     if (connectBy(fd, address, deadline, why)) {
-        why = "it took the request but did not answer";
+        why = "the request got no answer";
         if (::send(fd, kRequest, sizeof kRequest - 1, MSG_NOSIGNAL) ==
             static_cast<ssize_t>(sizeof kRequest - 1)) {
             char answer[sizeof kAnswer] = {};
