@@ -50,9 +50,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
     const LocaleStartup locale = initLocaleAtStartup(*localeSource);
 
-    // The load sampler's module start: its cache and one discarded sample.
+    // The load sampler's module start: one discarded reading of the machine's counters. The
+    // per-process source serves the details panel, which starts its sampling while shown.
+    std::unique_ptr<SystemTimesSource> machineTimes = createSystemTimesSource();
+    uTotalCpuUsagePct::ModuleStart(*machineTimes);
     std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
-    uTotalCpuUsagePct::ModuleStart(*processes);
 
     // The message dispatcher's module start: its handler list and the two hooks.
     MessageHooks::ModuleStart();
