@@ -173,8 +173,14 @@ void TForm1::UpdateCpuInfo() {
 // --- Size guard and closing ---
 
 void TForm1::FormResize() {
-    if (height() < 30) resize(width(), 30);
-    if (width() < 80) resize(80, height());
+    if (height() < tracking::kMinHeight) resize(width(), tracking::kMinHeight);
+    if (width() < tracking::kMinWidth) resize(tracking::kMinWidth, height());
+}
+
+void TForm1::resizeGuarded(int w, int h) {
+    const tracking::Size shown = tracking::guardedSize({w, h});
+    resize(shown.width, shown.height);
+    FormResize();
 }
 
 void TForm1::resizeEvent(QResizeEvent* e) {

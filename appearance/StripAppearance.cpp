@@ -79,8 +79,7 @@ void TForm1::applyDialogWidth() {
     OriginalWidth = std::isfinite(static_cast<double>(product)) && std::fabs(product) < 2e9L
                         ? static_cast<std::int32_t>(std::trunc(product))
                         : 515;
-    resize(OriginalWidth + 10, height());
-    FormResize();
+    resizeGuarded(OriginalWidth + 10, height());
     ScaledLayout1.logicalWidth = static_cast<float>(OriginalWidth);
     update();
 }
