@@ -52,6 +52,12 @@ public:
     void applyTaskBar();
     void applyFontFamily();
     void applyShadow(bool enabled);
+    // At a start without a settings file: widens the strip, as a width factor chosen in the
+    // settings window would, when the line does not fit on one line at the default width.
+    void fitFirstLine();
+    // The width, in the layout box's logical units, that `text` takes on one line in Label1's
+    // font.
+    qreal lineWidth(const QString& text) const;
 
     // Interaction.
     void SpeedButton1Click();
@@ -149,6 +155,7 @@ private:
     QPointF lastPoint_;      // resize tracking: the last pointer position in window coordinates
     tracking::Size working_; // resize tracking: unbounded, the guard applies to the window only
     bool movedSinceCreation_ = false;
+    bool fitPending_ = false; // started without a settings file; the first line not yet fitted
     bool compositing_ = true;
     bool shownOnce_ = false;
     QImage backgroundCache_; // Rectangle1 as drawn at the current size; rebuilt when it changes
