@@ -378,6 +378,17 @@ QPointF TForm1::fromLayout(QPointF p) const {
     return QPointF(r.left() + p.x() * r.width() / lw, r.top() + p.y() * r.height() / lh);
 }
 
+qreal TForm1::lineWidth(const QString& text) const {
+    QTextLayout layout(text, labelFont(Label1));
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.isValid() ? line.naturalTextWidth() : 0;
+}
+
 QRectF TForm1::speedButtonRect() const {
     return QRectF(0, 0, 33, ScaledLayout1.logicalHeight);
 }
@@ -488,6 +499,12 @@ void TForm1::paintEvent(QPaintEvent*) {
 
     const QRectF l1 = label1Rect();
     if (l1.width() > 0 && !Label1.text.isEmpty()) {
+        // Word wrap may make the line taller than the strip, and a long word wider than its
+        // place: nothing of the line or its shadow is drawn outside the strip's rectangle.
+        p.save();
+        QPainterPath strip;
+        strip.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
+        p.setClipPath(t.inverted().map(strip));
         const QFont font = labelFont(Label1);
         const LineLayout& line = lineLayout(Label1.text, font, l1);
         if (ShadowEffect1.enabled) {
@@ -514,6 +531,7 @@ void TForm1::paintEvent(QPaintEvent*) {
         }
         p.setPen(QColor::fromRgba(Label1.color));
         line.layout.draw(&p, line.origin);
+        p.restore();
     }
 
     QFont glyphFont(Label2.family);

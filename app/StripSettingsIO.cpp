@@ -30,12 +30,10 @@ void TForm1::applySetting(SettingKey key, const SettingValue& value) {
         move(limits::coordinate(i()), y());
         break;
     case SettingKey::Height:
-        resize(width(), limits::size(i(), limits::desktopSize().height()));
-        FormResize();
+        resizeGuarded(width(), limits::size(i(), limits::desktopSize().height()));
         break;
     case SettingKey::Width:
-        resize(limits::size(i(), limits::desktopSize().width()), height());
-        FormResize();
+        resizeGuarded(limits::size(i(), limits::desktopSize().width()), height());
         break;
     case SettingKey::Original:
         MuWidth = limits::widthFactor(std::get<double>(value));

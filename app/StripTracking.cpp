@@ -1,5 +1,6 @@
 // Pointer interaction: the menu button, move tracking and resize tracking.
 #include "app/StripMenu.h"
+#include "app/TrackingRules.h"
 #include "app/Unit1.h"
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -10,12 +11,18 @@
 namespace zrm58 {
 namespace {
 
-// Nearest integer, halves to the even neighbour (the default rounding mode).
-int roundEven(double v) {
-    return static_cast<int>(std::nearbyint(v));
+tracking::Point toPoint(QPointF p) {
+    return {p.x(), p.y()};
 }
 
 } // namespace
+
+QPointF TForm1::windowPoint(const QMouseEvent& e) const {
+    // From the global position and the position this window last asked for, so that events
+    // generated before the window system carried out a move do not jitter, and so that the press
+    // and the moves measure alike.
+    return e.globalPosition() - QPointF(pos());
+}
 
 bool TForm1::resizeMode() const {
     return menu_->ResizeMenu->isChecked();
@@ -45,15 +52,14 @@ void TForm1::mousePressEvent(QMouseEvent* e) {
         tracking_ = Tracking::ButtonPress;
         return;
     }
-    ScaledLayout1MouseDown(pos);
+    ScaledLayout1MouseDown(windowPoint(*e));
 }
 
 void TForm1::ScaledLayout1MouseDown(QPointF windowPos) {
     // Any button, any modifiers: resize mode decides between resizing and moving.
     if (resizeMode()) {
         tracking_ = Tracking::Resizing;
-        workingWidth_ = width();
-        workingHeight_ = height();
+        working_ = {width(), height()};
         lastPoint_ = windowPos;
     } else {
         tracking_ = Tracking::Moving;
@@ -63,24 +69,22 @@ void TForm1::ScaledLayout1MouseDown(QPointF windowPos) {
 }
 
 void TForm1::mouseMoveEvent(QMouseEvent* e) {
-    // Window coordinates from the global position and the position this window last asked for,
-    // so that events generated before the window manager carried out a move do not jitter.
-    const QPointF w = e->globalPosition() - QPointF(pos());
+    const QPointF w = windowPoint(*e);
     if (tracking_ == Tracking::Moving) {
-        move(roundEven(x() + (w.x() - pressPoint_.x())),
-             roundEven(y() + (w.y() - pressPoint_.y())));
+        const tracking::Position p =
+            tracking::movedPosition({x(), y()}, toPoint(pressPoint_), toPoint(w));
+        move(p.left, p.top);
     } else if (tracking_ == Tracking::Resizing) {
-        workingWidth_ = roundEven(w.x() - lastPoint_.x() + workingWidth_);
-        workingHeight_ = roundEven(w.y() - lastPoint_.y() + workingHeight_);
-        resize(static_cast<int>(workingWidth_), static_cast<int>(workingHeight_));
-        FormResize();
+        working_ = tracking::nextWorkingSize(working_, toPoint(lastPoint_), toPoint(w));
+        // The window takes the working size as the size guard leaves it (left and top stay).
+        resizeGuarded(working_.width, working_.height);
         setCursor(Qt::SizeFDiagCursor);
         lastPoint_ = w;
     }
 }
 
 void TForm1::mouseReleaseEvent(QMouseEvent* e) {
-    const QPointF w = e->globalPosition() - QPointF(pos());
+    const QPointF w = windowPoint(*e);
     const Tracking was = tracking_;
     tracking_ = Tracking::None;
     if (was == Tracking::ButtonPress) {

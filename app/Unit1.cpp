@@ -2,8 +2,10 @@
 #include "app/DetailsPanel.h"
 #include "app/ErrorDialog.h"
 #include "app/Glyphs.h"
+#include "app/LineFit.h"
 #include "app/QtText.h"
 #include "app/ScreenPlacement.h"
+#include "app/SettingLimits.h"
 #include "app/StripMenu.h"
 #include "app/WindowSystem.h"
 #include "status/StatusTexts.h"
@@ -89,6 +91,7 @@ const MessageHandler::Table& TForm1::messageTable() const {
 
 void TForm1::FormCreate() {
     HomePath = QFileInfo(QString::fromStdString(services_.settingsPath)).absolutePath() + '/';
+    fitPending_ = !QFileInfo::exists(QString::fromStdString(services_.settingsPath));
     ReadIniFile();
     applyStartWidth();
     applyBold();
@@ -147,11 +150,32 @@ void TForm1::Timer1Timer() {
         Label1.text = line;
         Label2.text = CpuBusyInfo;
         update(dirty);
+        if (fitPending_) fitFirstLine();
     } else if (CpuBusyInfo != Label2.text) {
         Label2.text = CpuBusyInfo;
         update(glyphArea(*this));
     }
     emit ticked();
+}
+
+void TForm1::fitFirstLine() {
+    fitPending_ = false;
+    // Never wider than the screen the strip is on.
+    double most = limits::kMaxWidthFactor;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) most = std::min(most, (screen->availableGeometry().width() - 10) / 515.0);
+    // Room beyond the first line for two more digits, so that the processor figure can reach
+    // three without the line wrapping again.
+    const qreal needed = lineWidth(Label1.text) + lineWidth(QStringLiteral("00"));
+    const std::optional<double> factor = linefit::factorFitting(needed, MuWidth, most);
+    if (!factor) return;
+    MuWidth = *factor;
+    applyDialogWidth();
+    if (screen) { // keep the widened strip's right end on the screen
+        const QRect area = screen->availableGeometry();
+        if (geometry().right() > area.right())
+            move(std::max(area.left(), area.right() - width() + 1), y());
+    }
 }
 
 void TForm1::UpdateDateInfo() {
@@ -179,8 +203,14 @@ void TForm1::UpdateCpuInfo() {
 // --- Size guard and closing ---
 
 void TForm1::FormResize() {
-    if (height() < 30) resize(width(), 30);
-    if (width() < 80) resize(80, height());
+    if (height() < tracking::kMinHeight) resize(width(), tracking::kMinHeight);
+    if (width() < tracking::kMinWidth) resize(tracking::kMinWidth, height());
+}
+
+void TForm1::resizeGuarded(int w, int h) {
+    const tracking::Size shown = tracking::guardedSize({w, h});
+    resize(shown.width, shown.height);
+    FormResize();
 }
 
 void TForm1::resizeEvent(QResizeEvent* e) {

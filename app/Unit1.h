@@ -1,6 +1,7 @@
 #pragma once
 #include "app/StripControls.h"
 #include "app/StripServices.h"
+#include "app/TrackingRules.h"
 #include "platform/MessageDispatcher.h"
 #include "settings/StripSettings.h"
 #include <QImage>
@@ -51,6 +52,12 @@ public:
     void applyTaskBar();
     void applyFontFamily();
     void applyShadow(bool enabled);
+    // At a start without a settings file: widens the strip, as a width factor chosen in the
+    // settings window would, when the line does not fit on one line at the default width.
+    void fitFirstLine();
+    // The width, in the layout box's logical units, that `text` takes on one line in Label1's
+    // font.
+    qreal lineWidth(const QString& text) const;
 
     // Interaction.
     void SpeedButton1Click();
@@ -58,6 +65,9 @@ public:
     void SetCmdExecute();
     void CloseCmdExecute();
     void FormResize();
+    // Gives the window a size as the size guard leaves it: the window is never asked for a size
+    // it cannot show (zero or below unmaps it on X).
+    void resizeGuarded(int w, int h);
     bool resizeMode() const;
     // The menu's top-left corner in screen coordinates: the menu button's bottom-left corner.
     QPoint menuAnchor() const;
@@ -132,6 +142,8 @@ private:
     StripSettings collectSettings();
     void ScaledLayout1MouseDown(QPointF windowPos);
     void ScaledLayout1MouseUp();
+    // The pointer in window coordinates, measured alike for presses, moves and releases.
+    QPointF windowPoint(const QMouseEvent& e) const;
     void updateShape();
     void followCompositor(bool active);
     void invalidateBackground();
@@ -139,10 +151,11 @@ private:
     const StripServices& services_;
     StripMenu* menu_ = nullptr;
     enum class Tracking { None, Moving, Resizing, ButtonPress } tracking_ = Tracking::None;
-    QPointF pressPoint_; // move tracking: the press point in window coordinates
-    QPointF lastPoint_;  // resize tracking: the last pointer position in window coordinates
-    double workingWidth_ = 0, workingHeight_ = 0;
+    QPointF pressPoint_;     // move tracking: the press point in window coordinates
+    QPointF lastPoint_;      // resize tracking: the last pointer position in window coordinates
+    tracking::Size working_; // resize tracking: unbounded, the guard applies to the window only
     bool movedSinceCreation_ = false;
+    bool fitPending_ = false; // started without a settings file; the first line not yet fitted
     bool compositing_ = true;
     bool shownOnce_ = false;
     QImage backgroundCache_; // Rectangle1 as drawn at the current size; rebuilt when it changes

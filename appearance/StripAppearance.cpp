@@ -1,5 +1,6 @@
 // How the appearance settings turn into the strip's look.
 #include "app/ErrorDialog.h"
+#include "app/LineFit.h"
 #include "app/Unit1.h"
 #include "app/WindowSystem.h"
 #include "settings/SettingsFile.h"
@@ -73,14 +74,8 @@ void TForm1::applyStartWidth() {
 }
 
 void TForm1::applyDialogWidth() {
-    // The product in the extended format, cut toward zero: the double nearest 1.2 lies just
-    // below 1.2 and gives 617, not 618.
-    const long double product = static_cast<long double>(MuWidth) * 515.0L;
-    OriginalWidth = std::isfinite(static_cast<double>(product)) && std::fabs(product) < 2e9L
-                        ? static_cast<std::int32_t>(std::trunc(product))
-                        : 515;
-    resize(OriginalWidth + 10, height());
-    FormResize();
+    OriginalWidth = linefit::layoutWidthFor(MuWidth);
+    resizeGuarded(OriginalWidth + 10, height());
     ScaledLayout1.logicalWidth = static_cast<float>(OriginalWidth);
     update();
 }
