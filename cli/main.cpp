@@ -14,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <thread>
 #include <tuple>
@@ -56,11 +57,21 @@ std::u16string renderLine(const LineContext& ctx, const LineOptions& opt) {
     return ctx.sep + date + ctx.sep + mem + ctx.sep + cpu;
 }
 
-// Writes one line and flushes it; false when the reader has gone (a closed pipe).
-bool emit(const std::u16string& line) {
+// Writes one line and flushes it: 0, or the errno of the failed write.
+int emit(const std::u16string& line) {
     const std::string out = toUtf8(line) + "\n";
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) return false;
-    return std::fflush(stdout) == 0;
+    errno = 0;
+    if (std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0)
+        return 0;
+    return errno != 0 ? errno : EIO;
+}
+
+// The exit code after a failed write: a reader that went away (a closed pipe) is a quiet end;
+// any other failure (a full disk, a closed standard output) is told in one line.
+int writeFailure(int error) {
+    if (error == EPIPE) return 0;
+    std::cerr << "zrm58-line: cannot write the output: " << std::strerror(error) << "\n";
+    return 1;
 }
 
 } // namespace
@@ -135,11 +146,14 @@ int main(int argc, char** argv) {
             due = nextLineDue(due, interval, FollowClock::now());
             std::this_thread::sleep_until(due);
             if (!lineStillDue(due, interval, FollowClock::now())) continue; // held up: skipped
-            if (!emit(output())) break; // the reader went away: a quiet end
+            if (const int error = emit(output())) {
+                code = writeFailure(error);
+                break;
+            }
         }
     } else {
         if (needsCpu) std::this_thread::sleep_for(interval);
-        if (!emit(output()) && errno != EPIPE) code = 1;
+        if (const int error = emit(output())) code = writeFailure(error);
     }
     if (needsCpu) uTotalCpuUsagePct::ModuleEnd();
     return code;
