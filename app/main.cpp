@@ -4,9 +4,9 @@
 #include "app/ExitSave.h"
 #include "app/MessageHooks.h"
 #include "app/ScreenPlacement.h"
+#include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/StartupChecks.h"
-#include "app/SessionEnd.h"
 #include "app/StartupPlatform.h"
 #include "app/StripServices.h"
 #include "app/Unit1.h"
@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     preferXcbPlatform(argc, argv);
     avoidBusAutolaunch();
     if (const std::optional<int> code = startupChecks(argc, argv)) return *code;
-    QApplication app(argc, argv);
+    QApplication app(argc, argv); // takes the toolkit's own options out of argv
+    if (const std::optional<int> code = rejectLeftoverArguments(argc, argv)) return *code;
     QApplication::setApplicationName(QStringLiteral("ZRM58"));
     QApplication::setWindowIcon(programIcon());
     installToolkitTranslations();
