@@ -69,7 +69,7 @@ int emit(const std::u16string& line) {
 // The exit code after a failed write: a reader that went away (a closed pipe) is a quiet end;
 // any other failure (a full disk, a closed standard output) is told in one line.
 int writeFailure(int error) {
-    if (error == EPIPE) return 0;
+    if (readerWentAway(error)) return 0;
     std::cerr << "zrm58-line: cannot write the output: " << std::strerror(error) << "\n";
     return 1;
 }
