@@ -8,8 +8,10 @@
 #include "status/DetailsText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <unistd.h>
 
@@ -111,36 +113,152 @@ TEST(NetDevParse, EveryInterfaceButLoopback) {
     EXPECT_FALSE(procfs::parseNetDev("eth0: 1 2 3\n")); // not that file
 }
 
-TEST(NetworkRates, InterfacesComingGoingAndWrappingBetweenTicks) {
+TEST(NetworkRates, InterfacesComingGoingAndFallingBetweenTicks) {
     const auto before = procfs::parseNetDev(fixture("details/net_dev_before.txt"));
     const auto after = procfs::parseNetDev(fixture("details/net_dev_after.txt"));
     ASSERT_TRUE(before && after);
-    // Over 2 s: eth0 +3000 / +1000; wg0 wrapped at 32 bits, +1000 / +2000; wlan0 vanished and
-    // usb0 appeared (neither counts); loopback is not there at all.
+    // Over 2 s: eth0 +3000 / +1000; wg0's counters fell (a reset, no traffic counted); wlan0
+    // vanished and usb0 appeared (neither counts); loopback is not there at all.
     const auto rates = networkRates(*before, *after, 2.0);
     ASSERT_TRUE(rates);
-    EXPECT_DOUBLE_EQ(rates->received, 2000.0);
-    EXPECT_DOUBLE_EQ(rates->sent, 1500.0);
+    EXPECT_DOUBLE_EQ(rates->received, 1500.0);
+    EXPECT_DOUBLE_EQ(rates->sent, 500.0);
     EXPECT_FALSE(networkRates(*before, *after, 0.0));
 }
+
+// Two readings one second apart: interfaces as (name, received, sent, index).
+struct InterfaceRateCase {
+    const char* what;
+    std::vector<InterfaceCounters> before, after;
+    double received, sent;
+};
+
+void PrintTo(const InterfaceRateCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class InterfaceIdentity : public ::testing::TestWithParam<InterfaceRateCase> {};
+
+TEST_P(InterfaceIdentity, OnlyTheSameInterfaceIsCompared) {
+    const auto rates = networkRates(GetParam().before, GetParam().after, 1.0);
+    ASSERT_TRUE(rates);
+    EXPECT_DOUBLE_EQ(rates->received, GetParam().received);
+    EXPECT_DOUBLE_EQ(rates->sent, GetParam().sent);
+}
+
+constexpr std::uint64_t k325GB = 3'250'000'000;
+
+INSTANTIATE_TEST_SUITE_P(
+    Readings, InterfaceIdentity,
+    ::testing::Values(
+        InterfaceRateCase{"counters reset, same index",
+                          {{"veth0", k325GB, k325GB, 7}},
+                          {{"veth0", 1000, 2000, 7}},
+                          0,
+                          0},
+        InterfaceRateCase{"deleted and re-created under another index",
+                          {{"veth0", k325GB, k325GB, 7}, {"eth0", 100, 100, 2}},
+                          {{"veth0", 5000, 6000, 8}, {"eth0", 400, 200, 2}},
+                          300,
+                          100},
+        InterfaceRateCase{"re-created with more traffic than the old one had",
+                          {{"veth0", 1000, 1000, 7}},
+                          {{"veth0", 5000, 6000, 8}},
+                          0,
+                          0},
+        InterfaceRateCase{"two names swapped",
+                          {{"veth0", 1'000'000, 0, 7}, {"veth1", k325GB, 0, 8}},
+                          {{"veth0", k325GB + 300, 0, 8}, {"veth1", 1'000'000 + 200, 0, 7}},
+                          500,
+                          0},
+        InterfaceRateCase{
+            "renamed, same index", {{"eth0", 100, 100, 2}}, {{"lan0", 400, 150, 2}}, 300, 50},
+        InterfaceRateCase{"no index known: its name tells",
+                          {{"eth0", 100, 100, std::nullopt}},
+                          {{"eth0", 400, 150, std::nullopt}},
+                          300,
+                          50},
+        InterfaceRateCase{"an index where there was none",
+                          {{"eth0", 100, 100, std::nullopt}},
+                          {{"eth0", 400, 150, 2}},
+                          0,
+                          0}),
+    [](const auto& info) {
+        std::string name;
+        for (const char c : std::string_view(info.param.what))
+            if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+        return name;
+    });
 
 struct CounterCase {
     std::uint64_t before, after, delta;
 };
 
+void PrintTo(const CounterCase& c, std::ostream* os) {
+    *os << c.before << " -> " << c.after;
+}
+
 class CounterDelta : public ::testing::TestWithParam<CounterCase> {};
 
-TEST_P(CounterDelta, WrapsAt32BitsAndTreatsARestartAsNothing) {
+TEST_P(CounterDelta, AFallIsAResetNeverAWrap) {
     EXPECT_EQ(counterDelta(GetParam().before, GetParam().after), GetParam().delta);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Counters, CounterDelta,
     ::testing::Values(CounterCase{100, 150, 50}, CounterCase{7, 7, 0},
-                      CounterCase{4294967290u, 10, 16},   // 32-bit wrap
-                      CounterCase{10000, 5, 0},           // interface restarted
-                      CounterCase{5000000000ull, 100, 0}, // 64-bit counter restarted
+                      CounterCase{4294967290u, 10, 0},   // fell below a 32-bit value: a reset
+                      CounterCase{k325GB, 1'000'000, 0}, // the re-created interface's count
+                      CounterCase{10000, 5, 0},          // interface restarted
+                      CounterCase{5000000000ull, 100, 0},
+                      CounterCase{4294967290u, 4294967306ull, 16}, // 64-bit: past 2^32 as is
                       CounterCase{18446744073709551000ull, 18446744073709551615ull, 615}));
+
+struct IndexCase {
+    const char* what;
+    std::map<std::string, std::uint64_t> before, after;
+    std::vector<std::pair<std::string, std::optional<std::uint64_t>>> expected;
+};
+
+void PrintTo(const IndexCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class InterfaceIndexes : public ::testing::TestWithParam<IndexCase> {};
+
+TEST_P(InterfaceIndexes, AnInterfaceChangingWhileReadIsLeftOut) {
+    std::vector<InterfaceCounters> counters{{"eth0", 1, 1, std::nullopt},
+                                            {"veth0", 2, 2, std::nullopt}};
+    procfs::attachInterfaceIndexes(counters, GetParam().before, GetParam().after);
+    std::vector<std::pair<std::string, std::optional<std::uint64_t>>> got;
+    for (const InterfaceCounters& c : counters)
+        got.emplace_back(c.name, c.index);
+    EXPECT_EQ(got, GetParam().expected) << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, InterfaceIndexes,
+    ::testing::Values(IndexCase{"steady",
+                                {{"eth0", 2}, {"veth0", 7}},
+                                {{"eth0", 2}, {"veth0", 7}},
+                                {{"eth0", 2}, {"veth0", 7}}},
+                      IndexCase{"veth0 replaced during the read",
+                                {{"eth0", 2}, {"veth0", 7}},
+                                {{"eth0", 2}, {"veth0", 8}},
+                                {{"eth0", 2}}},
+                      IndexCase{"veth0 created during the read",
+                                {{"eth0", 2}},
+                                {{"eth0", 2}, {"veth0", 8}},
+                                {{"eth0", 2}}},
+                      IndexCase{
+                          "no sysfs", {}, {}, {{"eth0", std::nullopt}, {"veth0", std::nullopt}}}));
+
+TEST(InterfaceIndexParse, AWholeNumber) {
+    EXPECT_EQ(procfs::parseInterfaceIndex("7\n"), 7u);
+    EXPECT_FALSE(procfs::parseInterfaceIndex("x\n"));
+    EXPECT_FALSE(procfs::parseInterfaceIndex("7 8\n"));
+    EXPECT_FALSE(procfs::parseInterfaceIndex(""));
+}
 
 // --- Per-processor loads ---
 
@@ -213,6 +331,15 @@ TEST(LinuxDetailsSource, ReadsUnderTheGivenRoots) {
     EXPECT_EQ(source->memoryBreakdown()->swapTotal, 2097152u * 1024);
     ASSERT_TRUE(source->networkCounters());
     EXPECT_EQ(source->networkCounters()->size(), 3u);
+    EXPECT_FALSE(source->networkCounters()->front().index); // no net/ in that tree
+    auto indexed = createLinuxSystemDetailsSource(dataDir("proc_root"), dataDir("sys_net"));
+    const auto counters = indexed->networkCounters();
+    ASSERT_TRUE(counters);
+    std::vector<std::pair<std::string, std::optional<std::uint64_t>>> got;
+    for (const InterfaceCounters& c : *counters)
+        got.emplace_back(c.name, c.index);
+    EXPECT_EQ(got, (std::vector<std::pair<std::string, std::optional<std::uint64_t>>>{
+                       {"eth0", 2}, {"wlan0", 3}, {"wg0", std::nullopt}}));
     auto nowhere = createLinuxSystemDetailsSource(dataDir("none"), dataDir("none"));
     EXPECT_FALSE(nowhere->memoryBreakdown());
     EXPECT_FALSE(nowhere->networkCounters());
@@ -243,14 +370,14 @@ TEST_F(DetailsFixture, NothingIsReadUntilStartedAndAfterStop) {
 
 TEST_F(DetailsFixture, FiguresOfATickAndNamesOfTheFiveBusiestOnly) {
     processes.processors = std::vector<ProcessorTimes>{{0, 100, 200}, {1, 100, 200}};
-    source.network = std::vector<InterfaceCounters>{{"eth0", 1000, 0}};
+    source.network = std::vector<InterfaceCounters>{{"eth0", 1000, 0, 2}};
     source.temperature = 51.0;
     for (std::uint32_t pid = 1; pid <= 8; ++pid)
         source.names[pid] = "p" + std::to_string(pid);
     details.start(10.0);
 
     processes.processors = std::vector<ProcessorTimes>{{0, 100, 300}, {1, 175, 300}};
-    source.network = std::vector<InterfaceCounters>{{"eth0", 3000, 512}};
+    source.network = std::vector<InterfaceCounters>{{"eth0", 3000, 512, 2}};
     source.names.erase(2); // gone before its name was read
     std::vector<ProcessShare> shares;
     for (std::uint32_t pid = 1; pid <= 8; ++pid)
@@ -273,13 +400,33 @@ TEST_F(DetailsFixture, FiguresOfATickAndNamesOfTheFiveBusiestOnly) {
 }
 
 TEST_F(DetailsFixture, ARateOverAMomentIsNotGivenTheBaselineWaits) {
-    source.network = std::vector<InterfaceCounters>{{"eth0", 1000, 0}};
+    source.network = std::vector<InterfaceCounters>{{"eth0", 1000, 0, 2}};
     details.start(10.0);
-    source.network = std::vector<InterfaceCounters>{{"eth0", 1100, 0}};
+    source.network = std::vector<InterfaceCounters>{{"eth0", 1100, 0, 2}};
     EXPECT_FALSE(details.update({}, 10.01).network); // 100 bytes in 10 ms is no rate to show
     const DetailsSnapshot d = details.update({}, 11.0);
     ASSERT_TRUE(d.network);
     EXPECT_DOUBLE_EQ(d.network->received, 100.0); // over the whole second since the baseline
+}
+
+TEST_F(DetailsFixture, ShortIntervalsKeepShowingTheLatestRate) {
+    source.network = std::vector<InterfaceCounters>{{"eth0", 1000, 0, 2}};
+    details.start(10.0);
+    source.network = std::vector<InterfaceCounters>{{"eth0", 2000, 0, 2}};
+    ASSERT_TRUE(details.update({}, 10.5).network); // 2000 B/s
+    // Ticks 40 ms apart: the rate shown stays until a tenth of a second has passed.
+    const double ticks[] = {10.54, 10.58, 10.62};
+    const std::uint64_t counts[] = {2100, 2200, 2300};
+    for (int i = 0; i < 3; ++i) {
+        source.network = std::vector<InterfaceCounters>{{"eth0", counts[i], 0, 2}};
+        const auto rates = details.update({}, ticks[i]).network;
+        ASSERT_TRUE(rates) << ticks[i];
+        const double expected = i < 2 ? 2000.0 : 300.0 / 0.12;
+        EXPECT_NEAR(rates->received, expected, 1e-6) << ticks[i];
+    }
+    details.stop();
+    details.start(20.0); // a new showing starts without a rate
+    EXPECT_FALSE(details.update({}, 20.05).network);
 }
 
 TEST_F(DetailsFixture, FailingReadsLeaveTheirFigureOut) {
