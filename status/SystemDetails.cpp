@@ -1,5 +1,5 @@
 #include "status/SystemDetails.h"
-#include "settings/Utf.h"
+#include "status/ProcessName.h"
 
 #include <algorithm>
 #include <map>
@@ -9,15 +9,6 @@ namespace zrm58 {
 namespace {
 
 constexpr double kShortestRateInterval = 0.1; // seconds
-
-// A process name as UTF-16; bytes that are not UTF-8 become U+FFFD one by one.
-std::u16string nameText(const std::string& bytes) {
-    if (auto text = fromUtf8(bytes)) return *text;
-    std::u16string out;
-    for (const char c : bytes)
-        out.push_back(static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD');
-    return out;
-}
 
 } // namespace
 
@@ -136,8 +127,8 @@ DetailsSnapshot SystemDetails::update(const std::vector<ProcessShare>& lastTickS
 
     for (const ProcessShare& s : busiestShares(lastTickShares)) {
         const auto name = source_.processName(s.processId);
-        d.busiest.push_back(
-            BusyProcess{s.processId, name ? nameText(*name) : std::u16string(), s.percentage});
+        d.busiest.push_back(BusyProcess{
+            s.processId, name ? processNameText(*name) : std::u16string(), s.percentage});
     }
     return d;
 }

@@ -66,8 +66,8 @@ public:
     std::optional<std::string> processName(std::uint32_t pid) override {
         auto text = readSmallFile(proc_ + "/" + std::to_string(pid) + "/comm");
         if (!text) return std::nullopt;
-        while (!text->empty() && text->back() == '\n')
-            text->pop_back();
+        if (!text->empty() && text->back() == '\n')
+            text->pop_back(); // the kernel's, not the name's
         return text;
     }
 

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/linux/DetailsParsers.h"
 #include "status/DetailsText.h"
+#include "status/ProcessName.h"
 
 #include <algorithm>
 #include <cctype>
@@ -326,6 +327,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LinuxDetailsSource, ReadsUnderTheGivenRoots) {
     auto source = createLinuxSystemDetailsSource(dataDir("proc_root"), dataDir("sys_none"));
     EXPECT_EQ(source->processName(4242), "spinner");
+    EXPECT_EQ(source->processName(4244), "two\n"); // only the kernel's line end is taken off
     EXPECT_FALSE(source->processName(4243));
     ASSERT_TRUE(source->memoryBreakdown());
     EXPECT_EQ(source->memoryBreakdown()->swapTotal, 2097152u * 1024);
@@ -462,6 +464,61 @@ INSTANTIATE_TEST_SUITE_P(Rates, RateText,
                                            RateCase{1536, u"1,5 KiB/s"},
                                            RateCase{1048576.0 * 12.25, u"12,3 MiB/s"}));
 
+// --- Process names: any user names their process ---
+
+struct NameCase {
+    const char* what;
+    std::string bytes;
+    std::u16string shown;
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class ProcessNameShown : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(ProcessNameShown, IntactCharactersKeptAnythingThatMovesTheTextReplaced) {
+    EXPECT_EQ(processNameText(GetParam().bytes), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ProcessNameShown,
+    ::testing::Values(
+        NameCase{"plain", "café-🚀", u"café-🚀"},
+        // The kernel keeps 15 bytes: "ab", four 3-byte characters and the first byte of a fifth.
+        NameCase{"cut inside a character", "ab\u3042\u3044\u3046\u3048\xE3",
+                 u"ab\u3042\u3044\u3046\u3048\uFFFD"},
+        NameCase{"cut after two bytes of four", "x\xF0\x9F", u"x\uFFFD"},
+        NameCase{"stray bytes",
+                 "a\xFF\xFE"
+                 "b\x80",
+                 u"a\uFFFD\uFFFDb\uFFFD"},
+        NameCase{"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+        NameCase{"a fake row", "x\n 99%  sshd (1)", u"x\uFFFD 99%  sshd (1)"},
+        NameCase{"controls", "\x1B[2J\t\r\x7F\xC2\x85", u"\uFFFD[2J\uFFFD\uFFFD\uFFFD\uFFFD"},
+        NameCase{"line and paragraph separators", "a\u2028b\u2029c", u"a\uFFFDb\uFFFDc"},
+        NameCase{"right-to-left override", "ab\u202Edc", u"ab\uFFFDdc"},
+        NameCase{"bidirectional marks and isolates", "\u200F\u2066a\u2069\u061C",
+                 u"\uFFFD\uFFFDa\uFFFD\uFFFD"},
+        NameCase{"invisible format characters", "s\u200Bsh\uFEFFd\u00AD",
+                 u"s\uFFFDsh\uFFFDd\uFFFD"},
+        NameCase{"joiners stay", "\U0001F468\u200D\U0001F4BB", u"\U0001F468\u200D\U0001F4BB"}));
+
+TEST_F(DetailsFixture, ASpoofingNameStaysInItsRowAndCannotTurnTheFiguresAround) {
+    source.names[7] = "x\n 99%  sshd (1)";
+    source.names[8] = "\u202E\u2067abc";
+    details.start(0.0);
+    const DetailsSnapshot d = details.update({{7, 50.0}, {8, 25.0}}, 1.0);
+    const auto lines = details::detailsLines(d, u'.');
+    for (const auto& line : lines)
+        for (const char16_t c : line)
+            EXPECT_TRUE(c != u'\n' && c != u'\u2028' && c != u'\u202E' && c != u'\u2067');
+    // Each name sits in its own direction isolate (FSI ... PDI), so it cannot move its pid.
+    EXPECT_EQ(lines.end()[-2], u"   50%  \u2068x\uFFFD 99%  sshd (1)\u2069 (7)");
+    EXPECT_EQ(lines.end()[-1], u"   25%  \u2068\uFFFD\uFFFDabc\u2069 (8)");
+}
+
 TEST(LoadClass, FiveStepsAtTheGlyphsBoundaries) {
     const std::pair<int, const char*> cases[] = {
         {-3, "idle"},   {20, "idle"}, {21, "low"},  {40, "low"},  {41, "medium"},
@@ -483,7 +540,7 @@ TEST(DetailsLines, MemoryInTheLinesUnitsAndNoSwapSaidSo) {
     // in use = 4045764 - 2861716 kB = 1156.3 MiB -> 1156 MiB -> 1,1 GiB.
     EXPECT_NE(all.find(u"使用中 1,1 GiB"), std::u16string::npos);
     EXPECT_NE(all.find(u"スワップ  なし"), std::u16string::npos);
-    EXPECT_NE(all.find(u" 50%  spinner (4242)"), std::u16string::npos);
+    EXPECT_NE(all.find(u" 50%  \u2068spinner\u2069 (4242)"), std::u16string::npos);
     EXPECT_NE(all.find(u" 12%  ? (9)"), std::u16string::npos);
 }
 
