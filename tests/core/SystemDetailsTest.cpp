@@ -1,6 +1,7 @@
 // The details behind the panel: parsers on fixture files, the Linux reader on fixture trees, the
 // arithmetic of loads, rates and the busiest processes, and the texts.
 #include "status/SystemDetails.h"
+#include "core/ChildWithDeadline.h"
 #include "fakes/FakeProcessSource.h"
 #include "fakes/FakeSystemDetailsSource.h"
 #include "platform/Platform.h"
@@ -10,10 +11,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace zrm58;
@@ -346,6 +350,74 @@ TEST(LinuxDetailsSource, ReadsUnderTheGivenRoots) {
     EXPECT_FALSE(nowhere->memoryBreakdown());
     EXPECT_FALSE(nowhere->networkCounters());
 }
+
+// --- Kernel files that are not: a FIFO where one should be ---
+
+// A /proc and /sys/class tree made at test time with every file the reader opens, one of which
+// (`fifo`, relative to the tree) is then a FIFO that nobody writes to.
+struct FifoCase {
+    const char* fifo;
+    std::function<bool(SystemDetailsSource&)> expected; // what the reader gives meanwhile
+};
+
+void PrintTo(const FifoCase& c, std::ostream* os) {
+    *os << c.fifo;
+}
+
+class FifoInTheTree : public ::testing::TestWithParam<FifoCase> {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/zrm58-fifo-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        const std::pair<const char*, std::string> files[] = {
+            {"proc/meminfo", fixture("details/meminfo_swap.txt")},
+            {"proc/net/dev", fixture("details/net_dev_before.txt")},
+            {"proc/4242/comm", "spinner\n"},
+            {"sys/net/eth0/ifindex", "2\n"},
+            {"sys/hwmon/hwmon0/name", "coretemp\n"},
+            {"sys/hwmon/hwmon0/temp1_label", "Package id 0\n"},
+            {"sys/hwmon/hwmon0/temp1_input", "48000\n"},
+        };
+        for (const auto& [path, text] : files) {
+            std::filesystem::create_directories((root / path).parent_path());
+            std::ofstream(root / path) << text;
+        }
+        std::filesystem::remove(root / GetParam().fifo);
+        ASSERT_EQ(mkfifo((root / GetParam().fifo).c_str(), 0600), 0);
+    }
+    void TearDown() override {
+        if (!root.empty()) std::filesystem::remove_all(root);
+    }
+    std::filesystem::path root;
+};
+
+TEST_P(FifoInTheTree, IsNotWaitedForAndNotTakenAsAFigure) {
+    const int status = zrm58::testing::runInChild([&] {
+        auto source = createLinuxSystemDetailsSource(root / "proc", root / "sys");
+        return GetParam().expected(*source) ? 0 : 1;
+    });
+    EXPECT_NE(status, zrm58::testing::kTimedOut) << "the reader waited on the FIFO";
+    EXPECT_EQ(status, 0) << "the reader gave another figure";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, FifoInTheTree,
+    ::testing::Values(
+        FifoCase{"proc/meminfo", [](SystemDetailsSource& s) { return !s.memoryBreakdown(); }},
+        FifoCase{"proc/net/dev", [](SystemDetailsSource& s) { return !s.networkCounters(); }},
+        FifoCase{"proc/4242/comm", [](SystemDetailsSource& s) { return !s.processName(4242); }},
+        FifoCase{"sys/net/eth0/ifindex",
+                 [](SystemDetailsSource& s) {
+                     const auto c = s.networkCounters();
+                     return c && !c->empty() && c->front().name == "eth0" && !c->front().index;
+                 }},
+        FifoCase{"sys/hwmon/hwmon0/name",
+                 [](SystemDetailsSource& s) { return !s.temperatureCelsius(); }},
+        FifoCase{"sys/hwmon/hwmon0/temp1_label",
+                 [](SystemDetailsSource& s) { return s.temperatureCelsius() == 48.0; }},
+        FifoCase{"sys/hwmon/hwmon0/temp1_input",
+                 [](SystemDetailsSource& s) { return !s.temperatureCelsius(); }}));
 
 // --- The details while shown ---
 
