@@ -113,6 +113,10 @@ void followLocalZone() {
 
 namespace {
 
+// Before main() too: libraries read the zone through tzset() on their own (ICU when it opens a
+// calendar), and the first such reading of a FIFO would block the whole program for good.
+[[maybe_unused]] const bool zoneCheckedAtStart = (followLocalZone(), true);
+
 // The local wall clock: CLOCK_REALTIME broken down in the zone in force at each call.
 class LinuxClock final : public Clock {
 public:
