@@ -104,7 +104,9 @@ text=$(printf '%s\n' "$json" | field text)
 case "$text" in "｜$date_piece｜RAM: "*"｜CPU:"*%) check "--json text is the line" 0 ;;
   *) check "--json text is the line (got: $text)" 1 ;; esac
 tooltip=$(printf '%s\n' "$json" | field tooltip)
-case "$tooltip" in *"zrm58-spin ($spin)"*) check "--json tooltip names the busy process" 0 ;;
+# The name sits in a direction isolate (FSI ... PDI, U+2068 ... U+2069) before its pid.
+case "$tooltip" in *$'\xe2\x81\xa8'"zrm58-spin"$'\xe2\x81\xa9'" ($spin)"*)
+  check "--json tooltip names the busy process" 0 ;;
   *) check "--json tooltip names the busy process (got: $tooltip)" 1 ;; esac
 class=$(printf '%s\n' "$json" | field class)
 case "$class" in idle|low|medium|high|busy) check "--json class" 0 ;; *) check "--json class: $class" 1 ;; esac
