@@ -164,9 +164,11 @@ void TForm1::fitFirstLine() {
     double most = limits::kMaxWidthFactor;
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) most = std::min(most, (screen->availableGeometry().width() - 10) / 515.0);
-    // Room beyond the first line for two more digits, so that the processor figure can reach
-    // three without the line wrapping again.
-    const qreal needed = lineWidth(Label1.text) + lineWidth(QStringLiteral("00"));
+    // The first line with the processor piece at its widest (100 %), so that neither a later
+    // load nor the load at this tick (a busy machine at start) changes the width taken.
+    const QString widest =
+        SepStr + dateInfo + SepStr + memoryInfo + SepStr + toQString(formatCpuInfo(100));
+    const qreal needed = lineWidth(widest);
     const std::optional<double> factor = linefit::factorFitting(needed, MuWidth, most);
     if (!factor) return;
     MuWidth = *factor;
