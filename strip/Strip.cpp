@@ -2,7 +2,6 @@
 #include "strip/Strip.h"
 #include "settings/Utf.h"
 #include "status/StatusTexts.h"
-#include "strip/SettingsModel.h"
 #include <cstdio>
 #include <exception>
 
@@ -100,6 +99,7 @@ void Strip::Timer1Timer() {
         Label2.text = CpuBusyInfo;
         face_.repaintGlyph();
     }
+    face_.ticked();
 }
 
 void Strip::UpdateDateInfo() {
@@ -149,15 +149,19 @@ void Strip::WMQueryEndSession(MessageRecord& message) {
 
 void Strip::SetCmdExecute() {
     // While the window is open the strip's menu cannot open; a second command is ignored.
-    if (settings_) return;
-    SettingsModel model(*this);
-    settings_ = &model;
-    model.fillFromStrip();
+    if (settingsOpen_) return;
+    settingsOpen_ = true;
+    settingsWindow_.fillFromStrip();
     // The strip keeps ticking meanwhile. Every way of closing the window applies the values:
     // the Close button copies back before its save, every other way leaves it to here.
-    face_.runSettingsWindow(model);
-    settings_ = nullptr;
-    if (!model.copiedBackByClose()) model.copyBackToStrip();
+    try {
+        face_.runSettingsWindow(settingsWindow_);
+    } catch (...) {
+        settingsOpen_ = false;
+        throw;
+    }
+    settingsOpen_ = false;
+    if (!settingsWindow_.copiedBackByClose()) settingsWindow_.copyBackToStrip();
 }
 
 void Strip::CloseCmdExecute() {

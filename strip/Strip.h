@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/MessageDispatcher.h"
 #include "settings/StripSettings.h"
+#include "strip/SettingsModel.h"
 #include "strip/StripControls.h"
 #include "strip/StripFace.h"
 #include "strip/StripServices.h"
@@ -8,8 +9,6 @@
 #include <string>
 
 namespace zrm58 {
-
-class SettingsModel;
 
 // An error as the standard error dialog shows it: a full stop is appended when the text's last
 // character lies above U+002E (so a text ending in "." or a space is left alone).
@@ -90,6 +89,9 @@ public:
     // The settings command: fills the settings window's model, runs the window modally, then
     // copies the values back (unless its Close button already did).
     void SetCmdExecute();
+    // The settings window's model: created with the strip, hidden between uses; its values
+    // are what the window's controls last held.
+    SettingsModel& settingsWindow() { return settingsWindow_; }
     void CloseCmdExecute();
     // ResizeMenu's checked state: the resize mode.
     bool resizeMode() const { return resizeMenuChecked_; }
@@ -159,7 +161,8 @@ private:
     PointF lastPoint_;  // resize tracking: the last pointer position
     double workingWidth_ = 0, workingHeight_ = 0;
     bool movedSinceCreation_ = false;
-    SettingsModel* settings_ = nullptr; // the settings window's model, while it is open
+    SettingsModel settingsWindow_{*this};
+    bool settingsOpen_ = false; // the settings window runs: the command cannot run twice
 };
 
 } // namespace zrm58

@@ -81,6 +81,9 @@ public:
     // kDesignInterval at its creation; the strip calls this only when the interval changes.
     virtual void setTimerInterval(int ms) = 0;
     static constexpr int kDesignInterval = 1000;
+    // The end of every tick, after its repaint calls: a face whose other parts follow the tick
+    // (a details panel) refreshes them here. May be left as it is.
+    virtual void ticked() {}
 
     // --- Dialogs ---
 

@@ -28,6 +28,7 @@ TEST(StripTick, ComposesTheLineAndTheGlyphFromTheFakeClock) {
     EXPECT_EQ(strip.Label2.text, u"\uEC37");
     EXPECT_TRUE(f.face.called("line"));
     EXPECT_TRUE(f.face.called("glyph"));
+    EXPECT_EQ(f.face.ticks, 1);
 
     // The same second again: nothing to repaint. The next second: the line only.
     f.face.calls.clear();

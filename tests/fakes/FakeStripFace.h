@@ -26,6 +26,7 @@ public:
     std::vector<std::u16string> errors; // the texts the error dialog showed
     std::string picturePath;            // the last picture decoded
     int timerInterval = kDesignInterval;
+    int ticks = 0;
     bool staysOnTop = false;
     bool taskBarButton = true;
     bool captured = false;
@@ -80,6 +81,8 @@ public:
         timerInterval = ms;
         log("timer " + std::to_string(ms));
     }
+
+    void ticked() override { ++ticks; }
 
     void showError(std::u16string_view text) override {
         errors.emplace_back(text);
