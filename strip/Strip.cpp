@@ -4,6 +4,7 @@
 #include "status/StatusTexts.h"
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 namespace zrm58 {
 namespace {
@@ -109,13 +110,19 @@ void Strip::UpdateDateInfo() {
 }
 
 void Strip::UpdateMemoryInfo() {
-    memoryInfo = zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep);
+    bool read = true;
+    memoryInfo =
+        zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep, &read);
+    if (!read && !std::exchange(memoryFailureSaid_, true))
+        std::fprintf(stderr, "zrm58: cannot read the memory figures; the line shows none\n");
 }
 
 void Strip::UpdateCpuInfo() {
     CpuTexts texts = zrm58::UpdateCpuInfo();
     cpuInfo = std::move(texts.cpuInfo);
     CpuBusyInfo = std::move(texts.busyGlyph);
+    if (!texts.read && !std::exchange(cpuFailureSaid_, true))
+        std::fprintf(stderr, "zrm58: cannot read the processor times; the line shows no load\n");
 }
 
 void Strip::setTimerInterval(int ms) {

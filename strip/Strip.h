@@ -163,6 +163,10 @@ private:
     bool movedSinceCreation_ = false;
     SettingsModel settingsWindow_{*this};
     bool settingsOpen_ = false; // the settings window runs: the command cannot run twice
+    // Whether a failed read of the memory figures, of the processor counters, was reported: the
+    // pieces show the figures of a failed read at every tick, standard error hears it once.
+    bool memoryFailureSaid_ = false;
+    bool cpuFailureSaid_ = false;
 };
 
 } // namespace zrm58
