@@ -2,6 +2,9 @@
 #include "strip/Strip.h"
 #include "settings/Utf.h"
 #include "status/StatusTexts.h"
+#include "strip/LineFit.h"
+#include "strip/SettingLimits.h"
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -51,6 +54,7 @@ const MessageHandler::Table& Strip::messageTable() const {
 
 void Strip::FormCreate() {
     const std::size_t slash = services_.settingsPath.find_last_of("/\\");
+    fitPending_ = !files().exists(services_.settingsPath);
     HomePath =
         slash == std::string::npos ? std::string() : services_.settingsPath.substr(0, slash + 1);
     ReadIniFile();
@@ -95,12 +99,36 @@ void Strip::Timer1Timer() {
         std::u16string previous = std::move(Label1.text);
         Label1.text = std::move(line);
         face_.repaintLine(previous);
+        if (fitPending_) fitFirstLine();
     }
     if (CpuBusyInfo != Label2.text) {
         Label2.text = CpuBusyInfo;
         face_.repaintGlyph();
     }
     face_.ticked();
+}
+
+void Strip::fitFirstLine() {
+    fitPending_ = false;
+    // Never wider than the screen the strip is on.
+    double most = limits::kMaxWidthFactor;
+    const std::optional<Rect> area = face_.workArea();
+    if (area) most = std::min(most, (area->width - 10) / linefit::kDesignWidth);
+    // Room beyond the first line for two more digits, so that the processor figure can reach
+    // three without the line wrapping again.
+    const double needed = face_.lineWidth(Label1.text) + face_.lineWidth(u"00");
+    const std::optional<double> factor = linefit::factorFitting(needed, MuWidth, most);
+    if (!factor) return;
+    MuWidth = *factor;
+    applyDialogWidth();
+    if (area) { // keep the widened strip's right end on the screen
+        Rect frame = face_.geometry();
+        const int areaRight = area->left + area->width - 1;
+        if (frame.left + frame.width - 1 > areaRight) {
+            frame.left = std::max(area->left, areaRight - frame.width + 1);
+            face_.setGeometry(frame);
+        }
+    }
 }
 
 void Strip::UpdateDateInfo() {

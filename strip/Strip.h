@@ -108,6 +108,13 @@ public:
 
     // The size guard: at least 80 x 30. Runs after every size change, whoever made it.
     void FormResize();
+    // Gives the window a size as the size guard leaves it, left and top kept: the window is
+    // never asked for a size it cannot show (zero or below unmaps a window on X, and with it go
+    // the pointer grab and the release that ends a drag).
+    void resizeGuarded(int width, int height);
+    // At a start without a settings file: widens the strip, as a width factor chosen in the
+    // settings window would, when the first line does not fit on one line at the default width.
+    void fitFirstLine();
     // Whether anything moved the strip since its creation (the first showing then keeps it).
     bool movedSinceCreation() const { return movedSinceCreation_; }
 
@@ -159,8 +166,9 @@ private:
     Tracking tracking_ = Tracking::None;
     PointF pressPoint_; // move tracking: the press point
     PointF lastPoint_;  // resize tracking: the last pointer position
-    double workingWidth_ = 0, workingHeight_ = 0;
+    Size working_;      // resize tracking: unbounded, the guard applies to the window only
     bool movedSinceCreation_ = false;
+    bool fitPending_ = false; // started without a settings file; the first line not yet fitted
     SettingsModel settingsWindow_{*this};
     bool settingsOpen_ = false; // the settings window runs: the command cannot run twice
     // Whether a failed read of the memory figures, of the processor counters, was reported: the

@@ -357,6 +357,17 @@ const QImage& shadowLayer(const ShadowSource& source, const LineLayout& line,
 
 } // namespace
 
+double TForm1::lineWidth(const QString& text) const {
+    QTextLayout layout(text, labelFont(strip_.Label1));
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.isValid() ? line.naturalTextWidth() : 0;
+}
+
 QRect TForm1::changeArea(const QString& was, const QString& now) {
     const QRectF l1 = label1Rect();
     if (was.isEmpty() || now.isEmpty() || l1.width() <= 0) return rect();
@@ -464,6 +475,12 @@ void TForm1::paintEvent(QPaintEvent*) {
     const QRectF l1 = label1Rect();
     if (l1.width() > 0 && !Label1.text.empty()) {
         const QString text = toQString(Label1.text);
+        // Word wrap may make the line taller than the strip, and a long word wider than its
+        // place: nothing of the line or its shadow is drawn outside the strip's rectangle.
+        p.save();
+        QPainterPath strip;
+        strip.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
+        p.setClipPath(t.inverted().map(strip));
         const QFont font = labelFont(Label1);
         const LineLayout& line = lineLayout(text, font, l1);
         if (ShadowEffect1.enabled) {
@@ -490,6 +507,7 @@ void TForm1::paintEvent(QPaintEvent*) {
         }
         p.setPen(QColor::fromRgba(Label1.color));
         line.layout.draw(&p, line.origin);
+        p.restore();
     }
 
     QFont glyphFont(toQString(Label2.family));

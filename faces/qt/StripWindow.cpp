@@ -42,6 +42,12 @@ public:
         const QRect g = s->geometry();
         return Rect{g.x(), g.y(), g.width(), g.height()};
     }
+    std::optional<Rect> workArea() const override {
+        const QScreen* s = w_.screen() ? w_.screen() : QGuiApplication::primaryScreen();
+        if (!s) return std::nullopt;
+        const QRect g = s->availableGeometry();
+        return Rect{g.x(), g.y(), g.width(), g.height()};
+    }
     void createWindow() override {
         w_.ensureOnScreen();
         w_.winId();
@@ -64,6 +70,9 @@ public:
         w_.update(QRectF(w_.fromLayout(box.topLeft()), w_.fromLayout(box.bottomRight()))
                       .toAlignedRect()
                       .adjusted(-2, -2, 2, 2)); // room for antialiasing
+    }
+    double lineWidth(std::u16string_view text) const override {
+        return w_.lineWidth(toQString(text));
     }
     bool loadBackgroundPicture(const std::string& path, std::string_view bytes) override {
         return w_.decodePicture(path, bytes);
@@ -202,13 +211,14 @@ QRect TForm1::lineChangeArea(const QString& next) {
 // --- Input ---
 
 // Window coordinates from the global position and the position this window last asked for,
-// so that events generated before the window manager carried out a move do not jitter.
+// so that events generated before the window system carried out a move do not jitter, and so
+// that the press and the moves measure alike.
 QPointF TForm1::windowPoint(const QMouseEvent& e) const {
     return e.globalPosition() - QPointF(pos());
 }
 
 void TForm1::mousePressEvent(QMouseEvent* e) {
-    if (!strip_.pointerPress(toPointF(e->position()))) e->ignore();
+    if (!strip_.pointerPress(toPointF(windowPoint(*e)))) e->ignore();
 }
 
 void TForm1::mouseMoveEvent(QMouseEvent* e) {

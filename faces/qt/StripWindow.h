@@ -39,6 +39,9 @@ public:
     // their shadow's reach, or the whole window when the line is not one line of the same font.
     QRect lineChangeArea(const QString& next);
 
+    // The width, in the logical box's units, that `text` takes on one line in Label1's font.
+    double lineWidth(const QString& text) const;
+
     // Brings the strip back onto a screen when too little of it lies on any (a monitor was
     // unplugged, the resolution lowered). True when it had to move.
     bool ensureOnScreen();
