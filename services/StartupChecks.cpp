@@ -23,7 +23,10 @@ const char kUsage[] =
     "\n"
     "The settings live in ZRM58.ini (see the manual page). Starting zrm58 while a strip on the\n"
     "same settings file runs brings that strip onto the screen instead of a second one.\n"
-    "Exit status: 0 after a normal end, 1 when the strip could not start or its display broke.\n";
+    "Toolkit options are those of Qt (-display, -platform, -style and the like); any other\n"
+    "option or argument is refused.\n"
+    "Exit status: 0 after a normal end, 1 when the strip could not start or its display broke,\n"
+    "2 on an unknown option.\n";
 
 bool nonEmpty(const char* v) {
     return v && *v;
@@ -105,6 +108,15 @@ std::optional<int> startupChecks(int argc, char** argv) {
         return 1;
     }
     return checkDisplay(display);
+}
+
+std::optional<int> rejectLeftoverArguments(int argc, char** argv) {
+    if (argc < 2) return std::nullopt;
+    const char* first = argv[1];
+    std::fprintf(stderr, "zrm58: %s '%s' (try zrm58 --help)\n",
+                 first[0] == '-' && first[1] != '\0' ? "unknown option" : "unexpected argument",
+                 first);
+    return 2;
 }
 
 } // namespace zrm58

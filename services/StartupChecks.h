@@ -9,4 +9,10 @@ namespace zrm58 {
 // the strip starts (toolkit options such as -platform pass through untouched).
 std::optional<int> startupChecks(int argc, char** argv);
 
+// What is left of the command line once the toolkit has taken its own options (-platform,
+// -display, -style and the rest, whatever its version knows): the strip takes no other option
+// nor any argument, so anything left is told in one line and the program ends with 2, before it
+// starts a strip or hands over to a running one.
+std::optional<int> rejectLeftoverArguments(int argc, char** argv);
+
 } // namespace zrm58

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     preferXcbPlatform(argc, argv);
     avoidBusAutolaunch();
     if (const std::optional<int> code = startupChecks(argc, argv)) return *code;
-    QApplication app(argc, argv);
+    QApplication app(argc, argv); // takes the toolkit's own options out of argv
+    if (const std::optional<int> code = rejectLeftoverArguments(argc, argv)) return *code;
     QApplication::setApplicationName(QStringLiteral("ZRM58"));
     QApplication::setWindowIcon(programIcon());
     installToolkitTranslations();

@@ -168,6 +168,9 @@ private:
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
+    // Started as the strip starts: without a session bus the toolkit's accessibility bridge would
+    // otherwise have the bus library spawn a bus daemon of its own (and leak what it read).
+    avoidBusAutolaunch();
     QApplication app(argc, argv);
     installFontSubstitutes();
     DetailsPanelE2ETest test;
