@@ -65,7 +65,7 @@ DetailsPanel::~DetailsPanel() {
 
 bool DetailsPanel::inHoverArea(QPointF windowPos) const {
     return form_->layoutRect().contains(windowPos) &&
-           !form_->speedButtonRect().contains(form_->toLayout(windowPos));
+           !toQRectF(form_->strip().speedButtonRect()).contains(form_->toLayout(windowPos));
 }
 
 bool DetailsPanel::eventFilter(QObject* watched, QEvent* event) {

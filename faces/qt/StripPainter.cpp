@@ -369,7 +369,7 @@ double TForm1::lineWidth(const QString& text) const {
 }
 
 QRect TForm1::changeArea(const QString& was, const QString& now) {
-    const QRectF l1 = label1Rect();
+    const QRectF l1 = toQRectF(strip_.label1Rect());
     if (was.isEmpty() || now.isEmpty() || l1.width() <= 0) return rect();
     const TLabel& Label1 = strip_.Label1;
     const TShadowEffect& ShadowEffect1 = strip_.ShadowEffect1;
@@ -469,10 +469,10 @@ void TForm1::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setTransform(t);
 
-    glyphs::drawGlyphText(p, speedButtonRect(), toQString(SpeedButton1.text), SpeedButton1.size,
-                          QColor::fromRgba(SpeedButton1.color));
+    glyphs::drawGlyphText(p, toQRectF(strip_.speedButtonRect()), toQString(SpeedButton1.text),
+                          SpeedButton1.size, QColor::fromRgba(SpeedButton1.color));
 
-    const QRectF l1 = label1Rect();
+    const QRectF l1 = toQRectF(strip_.label1Rect());
     if (l1.width() > 0 && !Label1.text.empty()) {
         const QString text = toQString(Label1.text);
         // Word wrap may make the line taller than the strip, and a long word wider than its
@@ -512,7 +512,7 @@ void TForm1::paintEvent(QPaintEvent*) {
 
     QFont glyphFont(toQString(Label2.family));
     p.setFont(glyphFont);
-    glyphs::drawGlyphText(p, label2Rect(), toQString(Label2.text), Label2.size,
+    glyphs::drawGlyphText(p, toQRectF(strip_.label2Rect()), toQString(Label2.text), Label2.size,
                           QColor::fromRgba(Label2.color));
 }
 

@@ -66,7 +66,7 @@ public:
         w_.update(w_.changeArea(toQString(previousLine), toQString(w_.strip_.Label1.text)));
     }
     void repaintGlyph() override {
-        const QRectF box = w_.label2Rect();
+        const QRectF box = toQRectF(w_.strip_.label2Rect());
         w_.update(QRectF(w_.fromLayout(box.topLeft()), w_.fromLayout(box.bottomRight()))
                       .toAlignedRect()
                       .adjusted(-2, -2, 2, 2)); // room for antialiasing
@@ -186,18 +186,6 @@ QPointF TForm1::toLayout(QPointF p) const {
 
 QPointF TForm1::fromLayout(QPointF p) const {
     return toQPointF(strip_.fromLayout(toPointF(p)));
-}
-
-QRectF TForm1::speedButtonRect() const {
-    return toQRectF(strip_.speedButtonRect());
-}
-
-QRectF TForm1::label1Rect() const {
-    return toQRectF(strip_.label1Rect());
-}
-
-QRectF TForm1::label2Rect() const {
-    return toQRectF(strip_.label2Rect());
 }
 
 QPoint TForm1::menuAnchor() const {

@@ -26,13 +26,11 @@ public:
     // The picture the Bitmap fill draws stretched; null until one was decoded.
     const QImage& backgroundPicture() const { return picture_; }
 
-    // The logical box in Qt's types (Strip's geometry, converted).
+    // The logical box in Qt's types (Strip's geometry, converted); the controls' boxes in it
+    // are Strip::speedButtonRect, label1Rect and label2Rect.
     QRectF layoutRect() const; // in window coordinates
     QPointF toLayout(QPointF windowPoint) const;
     QPointF fromLayout(QPointF layoutPoint) const;
-    QRectF speedButtonRect() const; // in logical coordinates
-    QRectF label1Rect() const;
-    QRectF label2Rect() const;
     // The menu's top-left corner in screen coordinates.
     QPoint menuAnchor() const;
     // The window area that changes when Label1's text becomes `next`: the changed glyphs and

@@ -4,6 +4,7 @@
 // share, and that processor's bar must be full; the panel goes on leave and on press, and a drag
 // that starts while it is shown moves the strip.
 #include "faces/qt/DetailsPanel.h"
+#include "faces/qt/QtText.h"
 #include "faces/qt/StartupPlatform.h"
 #include "faces/qt/StripWindow.h"
 #include "status/LocaleFormat.h"
@@ -93,7 +94,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 5000); // a whole interval measured
 
             const QPoint line =
-                form.mapToGlobal(form.fromLayout(form.label1Rect().center()).toPoint());
+                form.mapToGlobal(form.fromLayout(toQRectF(form.strip().label1Rect()).center()).toPoint());
             pointerTo(line);
             QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible(), 3000);
             // The per-processor figures need the tick after the showing; then one more tick,

@@ -236,7 +236,7 @@ private slots:
         QCOMPARE(form.width(), windowWidth);
         QCOMPARE(form.height(), 40);
         QCOMPARE(form.strip().ScaledLayout1.logicalWidth, static_cast<float>(originalWidth));
-        QCOMPARE(form.label1Rect().width(), qreal(label1Width));
+        QCOMPARE(toQRectF(form.strip().label1Rect()).width(), qreal(label1Width));
         if (windowWidth == originalWidth + 10)
             QCOMPARE(form.fromLayout(QPointF(1, 0)).x() - form.fromLayout(QPointF(0, 0)).x(), 1.0);
     }

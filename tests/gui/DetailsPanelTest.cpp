@@ -28,13 +28,13 @@ void leave(TForm1& form) {
 
 // The centre of the line, of the glyph and of the menu button, in window coordinates.
 QPointF lineSpot(const TForm1& f) {
-    return f.fromLayout(f.label1Rect().center()).toPoint();
+    return f.fromLayout(toQRectF(f.strip().label1Rect()).center()).toPoint();
 }
 QPointF glyphSpot(const TForm1& f) {
-    return f.fromLayout(f.label2Rect().center()).toPoint();
+    return f.fromLayout(toQRectF(f.strip().label2Rect()).center()).toPoint();
 }
 QPointF buttonSpot(const TForm1& f) {
-    return f.fromLayout(f.speedButtonRect().center()).toPoint();
+    return f.fromLayout(toQRectF(f.strip().speedButtonRect()).center()).toPoint();
 }
 
 int count(const std::vector<std::string>& calls, const std::string& what) {

@@ -77,13 +77,13 @@ private slots:
         form.strip().Timer1Timer();
 
         if (oneLine) {
-            QVERIFY2(form.lineWidth(toQString(form.strip().Label1.text)) <= form.label1Rect().width(),
+            QVERIFY2(form.lineWidth(toQString(form.strip().Label1.text)) <= toQRectF(form.strip().label1Rect()).width(),
                      qPrintable(toQString(form.strip().Label1.text)));
             QCOMPARE(form.height(), 40);
             const bool widened = form.width() > 523;
             QCOMPARE(form.width(), widened ? form.strip().OriginalWidth + 10 : 523);
         } else {
-            QVERIFY(form.lineWidth(toQString(form.strip().Label1.text)) > form.label1Rect().width()); // it wraps
+            QVERIFY(form.lineWidth(toQString(form.strip().Label1.text)) > toQRectF(form.strip().label1Rect()).width()); // it wraps
         }
 
         const QImage img = drawn(form);
