@@ -114,9 +114,10 @@ void Strip::fitFirstLine() {
     double most = limits::kMaxWidthFactor;
     const std::optional<Rect> area = face_.workArea();
     if (area) most = std::min(most, (area->width - 10) / linefit::kDesignWidth);
-    // Room beyond the first line for two more digits, so that the processor figure can reach
-    // three without the line wrapping again.
-    const double needed = face_.lineWidth(Label1.text) + face_.lineWidth(u"00");
+    // The first line with the processor piece at its widest (100 %), so that neither a later
+    // load nor the load at this tick (a busy machine at start) changes the width taken.
+    const double needed =
+        face_.lineWidth(SepStr + dateInfo + SepStr + memoryInfo + SepStr + formatCpuInfo(100));
     const std::optional<double> factor = linefit::factorFitting(needed, MuWidth, most);
     if (!factor) return;
     MuWidth = *factor;

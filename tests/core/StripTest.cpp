@@ -71,7 +71,7 @@ TEST_P(StripFirstLine, WidensTheStripToItsFirstLineOnlyAtAFirstStart) {
     f.face.screen = Rect{0, 0, row.screenWidth, 1080};
     Strip& strip = f.create();
     strip.Timer1Timer();
-    const double line = row.unitWidth * (strip.Label1.text.size() + 2); // and two more digits
+    const double line = row.unitWidth * strip.Label1.text.size(); // "CPU:  0%" as wide as 100 %
     EXPECT_EQ(strip.MuWidth > 1.0, row.widens);
     if (row.widens) {
         EXPECT_EQ(f.face.frame.width, strip.OriginalWidth + 10);

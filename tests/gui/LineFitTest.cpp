@@ -77,13 +77,15 @@ private slots:
         form.strip().Timer1Timer();
 
         if (oneLine) {
-            QVERIFY2(form.lineWidth(toQString(form.strip().Label1.text)) <= toQRectF(form.strip().label1Rect()).width(),
+            QVERIFY2(form.lineWidth(toQString(form.strip().Label1.text)) <=
+                         toQRectF(form.strip().label1Rect()).width(),
                      qPrintable(toQString(form.strip().Label1.text)));
             QCOMPARE(form.height(), 40);
             const bool widened = form.width() > 523;
             QCOMPARE(form.width(), widened ? form.strip().OriginalWidth + 10 : 523);
         } else {
-            QVERIFY(form.lineWidth(toQString(form.strip().Label1.text)) > toQRectF(form.strip().label1Rect()).width()); // it wraps
+            QVERIFY(form.lineWidth(toQString(form.strip().Label1.text)) >
+                    toQRectF(form.strip().label1Rect()).width()); // it wraps
         }
 
         const QImage img = drawn(form);
@@ -93,6 +95,31 @@ private slots:
                 if (!inside.contains(x, y) && qAlpha(img.pixel(x, y)) != 0)
                     QFAIL(qPrintable(
                         QStringLiteral("drawn at %1, %2 outside the rectangle").arg(x).arg(y)));
+    }
+
+    // The width a first start takes is the same whatever the load at its first tick: a machine
+    // busy at login must not leave a wider strip than an idle one.
+    void firstStartWidthIgnoresTheLoad_data() {
+        QTest::addColumn<QByteArray>("lang");
+        QTest::newRow("ja_JP") << QByteArray("ja_JP.UTF-8");
+        QTest::newRow("th_TH") << QByteArray("th_TH.UTF-8");
+    }
+    void firstStartWidthIgnoresTheLoad() {
+        QFETCH(QByteArray, lang);
+        int widths[2] = {};
+        for (int busy = 0; busy < 2; ++busy) {
+            StripFixture f;
+            useLocale(f.services, lang);
+            std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
+            f.services.altCalendar = calendar.get();
+            TForm1& form = f.create();
+            f.machine.advance(busy ? 1000 : 0, busy ? 0 : 1000);
+            form.strip().Timer1Timer();
+            QVERIFY(toQString(form.strip().cpuInfo)
+                        .endsWith(busy ? QStringLiteral("100%") : QStringLiteral(" 0%")));
+            widths[busy] = form.width();
+        }
+        QCOMPARE(widths[1], widths[0]);
     }
 
     void widenedFirstStartIsStoredAsItsWidthFactor() {
