@@ -2,7 +2,7 @@
 #include "app/ErrorDialog.h"
 #include "app/Unit1.h"
 #include "appearance/ColorPicker.h"
-#include "appearance/Form2Lists.h"
+#include "strip/SettingsLists.h"
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
