@@ -1,4 +1,5 @@
 #include "faces/win32/StripMenu.h"
+#include "faces/win32/FontChoice.h"
 #include "faces/win32/Gdip.h"
 #include <cmath>
 #include <cstdint>
@@ -67,49 +68,122 @@ void drawGear(Gdiplus::Graphics& g) {
     g.DrawPath(&edge, &gear);
 }
 
-// A 16 x 16 premultiplied 32-bit bitmap that a menu item shows with its transparency.
-HBITMAP picture(void (*draw)(Gdiplus::Graphics&)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 16;
-    info.bmiHeader.biHeight = -16; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bmp) return nullptr;
-    std::fill_n(static_cast<std::uint32_t*>(bits), 16 * 16, 0u);
-    Gdiplus::Bitmap canvas(16, 16, 16 * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
-    Gdiplus::Graphics g(&canvas);
+// A 16 x 16 picture with transparency. Kept for the program's life.
+Gdiplus::Bitmap* picture(void (*draw)(Gdiplus::Graphics&)) {
+    auto* bmp = new Gdiplus::Bitmap(16, 16, PixelFormat32bppPARGB);
+    Gdiplus::Graphics g(bmp);
+    g.Clear(Color(0, 0, 0, 0));
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     draw(g);
     return bmp;
 }
 
-void addItem(HMENU menu, UINT id, const wchar_t* text, HBITMAP bmp, bool checked) {
-    MENUITEMINFOW item{};
-    item.cbSize = sizeof item;
-    item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP | MIIM_STATE;
-    item.wID = id;
-    item.dwTypeData = const_cast<wchar_t*>(text);
-    item.hbmpItem = bmp;
-    item.fState = checked ? MFS_CHECKED : MFS_UNCHECKED;
-    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item);
+// The menu's look: a dark sea green panel with a silver outline; per item a 25-wide column
+// with the check mark and, over it, the picture (margin 2), then the text in Tahoma with 8 of
+// space on both sides. Text and check mark are black, white under the pointer.
+constexpr COLORREF kPanel = RGB(0x8F, 0xBC, 0x8F);
+constexpr int kColumn = 25, kTextSpace = 8, kItemHeight = 24;
+constexpr float kTextSize = 13;
+
+struct Item {
+    UINT id;
+    const wchar_t* text;
+    Gdiplus::Bitmap* picture;
+    bool checked;
+};
+
+// The tick of the check mark, filled, in an 11 x 11 box at (x, y).
+void drawCheckMark(Gdiplus::Graphics& g, float x, float y, Color color) {
+    const PointF tick[] = {{x + 0.5f, y + 6}, {x + 2, y + 4.5f},  {x + 4.5f, y + 7},
+                           {x + 9.5f, y + 1}, {x + 11, y + 2.5f}, {x + 4.5f, y + 10}};
+    Gdiplus::SolidBrush brush(color);
+    g.FillPolygon(&brush, tick, 6);
+}
+
+void addItem(HMENU menu, const Item& item) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_DATA | MIIM_STATE;
+    info.fType = MFT_OWNERDRAW;
+    info.wID = item.id;
+    info.dwItemData = reinterpret_cast<ULONG_PTR>(&item);
+    info.fState = item.checked ? MFS_CHECKED : MFS_UNCHECKED;
+    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info);
 }
 
 } // namespace
 
+bool measureMenuItem(MEASUREITEMSTRUCT& m) {
+    if (m.CtlType != ODT_MENU || !m.itemData) return false;
+    const auto& item = *reinterpret_cast<const Item*>(m.itemData);
+    HDC dc = GetDC(nullptr);
+    float textWidth = 0;
+    {
+        Gdiplus::Graphics g(dc);
+        const FontChoice family(u"Tahoma", u"リサイズ設定終了");
+        const Gdiplus::Font font(family.get(), kTextSize, Gdiplus::FontStyleRegular,
+                                 Gdiplus::UnitPixel);
+        Gdiplus::RectF bounds;
+        g.MeasureString(item.text, -1, &font, PointF(0, 0),
+                        Gdiplus::StringFormat::GenericTypographic(), &bounds);
+        textWidth = bounds.Width;
+    }
+    ReleaseDC(nullptr, dc);
+    m.itemWidth = static_cast<UINT>(kColumn + 2 * kTextSpace + std::ceil(textWidth));
+    m.itemHeight = kItemHeight;
+    return true;
+}
+
+bool drawMenuItem(const DRAWITEMSTRUCT& d) {
+    if (d.CtlType != ODT_MENU || !d.itemData) return false;
+    const auto& item = *reinterpret_cast<const Item*>(d.itemData);
+    const RECT& r = d.rcItem;
+    const bool hot = (d.itemState & ODS_SELECTED) != 0;
+    const Color ink = hot ? Color(255, 255, 255, 255) : Color(255, 0, 0, 0);
+    Gdiplus::Graphics g(d.hDC);
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    Gdiplus::SolidBrush panel(Color(255, GetRValue(kPanel), GetGValue(kPanel), GetBValue(kPanel)));
+    g.FillRectangle(&panel, static_cast<INT>(r.left), static_cast<INT>(r.top),
+                    static_cast<INT>(r.right - r.left), static_cast<INT>(r.bottom - r.top));
+    const float top = static_cast<float>(r.top), left = static_cast<float>(r.left);
+    const float middle = top + (r.bottom - r.top) / 2.0f;
+    if (item.checked) drawCheckMark(g, left + (kColumn - 11) / 2.0f, middle - 5.5f, ink);
+    if (item.picture)
+        g.DrawImage(item.picture, Gdiplus::RectF(left + (kColumn - 16) / 2.0f, middle - 8, 16, 16));
+    const FontChoice family(u"Tahoma", u"リサイズ設定終了");
+    const Gdiplus::Font font(family.get(), kTextSize, Gdiplus::FontStyleRegular,
+                             Gdiplus::UnitPixel);
+    Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    Gdiplus::SolidBrush text(ink);
+    g.DrawString(item.text, -1, &font,
+                 Gdiplus::RectF(left + kColumn + kTextSpace, top,
+                                static_cast<float>(r.right) - left - kColumn - kTextSpace,
+                                static_cast<float>(r.bottom - r.top)),
+                 &format, &text);
+    return true;
+}
+
 MenuChoice showStripMenu(HWND owner, POINT at, bool resizeChecked) {
     // Made once: the pictures live as long as the program.
-    static const HBITMAP arrows = picture(drawArrowsOut), gear = picture(drawGear),
-                         door = picture(drawDoor);
+    static Gdiplus::Bitmap* const arrows = picture(drawArrowsOut);
+    static Gdiplus::Bitmap* const gear = picture(drawGear);
+    static Gdiplus::Bitmap* const door = picture(drawDoor);
+    static const HBRUSH panel = CreateSolidBrush(kPanel);
     HMENU menu = CreatePopupMenu();
     if (!menu) return MenuChoice::None;
-    addItem(menu, 1, L"リサイズ", arrows, resizeChecked);
-    addItem(menu, 2, L"設定", gear, false);
-    addItem(menu, 3, L"終了", door, false);
+    MENUINFO look{};
+    look.cbSize = sizeof look;
+    look.fMask = MIM_BACKGROUND;
+    look.hbrBack = panel;
+    SetMenuInfo(menu, &look);
+    const Item items[] = {{1, L"リサイズ", arrows, resizeChecked},
+                          {2, L"設定", gear, false},
+                          {3, L"終了", door, false}};
+    for (const Item& item : items)
+        addItem(menu, item);
     // The owner in front, so that a click elsewhere closes the menu; the null message after it
     // lets the menu loop end cleanly.
     SetForegroundWindow(owner);

@@ -144,7 +144,8 @@ void drawLine(Gdiplus::Graphics& g, const StripScene& s, const Gdiplus::Font& fo
               std::uint32_t color) {
     const float lw = std::max(1.0f, s.logicalWidth), lh = std::max(1.0f, s.logicalHeight);
     const Gdiplus::RectF box(33, 0, lw - 66, lh);
-    Gdiplus::StringFormat format;
+    // Typographic: no padding around the glyphs, so the line takes the width its glyphs take.
+    Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
     format.SetAlignment(Gdiplus::StringAlignmentNear);
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
@@ -212,7 +213,7 @@ void paintStrip(const StripScene& s, std::uint32_t* px) {
     if (s.width <= 0 || s.height <= 0) return;
     paintBackground(s, px);
     const BoxGeometry box(s);
-    const FontChoice family(s.family);
+    const FontChoice family(s.family, s.line);
     const Gdiplus::Font font(family.get(), std::max(1.0f, std::round(s.lineSize)),
                              s.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular,
                              Gdiplus::UnitPixel);

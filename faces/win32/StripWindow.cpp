@@ -1,32 +1,33 @@
 #include "faces/win32/StripWindow.h"
-#include "faces/win32/ErrorDialog.h"
 #include "faces/win32/Gdip.h"
+#include "faces/win32/SettingsWindow.h"
 #include "faces/win32/StripMenu.h"
-#include "settings/SettingsFile.h"
-#include "status/StatusTexts.h"
+#include "strip/Strip.h"
 #include <cmath>
-#include <cstdio>
-#include <vector>
+#include <commdlg.h>
+#include <shlwapi.h>
 #include <windowsx.h>
 
 namespace zrm58::win32face {
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
-constexpr int kMinWidth = 80, kMinHeight = 30;
+// Posted to the strip itself: draw what changed (several changes, one drawing), and open the
+// menu after the press that asked for it has been handled.
+constexpr UINT kMsgPresent = WM_APP + 2;
+constexpr UINT kMsgOpenMenu = WM_APP + 3;
 
 StripWindow* fromHwnd(HWND hwnd) {
     return reinterpret_cast<StripWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-// Nearest integer, halves to the even neighbour (the default rounding mode).
-int roundEven(double v) {
-    return static_cast<int>(std::nearbyint(v));
+std::wstring wide(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
 }
 
 } // namespace
 
-StripWindow::StripWindow(HINSTANCE instance, const StripServices& services) : services_(services) {
+StripWindow::StripWindow(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = windowProc;
@@ -35,121 +36,149 @@ StripWindow::StripWindow(HINSTANCE instance, const StripServices& services) : se
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     wc.lpszClassName = kStripClass;
     RegisterClassExW(&wc);
-    // Created hidden; the extended styles for the task bar are set by FormCreate before showing.
-    hwnd_ = CreateWindowExW(WS_EX_LAYERED, kStripClass, L"ZRM58", WS_POPUP, 0, 0, 525, 43, nullptr,
-                            nullptr, instance, this);
+    // Created hidden with the task-bar button's extended style; the strip may take it away
+    // before the first showing.
+    hwnd_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_APPWINDOW, kStripClass, L"ZRM58", WS_POPUP,
+                            frame_.left, frame_.top, frame_.width, frame_.height, nullptr, nullptr,
+                            instance, this);
+    SetTimer(hwnd_, kTimerId, kDesignInterval, nullptr);
 }
 
 StripWindow::~StripWindow() {
-    // A destroyed handler must never be offered a message: leave the list before going.
-    TMessageDispatcherWin::UnregisterHandler(this);
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-const MessageHandler::Table& StripWindow::messageTable() const {
-    static const Entry entries[] = {
-        {kMsgQueryEndSession,
-         [](MessageHandler& h, MessageRecord& m) {
-             static_cast<StripWindow&>(h).WMQueryEndSession(m);
-         }},
-    };
-    static const Table table{&MessageHandler::BaseTable(), entries};
-    return table;
-}
+// --- The window ---
 
-void StripWindow::FormCreate() {
-    settings_ = readStripSettings(services_.settingsPath, services_.localeSettings.decimalSep);
-    FormResize();
-    sceneFromSettings();
-    // The task-bar button: set at start only.
-    LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
-    ex = settings_.taskBar ? (ex | WS_EX_APPWINDOW) & ~WS_EX_TOOLWINDOW
-                           : (ex | WS_EX_TOOLWINDOW) & ~WS_EX_APPWINDOW;
-    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
-    applyWindowStyle();
-    TMessageDispatcherWin::RegisterHandler(this);
-}
-
-void StripWindow::sceneFromSettings() {
-    scene_.width = settings_.width;
-    scene_.height = settings_.height;
-    scene_.opacity = settings_.opacity;
-    scene_.logicalWidth = static_cast<float>(settings_.original * 515);
-    scene_.bold = settings_.bold;
-    scene_.lineColor = scene_.glyphColor = scene_.menuColor = settings_.fontColor;
-    scene_.glyphSize = 20;
-    scene_.shadow = settings_.shadow;
-    scene_.family = settings_.family;
-    if (settings_.gazou) {
-        const std::wstring path(settings_.gazouFile.begin(), settings_.gazouFile.end());
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            scene_.strokeOn = false;
-            scene_.fill = FillKind::Picture;
-            auto bmp = std::make_shared<Gdiplus::Bitmap>(path.c_str());
-            scene_.picture = bmp->GetLastStatus() == Gdiplus::Ok ? bmp : nullptr;
-        }
-    } else if (settings_.gradient) {
-        scene_.fill = FillKind::Gradient;
-        scene_.gradient0 = settings_.color1;
-        scene_.gradient1 = settings_.color2;
-        static const double ends[3][2] = {{0, 1}, {1, 0}, {1, 1}};
-        if (settings_.direction >= 0 && settings_.direction <= 2)
-            scene_.startX = 0, scene_.startY = 0, scene_.endX = ends[settings_.direction][0],
-            scene_.endY = ends[settings_.direction][1];
-    } else {
-        scene_.fill = FillKind::Solid;
-        scene_.fillColor = settings_.color1;
+void StripWindow::setGeometry(const Rect& frame) {
+    const bool resized = frame.width != frame_.width || frame.height != frame_.height;
+    frame_ = frame;
+    if (resized) {
+        schedulePresent(); // the new size reaches the window with its new pixels
+    } else if (IsWindowVisible(hwnd_)) {
+        SetWindowPos(hwnd_, nullptr, frame_.left, frame_.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
-void StripWindow::applyWindowStyle() {
-    SetWindowPos(hwnd_, settings_.topLevel ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+Size StripWindow::desktopSize() const {
+    return {std::max(kMinStripWidth, GetSystemMetrics(SM_CXVIRTUALSCREEN)),
+            std::max(kMinStripHeight, GetSystemMetrics(SM_CYVIRTUALSCREEN))};
+}
+
+std::optional<Rect> StripWindow::primaryScreen() const {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
+        return std::nullopt;
+    const RECT& r = info.rcMonitor;
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void StripWindow::createWindow() {
+    // The window exists since the constructor. Enough of the strip to grab it with the pointer
+    // must lie on a monitor, else it comes onto the primary one.
+    constexpr int kGrip = 20;
+    RECT strip{frame_.left, frame_.top, frame_.left + frame_.width, frame_.top + frame_.height};
+    HMONITOR monitor = MonitorFromRect(&strip, MONITOR_DEFAULTTONULL);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT visible{};
+    if (monitor && GetMonitorInfoW(monitor, &info) &&
+        IntersectRect(&visible, &strip, &info.rcMonitor) &&
+        visible.right - visible.left >= std::min(kGrip, frame_.width) &&
+        visible.bottom - visible.top >= std::min(kGrip, frame_.height))
+        return;
+    if (const std::optional<Rect> screen = primaryScreen()) {
+        frame_.left =
+            std::clamp(frame_.left, screen->left,
+                       std::max(screen->left, screen->left + screen->width - frame_.width));
+        frame_.top =
+            std::clamp(frame_.top, screen->top,
+                       std::max(screen->top, screen->top + screen->height - frame_.height));
+    }
+}
+
+void StripWindow::showWindow() {
+    present();
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+void StripWindow::setStaysOnTop(bool on) {
+    SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void StripWindow::showFirst() {
-    if (settings_.left == 0 && settings_.top == 0) {
-        // Nothing moved the strip from its design position: centred on the primary monitor.
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        settings_.left = work.left + (work.right - work.left - settings_.width) / 2;
-        settings_.top = work.top + (work.bottom - work.top - settings_.height) / 2;
-    }
-    SetWindowPos(hwnd_, nullptr, settings_.left, settings_.top, settings_.width, settings_.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    present();
-    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-    setIntervalMs(settings_.interval);
+void StripWindow::setTaskBarButton(bool shown) {
+    // A tool window has no task-bar button; the change reaches the task bar when the window is
+    // shown again.
+    LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    ex = shown ? (ex | WS_EX_APPWINDOW) & ~WS_EX_TOOLWINDOW
+               : (ex | WS_EX_TOOLWINDOW) & ~WS_EX_APPWINDOW;
+    const bool visible = IsWindowVisible(hwnd_);
+    if (visible) ShowWindow(hwnd_, SW_HIDE);
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
+    if (visible) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }
 
-void StripWindow::setIntervalMs(int ms) {
-    if (ms == intervalMs_) return;
-    KillTimer(hwnd_, kTimerId);
-    intervalMs_ = ms > 0 ? ms : 0;
-    if (intervalMs_ > 0) SetTimer(hwnd_, kTimerId, static_cast<UINT>(intervalMs_), nullptr);
+void StripWindow::requestClose() {
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void StripWindow::Timer1Timer() {
-    const DateTimeFields t = makeDateTimeFields(services_.clock->now());
-    const std::u16string date =
-        RenderDateTime(settings_.format, t, services_.localeSettings,
-                       EraContext{services_.altCalendar, services_.startupLocale});
-    const std::u16string memory =
-        UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep);
-    const CpuTexts cpu = UpdateCpuInfo();
-    scene_.line = settings_.sep + date + settings_.sep + memory + settings_.sep + cpu.cpuInfo;
-    scene_.glyph = cpu.busyGlyph;
-    present();
+// --- Drawing ---
+
+void StripWindow::schedulePresent() {
+    if (presentPending_ || !hwnd_) return;
+    presentPending_ = true;
+    PostMessageW(hwnd_, kMsgPresent, 0, 0);
+}
+
+StripScene StripWindow::scene() const {
+    StripScene s;
+    s.width = frame_.width;
+    s.height = frame_.height;
+    if (!strip_) return s;
+    const Strip& st = *strip_;
+    s.opacity = st.Rectangle1.opacity();
+    const TFill& fill = st.Rectangle1.fill;
+    s.fill = fill.kind == zrm58::FillKind::Solid      ? FillKind::Solid
+             : fill.kind == zrm58::FillKind::Gradient ? FillKind::Gradient
+                                                      : FillKind::Picture;
+    s.fillColor = fill.color;
+    s.gradient0 = fill.gradientColor0;
+    s.gradient1 = fill.gradientColor1;
+    s.startX = fill.startPoint.x, s.startY = fill.startPoint.y;
+    s.endX = fill.endPoint.x, s.endY = fill.endPoint.y;
+    s.picture = picture_;
+    s.strokeOn = st.Rectangle1.strokeOn;
+    s.strokeColor = st.Rectangle1.stroke;
+    s.radius = static_cast<float>(st.Rectangle1.radius);
+    s.logicalWidth = st.ScaledLayout1.logicalWidth;
+    s.logicalHeight = st.ScaledLayout1.logicalHeight;
+    s.line = st.Label1.text;
+    s.family = st.Label1.family;
+    s.lineSize = static_cast<float>(st.Label1.size);
+    s.bold = st.Label1.bold;
+    s.lineColor = st.Label1.color;
+    s.glyph = st.Label2.text;
+    s.glyphSize = static_cast<float>(st.Label2.size);
+    s.glyphColor = st.Label2.color;
+    s.menuGlyph = st.SpeedButton1.text;
+    s.menuSize = static_cast<float>(st.SpeedButton1.size);
+    s.menuColor = st.SpeedButton1.color;
+    s.shadow = st.ShadowEffect1.enabled;
+    s.shadowColor = st.ShadowEffect1.color;
+    return s;
 }
 
 void StripWindow::present() {
-    scene_.width = settings_.width;
-    scene_.height = settings_.height;
+    presentPending_ = false;
+    if (!hwnd_ || frame_.width <= 0 || frame_.height <= 0) return;
+    const StripScene s = scene();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = scene_.width;
-    info.bmiHeader.biHeight = -scene_.height; // top-down, as the painter writes
+    info.bmiHeader.biWidth = s.width;
+    info.bmiHeader.biHeight = -s.height; // top-down, as the painter writes
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -158,10 +187,10 @@ void StripWindow::present() {
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (dib) {
-        paintStrip(scene_, static_cast<std::uint32_t*>(bits));
+        paintStrip(s, static_cast<std::uint32_t*>(bits));
         HGDIOBJ old = SelectObject(memory, dib);
-        POINT at{settings_.left, settings_.top}, origin{0, 0};
-        SIZE size{scene_.width, scene_.height};
+        POINT at{frame_.left, frame_.top}, origin{0, 0};
+        SIZE size{s.width, s.height};
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         UpdateLayeredWindow(hwnd_, screen, &at, &size, memory, &origin, 0, &blend, ULW_ALPHA);
         SelectObject(memory, old);
@@ -171,119 +200,102 @@ void StripWindow::present() {
     ReleaseDC(nullptr, screen);
 }
 
-void StripWindow::FormResize() {
-    if (settings_.height < kMinHeight) settings_.height = kMinHeight;
-    if (settings_.width < kMinWidth) settings_.width = kMinWidth;
-}
-
-void StripWindow::WriteIniFile() {
-    zrm58::WriteIniFile(services_.settingsPath, services_.localeSettings.decimalSep,
-                        [this] { return settings_; });
-}
-
-void StripWindow::WMQueryEndSession(MessageRecord& message) {
-    try {
-        WriteIniFile();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "zrm58: saving the settings at the session end failed: %s\n",
-                     e.what());
+bool StripWindow::loadBackgroundPicture(const std::string&, std::string_view bytes) {
+    IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                        static_cast<UINT>(bytes.size()));
+    if (!stream) return false;
+    // Decoded into a bitmap of its own, so that the stream can go.
+    std::shared_ptr<Gdiplus::Bitmap> decoded;
+    {
+        Gdiplus::Bitmap source(stream);
+        if (source.GetLastStatus() == Gdiplus::Ok && source.GetWidth() > 0) {
+            decoded = std::make_shared<Gdiplus::Bitmap>(source.GetWidth(), source.GetHeight(),
+                                                        PixelFormat32bppPARGB);
+            Gdiplus::Graphics g(decoded.get());
+            g.DrawImage(&source, 0, 0, source.GetWidth(), source.GetHeight());
+        }
     }
-    message.result = 1;
+    stream->Release();
+    if (!decoded) return false;
+    picture_ = std::move(decoded);
+    return true;
 }
 
-void StripWindow::closeQuery() {
-    // The close never refuses, but a save that fails abandons it.
-    try {
-        WriteIniFile();
-    } catch (const std::exception& e) {
-        showStandardError(hwnd_, e.what());
-        return;
-    }
-    DestroyWindow(hwnd_);
+// --- Pointer and menu ---
+
+void StripWindow::capturePointer(bool on) {
+    if (on)
+        SetCapture(hwnd_);
+    else if (GetCapture() == hwnd_)
+        ReleaseCapture();
 }
 
-void StripWindow::comeForward() {
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    applyWindowStyle();
-    SetForegroundWindow(hwnd_);
+void StripWindow::setSizingPointer(bool on) {
+    sizing_ = on;
+    SetCursor(LoadCursorW(nullptr, on ? IDC_SIZENWSE : IDC_ARROW));
 }
 
-// --- Pointer ---
-
-void StripWindow::onPress(int x, int y) {
-    if (tracking_ != Tracking::None) return;
-    const BoxGeometry box(scene_);
-    if (!box.insideMargin(static_cast<float>(x), static_cast<float>(y))) return;
-    if (box.onMenuButton(static_cast<float>(x), static_cast<float>(y))) {
-        tracking_ = Tracking::ButtonPress;
-        return;
-    }
-    if (resizeMode_) {
-        tracking_ = Tracking::Resizing;
-        workingWidth_ = settings_.width;
-        workingHeight_ = settings_.height;
-        lastPoint_ = {x, y};
-    } else {
-        tracking_ = Tracking::Moving;
-        pressPoint_ = {x, y};
-    }
-    SetCapture(hwnd_);
+void StripWindow::openMenu(PointF p) {
+    // After the release that asked for it has been handled: the menu runs a loop of its own.
+    const POINT at{frame_.left + static_cast<LONG>(std::lround(p.x)),
+                   frame_.top + static_cast<LONG>(std::lround(p.y))};
+    PostMessageW(hwnd_, kMsgOpenMenu, static_cast<WPARAM>(at.x), static_cast<LPARAM>(at.y));
 }
 
-void StripWindow::onMove(int x, int y) {
-    if (tracking_ == Tracking::Moving) {
-        settings_.left = roundEven(settings_.left + (x - pressPoint_.x));
-        settings_.top = roundEven(settings_.top + (y - pressPoint_.y));
-        SetWindowPos(hwnd_, nullptr, settings_.left, settings_.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (tracking_ == Tracking::Resizing) {
-        workingWidth_ = roundEven(x - lastPoint_.x + workingWidth_);
-        workingHeight_ = roundEven(y - lastPoint_.y + workingHeight_);
-        settings_.width = workingWidth_;
-        settings_.height = workingHeight_;
-        FormResize();
-        present();
-        SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
-        lastPoint_ = {x, y};
-    }
-}
-
-void StripWindow::onRelease(int x, int y) {
-    const Tracking was = tracking_;
-    tracking_ = Tracking::None;
-    const BoxGeometry box(scene_);
-    const float fx = static_cast<float>(x), fy = static_cast<float>(y);
-    if (was == Tracking::ButtonPress) {
-        if (box.onMenuButton(fx, fy)) openMenu();
-        return;
-    }
-    if (was == Tracking::None) return;
-    ReleaseCapture();
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    // The release ends the resize mode only over the strip, not over the menu button.
-    if (box.insideMargin(fx, fy) && !box.onMenuButton(fx, fy)) resizeMode_ = false;
-}
-
-void StripWindow::openMenu() {
-    int x = 0, y = 0;
-    BoxGeometry(scene_).menuAnchor(x, y);
-    const POINT at{settings_.left + x, settings_.top + y};
-    switch (showStripMenu(hwnd_, at, resizeMode_)) {
+void StripWindow::runMenu(POINT at) {
+    switch (showStripMenu(hwnd_, at, resizeChecked_)) {
     case MenuChoice::Resize:
-        resizeMode_ = !resizeMode_;
+        strip_->ResizeCmdExecute();
         break;
     case MenuChoice::Settings:
+        strip_->SetCmdExecute();
         break;
     case MenuChoice::Close:
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        strip_->CloseCmdExecute();
         break;
     case MenuChoice::None:
         break;
     }
 }
 
+// --- Timer and dialogs ---
+
+void StripWindow::setTimerInterval(int ms) {
+    KillTimer(hwnd_, kTimerId);
+    if (ms > 0) SetTimer(hwnd_, kTimerId, static_cast<UINT>(ms), nullptr);
+}
+
+void StripWindow::showError(std::u16string_view text) {
+    MessageBoxW(hwnd_, wide(text).c_str(), L"ZRM58", MB_OK | MB_ICONERROR);
+}
+
+void StripWindow::runSettingsWindow(SettingsModel& model) {
+    runSettingsDialog(hwnd_, model, *this);
+}
+
+std::optional<std::u16string> StripWindow::openFileDialog() {
+    // All files, no filter, no title, no starting folder: the dialog remembers the last one.
+    wchar_t file[32768] = L"";
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = GetActiveWindow();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = static_cast<DWORD>(std::size(file));
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+    const std::wstring chosen(file);
+    return std::u16string(chosen.begin(), chosen.end());
+}
+
 // --- Messages ---
+
+PointF StripWindow::windowPoint(LPARAM lp) const {
+    // From the screen position and the frame this window last asked for, so that moves
+    // reported before a move was carried out do not jitter.
+    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ClientToScreen(hwnd_, &p);
+    return {static_cast<double>(p.x - frame_.left), static_cast<double>(p.y - frame_.top)};
+}
 
 LRESULT CALLBACK StripWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
@@ -295,64 +307,59 @@ LRESULT CALLBACK StripWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     StripWindow* self = fromHwnd(hwnd);
     if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     if (self && self->handle(msg, wp, lp)) return 0;
-    if (self && msg == WM_SETCURSOR && self->tracking_ == Tracking::Resizing) return TRUE;
+    if (self && msg == WM_SETCURSOR && self->sizing_) return TRUE;
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
-    // Window coordinates: the client area is the whole window. Taken from the screen position
-    // and the position this window last asked for, so that moves reported before a move was
-    // carried out do not jitter.
-    const auto windowPoint = [this](LPARAM l, int& x, int& y) {
-        POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-        ClientToScreen(hwnd_, &p);
-        x = p.x - settings_.left;
-        y = p.y - settings_.top;
-    };
-    int x = 0, y = 0;
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        windowPoint(lp, x, y);
-        onPress(x, y);
+        if (strip_) strip_->pointerPress(windowPoint(lp));
         return true;
     case WM_MOUSEMOVE:
-        windowPoint(lp, x, y);
-        onMove(x, y);
+        if (strip_) strip_->pointerMove(windowPoint(lp));
         return true;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-        windowPoint(lp, x, y);
-        onRelease(x, y);
-        return true;
-    case WM_CAPTURECHANGED:
-        if (tracking_ == Tracking::Moving || tracking_ == Tracking::Resizing)
-            tracking_ = Tracking::None;
+        if (strip_) strip_->pointerRelease(windowPoint(lp));
         return true;
     case WM_SETCURSOR:
-        if (tracking_ == Tracking::Resizing) SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
-        return false; // the answer TRUE while resizing is given by windowProc
+        if (sizing_) SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
+        return false; // windowProc answers TRUE while sizing
     case WM_TIMER:
-        if (wp == kTimerId) Timer1Timer();
+        if (wp == kTimerId && strip_) strip_->Timer1Timer();
         return true;
+    case kMsgPresent:
+        present();
+        return true;
+    case kMsgOpenMenu:
+        if (strip_) runMenu(POINT{static_cast<LONG>(wp), static_cast<LONG>(lp)});
+        return true;
+    case WM_MEASUREITEM:
+        return wp == 0 && measureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+    case WM_DRAWITEM:
+        return wp == 0 && drawMenuItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
     case WM_CLOSE:
-        closeQuery();
+        // The close query saves; a failed save keeps the strip open.
+        if (!strip_ || strip_->FormCloseQuery()) DestroyWindow(hwnd_);
         return true;
     case WM_DESTROY:
         KillTimer(hwnd_, kTimerId);
-        TMessageDispatcherWin::UnregisterHandler(this);
         hwnd_ = nullptr;
         PostQuitMessage(0);
         return true;
     case kMsgComeForward:
-        comeForward();
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        if (strip_) setStaysOnTop(strip_->IsTop);
+        SetForegroundWindow(hwnd_);
         return true;
     default:
-        break;
+        return false;
     }
-    return false;
 }
 
 } // namespace zrm58::win32face

@@ -1,76 +1,72 @@
 #pragma once
 #include "faces/win32/StripPainter.h"
-#include "platform/MessageDispatcher.h"
-#include "platform/Platform.h"
-#include "settings/StripSettings.h"
-#include "status/DateTimeFormat.h"
-#include <string>
+#include "strip/StripFace.h"
+#include <memory>
 #include <windows.h>
 
-namespace zrm58::win32face {
+namespace zrm58 {
+class Strip;
+}
 
-// What the strip reads from the outside world; main() fills it from the platform backend.
-struct StripServices {
-    const Clock* clock = nullptr;
-    const AltCalendar* altCalendar = nullptr;
-    const MemorySource* memory = nullptr;
-    LocaleFormatSettings localeSettings;
-    StartupLocale startupLocale;
-    std::string settingsPath; // the settings file, UTF-8
-};
+namespace zrm58::win32face {
 
 // A message that another start of the program posts to the running strip: come forward.
 inline constexpr UINT kMsgComeForward = WM_APP + 1;
 inline constexpr wchar_t kStripClass[] = L"ZRM58Strip";
 
-// The strip: a layered pop-up window (per-pixel alpha through UpdateLayeredWindow) titled
-// "ZRM58", with the menu button at its left end, the line and the load glyph. Presses anywhere
-// else move it, or resize it while the resize mode is on, with the pointer captured.
-class StripWindow : public MessageHandler {
+// The strip's Win32 face: a layered pop-up window titled "ZRM58" whose pixels (per-pixel alpha)
+// are handed over with UpdateLayeredWindow. It draws what the Strip holds, feeds it the pointer
+// and the timer, and carries out its window-system calls; the behaviour is the Strip's.
+class StripWindow : public StripFace {
 public:
-    StripWindow(HINSTANCE instance, const StripServices& services);
+    explicit StripWindow(HINSTANCE instance);
     ~StripWindow() override;
-
-    // Reads and applies the settings; throws ConversionError for a stored colour that does
-    // not convert (nothing is shown then).
-    void FormCreate();
-    // Shows the strip where the settings put it (centred when they say 0, 0) and starts ticking.
-    void showFirst();
-    // Saves every setting; throws SettingsFileError.
-    void WriteIniFile();
-    void Timer1Timer();
+    // The behaviour this window shows; set once, before anything is shown.
+    void attach(Strip& strip) { strip_ = &strip; }
     HWND handle() const { return hwnd_; }
-    void WMQueryEndSession(MessageRecord& message);
 
-protected:
-    const Table& messageTable() const override;
+    // StripFace
+    Rect geometry() const override { return frame_; }
+    void setGeometry(const Rect& frame) override;
+    Size desktopSize() const override;
+    std::optional<Rect> primaryScreen() const override;
+    void createWindow() override;
+    void showWindow() override;
+    void setStaysOnTop(bool on) override;
+    void setTaskBarButton(bool shown) override;
+    void requestClose() override;
+    void repaint() override { schedulePresent(); }
+    void repaintBackground() override { schedulePresent(); }
+    void repaintLine(std::u16string_view) override { schedulePresent(); }
+    void repaintGlyph() override { schedulePresent(); }
+    bool loadBackgroundPicture(const std::string& path, std::string_view bytes) override;
+    void capturePointer(bool on) override;
+    void setSizingPointer(bool on) override;
+    void openMenu(PointF windowPoint) override;
+    void showResizeMode(bool on) override { resizeChecked_ = on; }
+    void setTimerInterval(int ms) override;
+    void showError(std::u16string_view text) override;
+    void runSettingsWindow(SettingsModel& model) override;
+    std::optional<std::u16string> openFileDialog() override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     // True when the message was handled here; false passes it to DefWindowProcW.
     bool handle(UINT msg, WPARAM wp, LPARAM lp);
+    void schedulePresent();
+    // Draws the strip and hands the pixels, position and size to the window system.
     void present();
-    void sceneFromSettings();
-    void setIntervalMs(int ms);
-    void FormResize();
-    void onPress(int x, int y);
-    void onMove(int x, int y);
-    void onRelease(int x, int y);
-    void openMenu();
-    void closeQuery();
-    void comeForward();
-    void applyWindowStyle();
+    StripScene scene() const;
+    PointF windowPoint(LPARAM lp) const;
+    void runMenu(POINT screenAt);
 
-    const StripServices& services_;
     HWND hwnd_ = nullptr;
-    StripSettings settings_; // every stored value; left/top/width/height are the window's
-    StripScene scene_;
-    int intervalMs_ = 0; // the running timer's period; 0: no timer
-    bool resizeMode_ = false;
-    enum class Tracking { None, Moving, Resizing, ButtonPress } tracking_ = Tracking::None;
-    POINT pressPoint_{}; // move tracking: the press point in window coordinates
-    POINT lastPoint_{};  // resize tracking: the last pointer position in window coordinates
-    int workingWidth_ = 0, workingHeight_ = 0;
+    Strip* strip_ = nullptr;
+    Rect frame_{0, 0, 525, 43}; // the design frame until the settings move and size it
+    bool presentPending_ = false;
+    bool sizing_ = false;
+    bool resizeChecked_ = false;
+    std::shared_ptr<Gdiplus::Bitmap> picture_;
 };
 
 } // namespace zrm58::win32face

@@ -9,6 +9,7 @@
 #include "settings/SettingsFile.h"
 #include "status/LocaleFormat.h"
 #include "status/uTotalCpuUsagePct.h"
+#include "strip/Strip.h"
 #include <commctrl.h>
 #include <cstdio>
 
@@ -43,7 +44,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::unique_ptr<Clock> clock = createSystemClock();
     std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
     std::unique_ptr<MemorySource> memory = createSystemMemorySource();
-    StripServices services;
+    zrm58::StripServices services;
     services.clock = clock.get();
     services.altCalendar = calendar.get();
     services.memory = memory.get();
@@ -53,7 +54,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     int code = 0;
     {
-        StripWindow strip(instance, services);
+        StripWindow window(instance);
+        Strip strip(window, services);
+        window.attach(strip);
         try {
             strip.FormCreate();
         } catch (const ConversionError& e) {
@@ -61,7 +64,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             code = 1;
         }
         if (code == 0) {
-            instanceGuard.mark(strip.handle());
+            instanceGuard.mark(window.handle());
             strip.showFirst();
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

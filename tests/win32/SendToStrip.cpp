@@ -3,9 +3,9 @@
 //   queryendsession  WM_QUERYENDSESSION (a log-off asking whether the session may end)
 //   close            WM_CLOSE
 // Prints the window procedure's answer; exit status 1 when no strip was found.
-#include <windows.h>
 #include <cstdio>
 #include <cstring>
+#include <windows.h>
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
