@@ -177,6 +177,9 @@ else
 fi
 
 # 6. A second start finds the settings; the session-end query saves; a later start hands over.
+# Values that the settings window limits are put in the file first (UTF-8 is read as well).
+iconv -f UTF-16 -t UTF-8 "$ini" | tr -d '\r' |
+  sed -e 's/^Interval=.*/Interval=2500/' -e 's/^Opacity=.*/Opacity=0.05/' >"$ini.utf8" && mv "$ini.utf8" "$ini"
 start_strip
 win=$(strip_window)
 if [ -z "$win" ]; then
@@ -193,12 +196,43 @@ else
   check "a second start hands over and ends" 0 "$status"
   check "one strip" 1 "$(xdotool search --onlyvisible --name '^ZRM58$' | wc -l)"
   strip_pid=$first_pid
+
+  # 7. The settings window: filled from the strip, a click on a separator entry appends it,
+  # Close copies back, saves and closes. Control ids as the window numbers them.
+  choose "$win" 2
+  dialog=
+  for i in $(seq 1 50); do
+    dialog=$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 || true)
+    [ -n "$dialog" ] && break
+    sleep 0.1
+  done
+  if [ -z "$dialog" ]; then
+    fail "settings window did not open"
+  else
+    control() { run_env wine "$send" "settings-$1" "$2" | tr -d '\r'; }
+    read -r l t r _ <<<"$(control rect 110)"
+    xdotool mousemove $(((l + r) / 2)) $((t + 8)) click 1 # the separator list's first entry, ｜
+    sleep 0.3
+    read -r l t r b <<<"$(control rect 122)"
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1 # Close
+    sleep 0.5
+    # Filled from the strip (2500 ms shows 2 s, opacity 0.05 shows 0.1), copied back (the width
+    # factor 1 gives the window 515 + 10) and saved by Close; the entry appended to the separator.
+    # (The opacity is kept in single precision: 0.1 is written as the float nearest to it.)
+    check "settings: Close saves what the window holds" "2000 0.100000001 525 ｜｜" \
+      "$(ini_value Interval) $(ini_value Opacity | cut -c1-11) $(ini_value Width) $(ini_value SEP)"
+    for i in $(seq 1 30); do
+      [ -z "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)" ] && break
+      sleep 0.1
+    done
+    check "settings: Close closes" "" "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)"
+  fi
   run_env wine "$send" close >/dev/null
   wait_strip 10
   check "WM_CLOSE: status" 0 "$status"
 fi
 
-# 7. A stored colour that does not convert: the error box, no strip, exit status 1.
+# 8. A stored colour that does not convert: the error box, no strip, exit status 1.
 printf '[Back]\r\nColor1=NOCOLOUR\r\n' >"$ini"
 start_strip
 box=
