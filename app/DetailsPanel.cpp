@@ -3,6 +3,7 @@
 #include "app/Unit1.h"
 #include "app/WindowSystem.h"
 #include "status/DetailsText.h"
+#include "status/uTotalCpuUsagePct.h"
 #include <QEnterEvent>
 #include <QEvent>
 #include <QFontMetrics>
@@ -33,7 +34,7 @@ DetailsPanel::DetailsPanel(TForm1* form, ProcessSource& processes, SystemDetails
                            char16_t decimalSep)
     : QWidget(form, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                         Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
-      form_(form), details_(processes, source), decimalSep_(decimalSep) {
+      form_(form), processes_(processes), details_(processes, source), decimalSep_(decimalSep) {
     setObjectName(QStringLiteral("DetailsPanel"));
     setWindowTitle(QStringLiteral("ZRM58 details"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -49,7 +50,9 @@ DetailsPanel::DetailsPanel(TForm1* form, ProcessSource& processes, SystemDetails
         if (QGuiApplication::mouseButtons() == Qt::NoButton) showDetails();
     });
     connect(form_, &TForm1::ticked, this, [this] {
-        if (isVisible()) refresh();
+        if (!isVisible()) return;
+        (void)uTotalCpuUsagePct::SampleProcessShares(); // this tick's busiest processes
+        refresh();
     });
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
@@ -57,6 +60,7 @@ DetailsPanel::DetailsPanel(TForm1* form, ProcessSource& processes, SystemDetails
 
 DetailsPanel::~DetailsPanel() {
     form_->removeEventFilter(this);
+    if (details_.running()) uTotalCpuUsagePct::ProcessSamplingEnd();
 }
 
 bool DetailsPanel::inHoverArea(QPointF windowPos) const {
@@ -102,6 +106,10 @@ double DetailsPanel::now() const {
 void DetailsPanel::showDetails() {
     rest_.stop();
     if (isVisible()) return;
+    // The per-process sampling runs only while the panel shows its shares: its start sample
+    // is the base of the next tick's. Started first, so that the per-processor base below is
+    // the later reading.
+    uTotalCpuUsagePct::ProcessSamplingStart(processes_);
     details_.start(now());
     // Without a compositing manager the translucent corners would show black: the panel is cut
     // to its rounded shape instead, like the strip.
@@ -115,6 +123,7 @@ void DetailsPanel::hideDetails() {
     if (!isVisible() && !details_.running()) return;
     hide();
     details_.stop();
+    uTotalCpuUsagePct::ProcessSamplingEnd();
     snapshot_ = {};
     texts_.clear(); // the look may change before the next showing
 }

@@ -23,8 +23,8 @@ class DetailsPanel : public QWidget {
 public:
     static constexpr int kRestMs = 700;
 
-    // `processes` is the sampler's source (for the per-processor times of its own reading);
-    // both must outlive the panel.
+    // `processes` is the per-process sampler's source (also for the per-processor times of its
+    // own reading), which the panel starts while shown; both must outlive the panel.
     DetailsPanel(TForm1* form, ProcessSource& processes, SystemDetailsSource& source,
                  char16_t decimalSep);
     ~DetailsPanel() override;
@@ -51,6 +51,7 @@ private:
     void drawTextIn(QPainter& p, const QRect& box, Qt::Alignment align, const QString& text);
 
     TForm1* form_;
+    ProcessSource& processes_;
     QTimer rest_;
     SystemDetails details_;
     char16_t decimalSep_;

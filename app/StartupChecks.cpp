@@ -1,5 +1,6 @@
 #include "app/StartupChecks.h"
-#include "app/X11Window.h"
+#include "app/DisplayProbe.h"
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,38 @@ const char* optionValue(int argc, char** argv, const char* name) {
     return nullptr;
 }
 
+// How long the X server may take to answer the first connection.
+constexpr std::chrono::seconds kDisplayDeadline{5};
+
+// One line and exit status 1 when the display cannot serve the strip; the toolkit would hang on a
+// server that never answers and abort on a screen the server does not have.
+std::optional<int> checkDisplay(const char* display) {
+    const x11::DisplayProbe probe = x11::probeDisplay(display, kDisplayDeadline);
+    switch (probe.answer) {
+    case x11::DisplayAnswer::Ready:
+        return std::nullopt;
+    case x11::DisplayAnswer::Unreachable:
+        std::fprintf(stderr,
+                     "zrm58: cannot open the display '%s'; start zrm58 from a desktop session, "
+                     "or set DISPLAY to a running X server this user may use\n",
+                     display);
+        break;
+    case x11::DisplayAnswer::Silent:
+        std::fprintf(stderr,
+                     "zrm58: the display '%s' does not answer (no reply in %lld s); its X server "
+                     "may be stopped or busy, or the name leads to something else\n",
+                     display, static_cast<long long>(kDisplayDeadline.count()));
+        break;
+    case x11::DisplayAnswer::NoSuchScreen:
+        std::fprintf(stderr,
+                     "zrm58: the display '%s' has no screen %d; its X server's screens are "
+                     "numbered 0 to %d\n",
+                     display, probe.screen, probe.screens - 1);
+        break;
+    }
+    return 1;
+}
+
 } // namespace
 
 std::optional<int> startupChecks(int argc, char** argv) {
@@ -71,14 +104,7 @@ std::optional<int> startupChecks(int argc, char** argv) {
         }
         return 1;
     }
-    if (!x11::canConnect(display)) {
-        std::fprintf(stderr,
-                     "zrm58: cannot open the display '%s'; start zrm58 from a desktop session, "
-                     "or set DISPLAY to a running X server this user may use\n",
-                     display);
-        return 1;
-    }
-    return std::nullopt;
+    return checkDisplay(display);
 }
 
 } // namespace zrm58

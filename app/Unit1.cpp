@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <utility>
 
 namespace zrm58 {
 namespace {
@@ -160,14 +161,19 @@ void TForm1::UpdateDateInfo() {
 }
 
 void TForm1::UpdateMemoryInfo() {
-    memoryInfo =
-        toQString(zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep));
+    bool read = true;
+    memoryInfo = toQString(
+        zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep, &read));
+    if (!read && !std::exchange(memoryFailureSaid_, true))
+        std::fprintf(stderr, "zrm58: cannot read the memory figures; the line shows none\n");
 }
 
 void TForm1::UpdateCpuInfo() {
     const CpuTexts texts = zrm58::UpdateCpuInfo();
     cpuInfo = toQString(texts.cpuInfo);
     CpuBusyInfo = toQString(texts.busyGlyph);
+    if (!texts.read && !std::exchange(cpuFailureSaid_, true))
+        std::fprintf(stderr, "zrm58: cannot read the processor times; the line shows no load\n");
 }
 
 // --- Size guard and closing ---

@@ -146,6 +146,10 @@ private:
     bool compositing_ = true;
     bool shownOnce_ = false;
     QImage backgroundCache_; // Rectangle1 as drawn at the current size; rebuilt when it changes
+    // Whether a failed read of the memory figures, of the processor counters, was reported: the
+    // pieces show the figures of a failed read at every tick, standard error hears it once.
+    bool memoryFailureSaid_ = false;
+    bool cpuFailureSaid_ = false;
 };
 
 // The one strip window of the process.

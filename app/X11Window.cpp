@@ -142,11 +142,4 @@ QStringList netWmState(QWidget* w) {
     return names;
 }
 
-bool canConnect(const char* displayName) {
-    xcb_connection_t* c = xcb_connect(displayName, nullptr);
-    const bool ok = xcb_connection_has_error(c) == 0;
-    xcb_disconnect(c);
-    return ok;
-}
-
 } // namespace zrm58::x11

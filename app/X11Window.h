@@ -19,7 +19,5 @@ void setInputRegion(QWidget* w, const QRegion& region);
 bool compositorActive();
 // The atoms listed in the window's _NET_WM_STATE property (for checks and diagnostics).
 QStringList netWmState(QWidget* w);
-// Whether an X server answers on the display name (before the toolkit starts; no window needed).
-bool canConnect(const char* displayName);
 
 } // namespace zrm58::x11

@@ -4,9 +4,9 @@
 #include "app/ExitSave.h"
 #include "app/MessageHooks.h"
 #include "app/ScreenPlacement.h"
+#include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/StartupChecks.h"
-#include "app/SessionEnd.h"
 #include "app/StartupPlatform.h"
 #include "app/StripServices.h"
 #include "app/Unit1.h"
@@ -37,11 +37,12 @@ int main(int argc, char** argv) {
     case SingleInstance::Role::HandedOver:
         return 0;
     case SingleInstance::Role::NoAnswer:
-        std::fprintf(stderr, "zrm58: a strip on %s is running but does not answer\n",
-                     settingsPath.c_str());
+        std::fprintf(stderr, "zrm58: %s\n", instance.problem().c_str());
         return 1;
-    case SingleInstance::Role::First:
     case SingleInstance::Role::Unguarded:
+        std::fprintf(stderr, "zrm58: %s\n", instance.problem().c_str());
+        break;
+    case SingleInstance::Role::First:
         break;
     }
 
@@ -49,9 +50,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
     const LocaleStartup locale = initLocaleAtStartup(*localeSource);
 
-    // The load sampler's module start: its cache and one discarded sample.
+    // The load sampler's module start: one discarded reading of the machine's counters. The
+    // per-process source serves the details panel, which starts its sampling while shown.
+    std::unique_ptr<SystemTimesSource> machineTimes = createSystemTimesSource();
+    uTotalCpuUsagePct::ModuleStart(*machineTimes);
     std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
-    uTotalCpuUsagePct::ModuleStart(*processes);
 
     // The message dispatcher's module start: its handler list and the two hooks.
     MessageHooks::ModuleStart();

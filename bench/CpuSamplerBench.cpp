@@ -97,14 +97,14 @@ void sampler(benchmark::State& state, ProcessTimesFrom from) {
     setExtraProcesses(static_cast<std::size_t>(state.range(0)));
     auto source = zrm58::createProcProcessSource(from);
     const zrm58::ProcessSource& listed = *source;
-    cpu::ModuleStart(std::move(source));
+    cpu::ProcessSamplingStart(std::move(source));
     for (auto _ : state)
-        benchmark::DoNotOptimize(cpu::SampleTotalCpuUsage());
+        benchmark::DoNotOptimize(cpu::SampleProcessShares());
     setCounters(state, cpu::UsageCache().size());
     const zrm58::ProcListingCounts counts = zrm58::procListingCounts(listed);
     state.counters["by_changes"] = static_cast<double>(counts.byChanges) /
                                    static_cast<double>(counts.byChanges + counts.whole);
-    cpu::ModuleEnd();
+    cpu::ProcessSamplingEnd();
 }
 
 void SamplerClock(benchmark::State& state) {

@@ -36,7 +36,7 @@ struct Machine {
     DetailsPanel* panel = nullptr;
 
     Machine() {
-        uTotalCpuUsagePct::ModuleStart(*processes);
+        uTotalCpuUsagePct::ProcessSamplingStart(*processes);
         services.clock = clock.get();
         services.altCalendar = calendar.get();
         services.memory = memory.get();
@@ -49,7 +49,7 @@ struct Machine {
     }
     ~Machine() {
         form.reset();
-        uTotalCpuUsagePct::ModuleEnd();
+        uTotalCpuUsagePct::ProcessSamplingEnd();
     }
 };
 
@@ -108,7 +108,7 @@ BENCHMARK(BM_TickHiddenAgainstShown)->Unit(benchmark::kMillisecond)->Iterations(
 void BM_SampleWithoutProcessorLines(benchmark::State& state) {
     machine();
     for (auto _ : state)
-        benchmark::DoNotOptimize(uTotalCpuUsagePct::SampleTotalCpuUsage());
+        benchmark::DoNotOptimize(uTotalCpuUsagePct::SampleProcessShares());
 }
 BENCHMARK(BM_SampleWithoutProcessorLines)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
@@ -116,7 +116,7 @@ void BM_SampleWithProcessorLines(benchmark::State& state) {
     Machine& m = machine();
     m.processes->keepProcessorTimes(true);
     for (auto _ : state)
-        benchmark::DoNotOptimize(uTotalCpuUsagePct::SampleTotalCpuUsage());
+        benchmark::DoNotOptimize(uTotalCpuUsagePct::SampleProcessShares());
     m.processes->keepProcessorTimes(false);
 }
 BENCHMARK(BM_SampleWithProcessorLines)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
@@ -125,7 +125,7 @@ void BM_DetailsReads(benchmark::State& state) {
     Machine& m = machine();
     SystemDetails details(*m.processes, *m.details);
     details.start(0.0);
-    (void)uTotalCpuUsagePct::SampleTotalCpuUsage();
+    (void)uTotalCpuUsagePct::SampleProcessShares();
     double t = 1.0;
     for (auto _ : state)
         benchmark::DoNotOptimize(details.update(uTotalCpuUsagePct::LastTickShares(), t += 1.0));

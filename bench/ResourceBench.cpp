@@ -150,22 +150,24 @@ double threadCpuMs() {
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
+int countProcesses();
+
 Gathering gatherAlone(int seconds) {
     namespace cpu = zrm58::uTotalCpuUsagePct;
-    cpu::ModuleStart(zrm58::createSystemProcessSource());
+    cpu::ModuleStart(zrm58::createSystemTimesSource());
     const auto memory = zrm58::createSystemMemorySource();
     Gathering g;
     const Clock::time_point t0 = Clock::now();
     for (int s = 1; s <= seconds; ++s) {
         std::this_thread::sleep_until(t0 + std::chrono::seconds(s));
         const double a = threadCpuMs();
-        cpu::SampleTotalCpuUsage();
+        (void)cpu::SampleTotalCpuUsage();
         const double b = threadCpuMs();
         (void)zrm58::UpdateMemoryInfo(*memory, u'.');
         g.samplerMs += b - a;
         g.memoryMs += threadCpuMs() - b;
     }
-    g.processes = cpu::UsageCache().size();
+    g.processes = static_cast<std::size_t>(countProcesses());
     cpu::ModuleEnd();
     g.samplerMs /= seconds;
     g.memoryMs /= seconds;
@@ -419,7 +421,7 @@ int compare(Screen& screen, const Options& o) {
     const Figures &s = figures["zrm58"], &c = figures["conky"], &q = figures["qt-label"],
                   &look = figures["qt-look"];
     std::printf("\nthe strip's data gathering alone, once a second in the benchmark's process: "
-                "load sample %.3f ms (%zu processes), memory text %.3f ms\n",
+                "load sample %.3f ms (%zu processes running), memory text %.3f ms\n",
                 gathering.samplerMs, gathering.processes, gathering.memoryMs);
     std::printf("\nzrm58 as a ratio:\n");
     printRatios("/conky", s, c);

@@ -76,19 +76,18 @@ std::u16string jsonRecord(std::u16string_view line, const std::vector<std::u16st
 
 JsonLine::JsonLine(ProcessSource& processes, char16_t decimalSep)
     : source_(createSystemDetailsSource()), details_(processes, *source_), decimalSep_(decimalSep) {
+    uTotalCpuUsagePct::ProcessSamplingStart(processes);
     details_.start(monotonicSeconds());
 }
 
-JsonLine::~JsonLine() = default;
+JsonLine::~JsonLine() {
+    uTotalCpuUsagePct::ProcessSamplingEnd();
+}
 
-std::u16string JsonLine::record(std::u16string_view line, Piece only) {
-    if (only != Piece::All && only != Piece::Cpu) (void)uTotalCpuUsagePct::SampleTotalCpuUsage();
-    // The sampler's sum is the sum of these shares in this order: the same figure as the line's.
-    const auto& shares = uTotalCpuUsagePct::LastTickShares();
-    double load = 0.0;
-    for (const auto& s : shares)
-        load = s.percentage + load;
-    const DetailsSnapshot d = details_.update(shares, monotonicSeconds());
+std::u16string JsonLine::record(std::u16string_view line, double load) {
+    (void)uTotalCpuUsagePct::SampleProcessShares();
+    const DetailsSnapshot d =
+        details_.update(uTotalCpuUsagePct::LastTickShares(), monotonicSeconds());
     return jsonRecord(line, details::detailsLines(d, decimalSep_), load);
 }
 

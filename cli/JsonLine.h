@@ -20,8 +20,9 @@ std::u16string jsonString(std::u16string_view text);
 std::u16string jsonRecord(std::u16string_view line, const std::vector<std::u16string>& tooltip,
                           double load);
 
-// The details behind --json: started at construction (baselines for the per-processor and
-// network figures), so the first record, one interval later, has every figure.
+// The details behind --json: started at construction (the per-process sampling and the
+// baselines for the per-processor and network figures), so the first record, one interval
+// later, has every figure. The per-process sampling ends with it.
 class JsonLine {
 public:
     JsonLine(ProcessSource& processes, char16_t decimalSep);
@@ -29,9 +30,10 @@ public:
     JsonLine(const JsonLine&) = delete;
     JsonLine& operator=(const JsonLine&) = delete;
 
-    // The record for `line`, rendered just before. When the line took no processor sample
-    // (`only` is the date or memory), one is taken here, so every record covers one interval.
-    std::u16string record(std::u16string_view line, Piece only);
+    // The record for `line`, rendered just before, with `load`, the machine's load of the same
+    // interval (the line's own figure when it has the processor piece). Takes this interval's
+    // per-process sample for the busiest processes.
+    std::u16string record(std::u16string_view line, double load);
 
 private:
     std::unique_ptr<SystemDetailsSource> source_;

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
+#include <string>
 #include <thread>
 #include <tuple>
 
@@ -39,21 +41,52 @@ std::u16string datePiece(const LineContext& ctx, const LineOptions& opt) {
                           EraContext{ctx.calendar.get(), ctx.locale.locale});
 }
 
-std::u16string renderLine(const LineContext& ctx, const LineOptions& opt) {
+// One line, with what it took: the processor sample's load when it took one, and what could
+// not be read when something could not (the line then holds the figures of a failed read).
+struct Rendered {
+    std::u16string text;
+    std::optional<double> load;
+    std::string unreadable; // "the memory figures and the processor times"
+};
+
+void noteUnreadable(Rendered& r, const char* what) {
+    r.unreadable += r.unreadable.empty() ? what : std::string(" and ") + what;
+}
+
+std::u16string memoryPiece(const LineContext& ctx, Rendered& r) {
+    bool read = true;
+    std::u16string text = UpdateMemoryInfo(*ctx.memory, ctx.locale.settings.decimalSep, &read);
+    if (!read) noteUnreadable(r, "the memory figures");
+    return text;
+}
+
+std::u16string cpuPiece(Rendered& r) {
+    const CpuTexts texts = UpdateCpuInfo();
+    r.load = texts.load;
+    if (!texts.read) noteUnreadable(r, "the processor times");
+    return texts.cpuInfo;
+}
+
+Rendered renderLine(const LineContext& ctx, const LineOptions& opt) {
+    Rendered r;
     switch (opt.only) {
     case Piece::Date:
-        return datePiece(ctx, opt);
+        r.text = datePiece(ctx, opt);
+        return r;
     case Piece::Memory:
-        return UpdateMemoryInfo(*ctx.memory, ctx.locale.settings.decimalSep);
+        r.text = memoryPiece(ctx, r);
+        return r;
     case Piece::Cpu:
-        return UpdateCpuInfo().cpuInfo;
+        r.text = cpuPiece(r);
+        return r;
     case Piece::All:
         break;
     }
     const std::u16string date = datePiece(ctx, opt);
-    const std::u16string mem = UpdateMemoryInfo(*ctx.memory, ctx.locale.settings.decimalSep);
-    const std::u16string cpu = UpdateCpuInfo().cpuInfo;
-    return ctx.sep + date + ctx.sep + mem + ctx.sep + cpu;
+    const std::u16string mem = memoryPiece(ctx, r);
+    const std::u16string cpu = cpuPiece(r);
+    r.text = ctx.sep + date + ctx.sep + mem + ctx.sep + cpu;
+    return r;
 }
 
 // Writes one line and flushes it; false when the reader has gone (a closed pipe).
@@ -117,15 +150,21 @@ int main(int argc, char** argv) {
         ctx.intervalMs = 1000; // the strip would not tick; a line still needs one
 
     const bool needsCpu = opt.json || opt.only == Piece::All || opt.only == Piece::Cpu;
-    std::unique_ptr<ProcessSource> processes;
-    if (needsCpu) {
-        processes = createSystemProcessSource();
-        uTotalCpuUsagePct::ModuleStart(*processes);
-    }
+    std::unique_ptr<ProcessSource> processes; // the per-process shares of --json's details
+    if (needsCpu) uTotalCpuUsagePct::ModuleStart(createSystemTimesSource());
+    if (opt.json) processes = createSystemProcessSource();
     std::unique_ptr<JsonLine> json; // --json: the line wrapped with the details
     if (opt.json) json = std::make_unique<JsonLine>(*processes, ctx.locale.settings.decimalSep);
-    const auto output = [&] {
-        return json ? json->record(renderLine(ctx, opt), opt.only) : renderLine(ctx, opt);
+    // The next line to write; std::nullopt after saying on standard error what could not be
+    // read (a line of made-up zeros would read as an idle, empty machine).
+    const auto output = [&]() -> std::optional<std::u16string> {
+        Rendered r = renderLine(ctx, opt);
+        if (json && !r.load) (void)cpuPiece(r); // every record has the interval's load
+        if (!r.unreadable.empty()) {
+            std::cerr << "zrm58-line: cannot read " << r.unreadable << "\n";
+            return std::nullopt;
+        }
+        return json ? json->record(r.text, r.load.value_or(0.0)) : r.text;
     };
     const auto interval = std::chrono::milliseconds(ctx.intervalMs);
     int code = 0;
@@ -135,12 +174,22 @@ int main(int argc, char** argv) {
             due = nextLineDue(due, interval, FollowClock::now());
             std::this_thread::sleep_until(due);
             if (!lineStillDue(due, interval, FollowClock::now())) continue; // held up: skipped
-            if (!emit(output())) break; // the reader went away: a quiet end
+            const std::optional<std::u16string> line = output();
+            if (!line) {
+                code = 1;
+                break;
+            }
+            if (!emit(*line)) break; // the reader went away: a quiet end
         }
     } else {
         if (needsCpu) std::this_thread::sleep_for(interval);
-        if (!emit(output()) && errno != EPIPE) code = 1;
+        const std::optional<std::u16string> line = output();
+        if (!line)
+            code = 1;
+        else if (!emit(*line) && errno != EPIPE)
+            code = 1;
     }
+    json.reset(); // its per-process sampling ends before the module
     if (needsCpu) uTotalCpuUsagePct::ModuleEnd();
     return code;
 }

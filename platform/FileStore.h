@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,10 +73,26 @@ public:
     // is replaced and the link stays, but only a link owned by the user who runs the program or
     // by root (ForeignLink otherwise), as the kernel's protected-links rule has it for sticky
     // folders. Content larger than kMaxSettingsFileBytes is refused (EFBIG). An existing file keeps
-    // its permissions; one without any write permission bit (read-only for everyone) or not
-    // writable by the process is not replaced (permission denied). Missing directories of the path
-    // are created (mode 0700). Returns the error; a failed replace leaves the old file as it was.
+    // its permissions, and the temporary file never shows more than the file it replaces; one
+    // without any write permission bit (read-only for everyone) or not writable by the process is
+    // not replaced (permission denied). Missing directories of the path are created (mode 0700).
+    // Returns the error; a failed replace leaves the old file as it was.
     virtual std::error_code replaceFile(const std::string& path, std::string_view bytes) = 0;
+    // replaceFile() for a copy of the file at `original` (a backup): the new file takes the
+    // original's permissions (and owner and group where the process may give them), whatever
+    // stood at `path` before, so that the copy shows nobody more than the original does. The
+    // default serves stores whose new files take their access rules from the folder.
+    virtual std::error_code replaceFileLike(const std::string& path, std::string_view bytes,
+                                            const std::string& original) {
+        (void)original;
+        return replaceFile(path, bytes);
+    }
+    // When the file at the path was last written, in nanoseconds since 1970 (UTC);
+    // std::nullopt when nothing readable stands there or the store cannot tell.
+    virtual std::optional<std::int64_t> modifiedAt(const std::string& path) const {
+        (void)path;
+        return std::nullopt;
+    }
 
     // The directory of the running executable; std::nullopt when it cannot be found.
     virtual std::optional<std::string> executableDir() const = 0;

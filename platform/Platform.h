@@ -4,6 +4,7 @@
 #include "platform/LocaleSource.h"
 #include "platform/MemorySource.h"
 #include "platform/ProcessSource.h"
+#include "platform/SystemTimesSource.h"
 #include <memory>
 
 namespace zrm58 {
@@ -15,5 +16,6 @@ std::unique_ptr<AltCalendar> createSystemAltCalendar();
 std::unique_ptr<LocaleSource> createSystemLocaleSource();
 std::unique_ptr<MemorySource> createSystemMemorySource();
 std::unique_ptr<ProcessSource> createSystemProcessSource();
+std::unique_ptr<SystemTimesSource> createSystemTimesSource();
 
 } // namespace zrm58

@@ -5,11 +5,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 namespace zrm58 {
 namespace {
+
+// Backups of former bytes kept beside the settings file at most: "<path>.bak", "<path>.bak.2"
+// ... "<path>.bak.9".
+constexpr int kMaxBackups = 9;
 
 std::string openFailure(const std::string& path, const std::error_code& error) {
     return "ファイル " + path + " は開けません。 " + error.message() + " ";
@@ -60,8 +65,6 @@ void readSettings(const std::u16string& text, std::span<const SettingDef* const>
     }
 }
 
-// Keeps the bytes of a file whose text was not read as written beside it, in the first of
-// "<path>.bak", "<path>.bak.2" ... that is free or already holds these very bytes.
 // How the text was taken, for the notice about the backup.
 const char* readingOf(TextEncoding encoding) {
     switch (encoding) {
@@ -77,24 +80,56 @@ const char* readingOf(TextEncoding encoding) {
            "and as Windows-1252 elsewhere";
 }
 
-void keepFormerBytes(FileStore& store, const std::string& path, const std::string& bytes,
-                     TextEncoding encoding) {
-    constexpr int kMaxBackups = 99;
+std::string backupPath(const std::string& path, int n) {
+    return path + ".bak" + (n == 1 ? "" : "." + std::to_string(n));
+}
+
+// Where the former bytes go: nowhere when a backup already holds them, else the first free
+// backup name, else the backup written longest ago. A name taken by anything the store does not
+// read as a file (a folder, a FIFO, a foreign link) is left alone; no name when every one is.
+struct BackupChoice {
+    bool alreadyKept = false;
+    std::optional<std::string> name;
+};
+
+BackupChoice chooseBackup(const FileStore& store, const std::string& path,
+                          const std::string& bytes) {
+    std::optional<std::string> free, oldest;
+    std::optional<std::int64_t> oldestAt;
     for (int n = 1; n <= kMaxBackups; ++n) {
-        const std::string backup = path + ".bak" + (n == 1 ? "" : "." + std::to_string(n));
-        if (store.exists(backup)) {
-            const FileRead there = store.readFile(backup);
-            if (there.bytes == bytes) return; // kept, and said, by an earlier save
+        const std::string backup = backupPath(path, n);
+        if (!store.exists(backup)) {
+            if (!free) free = backup;
             continue;
         }
-        if (const auto error = store.replaceFile(backup, bytes))
-            throw SettingsFileError(createFailure(backup, error));
-        std::fprintf(stderr, "zrm58: %s %s, and its former bytes are kept in %s\n", path.c_str(),
-                     readingOf(encoding), backup.c_str());
-        return;
+        const FileRead there = store.readFile(backup);
+        if (there.bytes == bytes) return {true, std::nullopt}; // kept, and said, earlier
+        if (!there.bytes) continue;
+        const std::optional<std::int64_t> at = store.modifiedAt(backup);
+        if (!oldest || at < oldestAt) { // an unknown time counts as the oldest
+            oldest = backup;
+            oldestAt = at;
+        }
     }
-    throw SettingsFileError(
-        createFailure(path + ".bak", std::make_error_code(std::errc::file_exists)));
+    return {false, free ? free : oldest};
+}
+
+// Keeps the bytes of a file whose text was not read as written beside it, readable by no one
+// who may not read the file itself.
+void keepFormerBytes(FileStore& store, const std::string& path, const std::string& bytes,
+                     TextEncoding encoding) {
+    const BackupChoice choice = chooseBackup(store, path, bytes);
+    if (choice.alreadyKept) return;
+    const std::optional<std::string>& backup = choice.name;
+    if (!backup)
+        throw SettingsFileError(
+            createFailure(path + ".bak", std::make_error_code(std::errc::file_exists)));
+    const bool replacing = store.exists(*backup);
+    if (const auto error = store.replaceFileLike(*backup, bytes, path))
+        throw SettingsFileError(createFailure(*backup, error));
+    std::fprintf(stderr, "zrm58: %s %s, and its former bytes are kept in %s%s\n", path.c_str(),
+                 readingOf(encoding), backup->c_str(),
+                 replacing ? " in place of the oldest backup" : "");
 }
 
 } // namespace

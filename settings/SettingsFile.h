@@ -37,9 +37,10 @@ void ReadIniFile(const std::string& path, char16_t decimalSep, const ApplySettin
 // Left to 0, sets the 22 keys and replaces the file atomically (SettingsFileError "を作成でき
 // ません" on failure; the old file stays whole). Content that would pass kMaxSettingsFileBytes
 // is not written (EFBIG). When the old file's text was not read as it was written (no UTF-16
-// and no UTF-8), its bytes are first kept beside it in "<path>.bak" (or "<path>.bak.2" ... when
-// a different backup stands there already), said once on standard error; a backup that fails
-// fails the save before the file is touched.
+// and no UTF-8), its bytes are first kept beside it, with the file's permissions, in "<path>.bak"
+// (or the first free of "<path>.bak.2" ... "<path>.bak.9" when a different backup stands there
+// already; with all nine taken, in place of the one written longest ago), said once on standard
+// error; a backup that fails fails the save before the file is touched.
 void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep,
                   const CollectSettings& collect);
 void WriteIniFile(const std::string& path, char16_t decimalSep, const CollectSettings& collect);

@@ -127,12 +127,18 @@ CpuTexts cpuTexts(double load) {
     return {formatCpuInfo(p), std::u16string(1, cpuBusyGlyph(p))};
 }
 
-std::u16string UpdateMemoryInfo(const MemorySource& memory, char16_t decimalSep) {
-    return formatMemoryInfo(memory.memoryStatus(), decimalSep);
+std::u16string UpdateMemoryInfo(const MemorySource& memory, char16_t decimalSep, bool* read) {
+    const std::optional<MemoryStatus> status = memory.memoryStatus();
+    if (read) *read = status.has_value();
+    return formatMemoryInfo(status, decimalSep);
 }
 
 CpuTexts UpdateCpuInfo() {
-    return cpuTexts(uTotalCpuUsagePct::SampleTotalCpuUsage());
+    const double load = uTotalCpuUsagePct::SampleTotalCpuUsage();
+    CpuTexts texts = cpuTexts(load);
+    texts.load = load;
+    texts.read = uTotalCpuUsagePct::LastSampleRead();
+    return texts;
 }
 
 } // namespace zrm58

@@ -45,16 +45,20 @@ char16_t cpuBusyGlyph(std::int32_t p);
 struct CpuTexts {
     std::u16string cpuInfo;
     std::u16string busyGlyph; // one character
+    double load = 0;          // the sample behind them, as the sampler returned it
+    bool read = true;         // false: the machine's counters could not be read (load 0)
 };
 
 // The processor texts for a load as the sampler returns it.
 CpuTexts cpuTexts(double load);
 
-// One tick's memory piece: reads `memory` once.
-std::u16string UpdateMemoryInfo(const MemorySource& memory, char16_t decimalSep);
+// One tick's memory piece: reads `memory` once. `read`, when given, tells whether the figures
+// could be read (the piece of a failed read is «RAM: 0% (0.0/0.0)»).
+std::u16string UpdateMemoryInfo(const MemorySource& memory, char16_t decimalSep,
+                                bool* read = nullptr);
 
-// One tick's processor texts: takes exactly one sample (uTotalCpuUsagePct must be started;
-// before that the load reads 0).
+// One tick's processor texts: takes exactly one sample of the machine's load
+// (uTotalCpuUsagePct must be started; before that the load reads 0 and `read` is false).
 CpuTexts UpdateCpuInfo();
 
 } // namespace zrm58

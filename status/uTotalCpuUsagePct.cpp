@@ -6,6 +6,21 @@
 namespace zrm58::uTotalCpuUsagePct {
 namespace {
 
+// The machine's load: the source and its previous reading.
+struct Machine {
+    SystemTimesSource* source = nullptr;
+    std::unique_ptr<SystemTimesSource> ownedSource;
+    std::optional<MachineTimes> previous; // the latest reading that succeeded
+    bool lastRead = false;
+    double lastFigure = 0.0;
+};
+
+Machine& machine() {
+    static Machine m;
+    return m;
+}
+
+// The per-process sampling.
 struct Module {
     ProcessSource* source = nullptr;
     std::unique_ptr<ProcessSource> ownedSource;
@@ -49,23 +64,73 @@ private:
 
 } // namespace
 
-void ModuleStart(ProcessSource& source) {
-    ModuleEnd();
-    Module& m = module();
-    m.source = &source;
-    m.usageCache.emplace();
-    (void)SampleTotalCpuUsage();
-    m.shares.clear(); // measured since boot: not a tick's shares
+std::optional<double> busyPercentage(const MachineTimes& before, const MachineTimes& after) {
+    const std::uint64_t busy = after.busy >= before.busy ? after.busy - before.busy : 0;
+    const std::uint64_t idle = after.idle >= before.idle ? after.idle - before.idle : 0;
+    if (busy + idle == 0) return std::nullopt;
+    return static_cast<double>(static_cast<long double>(busy) * 100.0L /
+                               static_cast<long double>(busy + idle));
 }
 
-void ModuleStart(std::unique_ptr<ProcessSource> source) {
+void ModuleStart(SystemTimesSource& source) {
+    ModuleEnd();
+    machine().source = &source;
+    (void)SampleTotalCpuUsage();
+    machine().lastFigure = 0.0; // measured since boot: not a tick's figure
+}
+
+void ModuleStart(std::unique_ptr<SystemTimesSource> source) {
     if (!source) return;
-    ProcessSource& ref = *source;
+    SystemTimesSource& ref = *source;
     ModuleStart(ref);
-    module().ownedSource = std::move(source);
+    machine().ownedSource = std::move(source);
 }
 
 void ModuleEnd() {
+    machine() = Machine{};
+}
+
+bool ModuleStarted() {
+    return machine().source != nullptr;
+}
+
+bool LastSampleRead() {
+    return ModuleStarted() && machine().lastRead;
+}
+
+double SampleTotalCpuUsage() {
+    Machine& m = machine();
+    if (!m.source) return 0.0;
+    const std::optional<MachineTimes> now = m.source->machineTimes();
+    m.lastRead = now.has_value();
+    if (!now) return 0.0;
+    if (!m.previous) {
+        m.previous = now; // the first reading: a base, no interval yet
+        return 0.0;
+    }
+    const std::optional<double> figure = busyPercentage(*m.previous, *now);
+    m.previous = now;
+    if (figure) m.lastFigure = *figure;
+    return m.lastFigure;
+}
+
+void ProcessSamplingStart(ProcessSource& source) {
+    ProcessSamplingEnd();
+    Module& m = module();
+    m.source = &source;
+    m.usageCache.emplace();
+    (void)SampleProcessShares();
+    m.shares.clear(); // measured since boot: not a tick's shares
+}
+
+void ProcessSamplingStart(std::unique_ptr<ProcessSource> source) {
+    if (!source) return;
+    ProcessSource& ref = *source;
+    ProcessSamplingStart(ref);
+    module().ownedSource = std::move(source);
+}
+
+void ProcessSamplingEnd() {
     Module& m = module();
     m.usageCache.reset();
     m.shares.clear();
@@ -73,7 +138,7 @@ void ModuleEnd() {
     m.ownedSource.reset();
 }
 
-bool ModuleStarted() {
+bool ProcessSamplingStarted() {
     return module().usageCache.has_value();
 }
 
@@ -92,7 +157,7 @@ std::int64_t FileTimeDelta(std::uint64_t newer, std::uint64_t older) {
 }
 
 void CollectProcessIds(std::vector<std::uint32_t>& list) {
-    if (!ModuleStarted()) return;
+    if (!ProcessSamplingStarted()) return;
     if (!module().source->listProcessIds(list)) {
         list.clear(); // no snapshot: nothing of a failed listing is used
         return;
@@ -101,7 +166,7 @@ void CollectProcessIds(std::vector<std::uint32_t>& list) {
 }
 
 void PruneUsageCache(const std::vector<std::uint32_t>& list) {
-    if (!ModuleStarted()) return;
+    if (!ProcessSamplingStarted()) return;
     UsageCacheMap& cache = *module().usageCache;
     // Walk a copy of the keys: entries are removed from the map meanwhile.
     std::vector<std::uint32_t>& keys = module().pruneKeys;
@@ -114,7 +179,7 @@ void PruneUsageCache(const std::vector<std::uint32_t>& list) {
 
 double SampleProcessCpuUsage(std::uint32_t processId) {
     double result = 0;
-    if (!ModuleStarted()) return result;
+    if (!ProcessSamplingStarted()) return result;
     ProcessSource& source = *module().source;
     // The record exists from here on, whether or not the process can be opened.
     TProcessCpuUsage& usage = module().usageCache->try_emplace(processId).first->second;
@@ -152,8 +217,8 @@ double SampleProcessCpuUsage(std::uint32_t processId) {
     return result;
 }
 
-double SampleTotalCpuUsage() {
-    if (!ModuleStarted()) return 0.0;
+double SampleProcessShares() {
+    if (!ProcessSamplingStarted()) return 0.0;
     Module& m = module();
     const SampleBracket bracket(*m.source);
     std::vector<std::uint32_t>& list = m.idList;

@@ -1,17 +1,52 @@
 #pragma once
 #include "platform/ProcessSource.h"
+#include "platform/SystemTimesSource.h"
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
-// The machine's processor load as the sum of the loads of all running processes. Each process
-// keeps its own previous times, so its share covers the interval since its own previous sample,
-// as a percentage of all logical processors together.
+// The machine's processor load, and the per-process shares behind the details.
+//
+// The load (SampleTotalCpuUsage) is the share of the machine's whole processor capacity, all
+// logical processors together, that was busy since the previous sample, from the system's own
+// counters. They count whatever ran, so a process that starts and ends between two samples is
+// in the figure, and a sample costs one reading whatever the number of processes.
+//
+// The per-process shares (ProcessSamplingStart .. ProcessSamplingEnd) are each process's share
+// of the interval since its own previous sample, summed over the processes alive at both
+// samples. They are taken only while something shows them (the details), since they cost a
+// listing of every process.
 //
 // Single-threaded: module start on the main thread, every later call from the refresh tick.
 namespace zrm58::uTotalCpuUsagePct {
+
+// The busy share between two readings, in percent of all the time that passed (busy + idle).
+// A counter that went back (a reset, or iowait, which the kernel may set back a little) counts
+// as not having moved. std::nullopt when no time passed.
+std::optional<double> busyPercentage(const MachineTimes& before, const MachineTimes& after);
+
+// Module start: takes one reading and discards it, so the first tick measures from start-up.
+// `source` must outlive the module (until ModuleEnd). A second start ends the running module
+// first.
+void ModuleStart(SystemTimesSource& source);
+// The same, the module owning the source.
+void ModuleStart(std::unique_ptr<SystemTimesSource> source);
+// Module end: forgets the source and the previous reading.
+void ModuleEnd();
+bool ModuleStarted();
+
+// One sample: the machine's busy share since the previous sample that read the counters,
+// 0..100, not rounded. When no time passed since then, the previous figure again. 0.0 while
+// the module is not started, when the counters cannot be read (the previous reading stays the
+// base of the next sample), and at the first reading after start-up failed to read them.
+double SampleTotalCpuUsage();
+// Whether the latest reading, the one at module start included, read the counters; false
+// while the module is not started.
+bool LastSampleRead();
+
+// --- The per-process shares ---
 
 // Time values are 64-bit counts of 100-nanosecond units; only differences are used.
 struct TSystemTimesRec {
@@ -44,30 +79,30 @@ struct ProcessShare {
     double percentage = 0;
 };
 
-// Module start: creates the empty usage cache, then takes one sample and discards it, so the
-// first tick measures from start-up. `source` must outlive the module (until ModuleEnd). A
-// second start ends the running module first.
-void ModuleStart(ProcessSource& source);
-// The same, the module owning the source.
-void ModuleStart(std::unique_ptr<ProcessSource> source);
-// Module end: destroys the usage cache and forgets the source.
-void ModuleEnd();
-bool ModuleStarted();
+// Per-process sampling start: creates the empty usage cache, then takes one sample and
+// discards it, so the first shares measure from here. `source` must outlive the sampling
+// (until ProcessSamplingEnd). A second start ends the running sampling first.
+void ProcessSamplingStart(ProcessSource& source);
+// The same, the sampling owning the source.
+void ProcessSamplingStart(std::unique_ptr<ProcessSource> source);
+// Per-process sampling end: destroys the usage cache and forgets the source.
+void ProcessSamplingEnd();
+bool ProcessSamplingStarted();
 
-// The usage cache, read-only (empty while the module is not started).
+// The usage cache, read-only (empty while the sampling is not started).
 const UsageCacheMap& UsageCache();
 
 // One sample of all processes: the sum of their percentages, neither clamped nor rounded.
-// 0.0 while the module is not started.
-double SampleTotalCpuUsage();
+// 0.0 while the sampling is not started.
+double SampleProcessShares();
 
-// The shares of the latest SampleTotalCpuUsage: one entry per listed process, in ascending id
+// The shares of the latest SampleProcessShares: one entry per listed process, in ascending id
 // order, each the very percentage that was added to the sum (0 for a process that could not be
 // read), so adding them up in this order gives the sample's result. Empty before the first
-// sample after module start (the discarded start sample leaves none), after a sample whose
-// listing failed, and while the module is not started. The reference stays valid for the
-// program's life; its contents change with the next sample. Kept without allocating once the
-// process count is steady.
+// sample after the sampling start (the discarded start sample leaves none), after a sample
+// whose listing failed, and while the sampling is not started. The reference stays valid for
+// the program's life; its contents change with the next sample. Kept without allocating once
+// the process count is steady.
 const std::vector<ProcessShare>& LastTickShares();
 
 // Fills `list` (empty on entry) from a process snapshot, sorted ascending; empty when no

@@ -107,8 +107,9 @@ std::error_code checkReplaceable(const std::string& target, const struct stat& s
     return {};
 }
 
-// Creates a new, empty file beside `target`, named after it, mode 0666 less the umask.
-std::error_code createTemporary(const std::string& target, std::string& tempPath, int& fd) {
+// Creates a new, empty file beside `target`, named after it, with `mode` less the umask.
+std::error_code createTemporary(const std::string& target, mode_t mode, std::string& tempPath,
+                                int& fd) {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -116,7 +117,7 @@ std::error_code createTemporary(const std::string& target, std::string& tempPath
         for (char& c : suffix)
             c = kLetters[random() % (sizeof kLetters - 1)];
         tempPath = directoryOf(target) + "." + baseNameOf(target) + "." + suffix;
-        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) return {};
         if (errno != EEXIST) return lastError();
     }
@@ -135,12 +136,20 @@ std::error_code writeAll(int fd, std::string_view bytes) {
     return {};
 }
 
-// Gives the new file the old one's owner (where the process may) and permissions.
-std::error_code copyAttributes(int fd, const struct stat& old) {
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-        // Only root may give a file away; another owner is no reason to fail the save.
+// Gives the new file the owner and group of `model` where the process may, and its permissions.
+// A group the file could not be given loses the group's permission bits: those were granted to
+// the model's group, not to the user's own.
+std::error_code copyAttributes(int fd, const struct stat& model) {
+    if (::fchown(fd, model.st_uid, model.st_gid) != 0) {
+        // Only root may give a file away, and a user only to a group of their own; another
+        // owner is no reason to fail the save.
+        (void)::fchown(fd, static_cast<uid_t>(-1), model.st_gid);
     }
-    return ::fchmod(fd, old.st_mode & 07777) == 0 ? std::error_code{} : lastError();
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return lastError();
+    mode_t mode = model.st_mode & 07777;
+    if (now.st_gid != model.st_gid) mode &= ~static_cast<mode_t>(S_IRWXG);
+    return ::fchmod(fd, mode) == 0 ? std::error_code{} : lastError();
 }
 
 // Makes the rename itself durable. Best effort: the rename has happened either way.
@@ -199,6 +208,26 @@ FileRead PosixFileStore::readRegularFile(const std::string& path, std::size_t ma
 }
 
 std::error_code PosixFileStore::replaceFile(const std::string& path, std::string_view bytes) {
+    return replace(path, bytes, nullptr);
+}
+
+std::error_code PosixFileStore::replaceFileLike(const std::string& path, std::string_view bytes,
+                                                const std::string& original) {
+    std::string source;
+    if (auto error = resolveLinks(original, source)) return error;
+    struct stat model {};
+    if (::stat(source.c_str(), &model) != 0) return lastError();
+    return replace(path, bytes, &model);
+}
+
+std::optional<std::int64_t> PosixFileStore::modifiedAt(const std::string& path) const {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+}
+
+std::error_code PosixFileStore::replace(const std::string& path, std::string_view bytes,
+                                        const struct stat* model) {
     if (bytes.size() > kMaxSettingsFileBytes) return errorOf(EFBIG);
     std::string target;
     if (auto error = resolveLinks(path, target)) return error;
@@ -209,12 +238,16 @@ std::error_code PosixFileStore::replaceFile(const std::string& path, std::string
     if (hasOld) {
         if (auto error = checkReplaceable(target, old)) return error;
     }
+    if (!model && hasOld) model = &old;
+    // A file that takes a model's permissions is created readable by its owner only: opened in
+    // that moment, it would stay readable through the open descriptor after the change.
     std::string tempPath;
     int rawFd = -1;
-    if (auto error = createTemporary(target, tempPath, rawFd)) return error;
+    if (auto error = createTemporary(target, model ? 0600 : 0666, tempPath, rawFd)) return error;
     Fd fd(rawFd);
+    if (afterCreate_) afterCreate_(tempPath);
     std::error_code error;
-    if (hasOld) error = copyAttributes(fd.get(), old);
+    if (model) error = copyAttributes(fd.get(), *model);
     if (!error) error = writeAll(fd.get(), bytes);
     if (!error && ::fsync(fd.get()) != 0) error = lastError();
     if (const auto closeError = fd.close(); !error) error = closeError;

@@ -29,6 +29,25 @@ std::string_view firstLine(std::string_view s) {
     return s.substr(0, s.find('\n'));
 }
 
+// The counters of the first line of /proc/stat ("cpu  user nice system idle iowait irq softirq
+// steal guest guest_nice"), in that order; fields an old kernel does not write are 0. Guest
+// time is left out: the kernel counts it inside user and nice already. std::nullopt for another
+// first line, fewer than the first four fields, or junk where a number belongs.
+std::optional<std::array<std::uint64_t, 8>> cpuLineFields(std::string_view procStat) {
+    std::string_view line = firstLine(procStat);
+    if (line.substr(0, 4) != "cpu " && line.substr(0, 4) != "cpu\t") return std::nullopt;
+    line.remove_prefix(3);
+    std::array<std::uint64_t, 8> f{};
+    std::size_t count = 0;
+    for (; count < f.size(); ++count) {
+        const auto v = takeNumber(line);
+        if (!v) break;
+        f[count] = *v;
+    }
+    if (count < 4 || (count < f.size() && !skipBlanks(line).empty())) return std::nullopt;
+    return f;
+}
+
 } // namespace
 
 std::optional<std::uint64_t> ticksTo100ns(std::uint64_t ticks, long ticksPerSecond) {
@@ -40,23 +59,20 @@ std::optional<std::uint64_t> ticksTo100ns(std::uint64_t ticks, long ticksPerSeco
 }
 
 std::optional<CpuTimes> parseSystemTimes(std::string_view procStat, long ticksPerSecond) {
-    std::string_view line = firstLine(procStat);
-    if (line.substr(0, 4) != "cpu " && line.substr(0, 4) != "cpu\t") return std::nullopt;
-    line.remove_prefix(3);
-    // user nice system idle iowait irq softirq steal; later fields (guest) are inside user.
-    std::array<std::uint64_t, 8> f{};
-    std::size_t count = 0;
-    for (; count < f.size(); ++count) {
-        const auto v = takeNumber(line);
-        if (!v) break;
-        f[count] = *v;
-    }
-    if (count < 4 || (count < f.size() && !skipBlanks(line).empty()))
-        return std::nullopt; // too few fields, or junk where a number belongs
-    const auto user = ticksTo100ns(f[0] + f[1], ticksPerSecond);
-    const auto kernel = ticksTo100ns(f[2] + f[3] + f[4] + f[5] + f[6] + f[7], ticksPerSecond);
+    const auto f = cpuLineFields(procStat);
+    if (!f) return std::nullopt;
+    const auto user = ticksTo100ns((*f)[0] + (*f)[1], ticksPerSecond);
+    const auto kernel =
+        ticksTo100ns((*f)[2] + (*f)[3] + (*f)[4] + (*f)[5] + (*f)[6] + (*f)[7], ticksPerSecond);
     if (!user || !kernel) return std::nullopt;
     return CpuTimes{*kernel, *user};
+}
+
+std::optional<MachineTimes> parseMachineTimes(std::string_view procStat) {
+    const auto f = cpuLineFields(procStat);
+    if (!f) return std::nullopt;
+    const auto& [user, nice, system, idle, iowait, irq, softirq, steal] = *f;
+    return MachineTimes{user + nice + system + irq + softirq + steal, idle + iowait};
 }
 
 std::optional<CpuTimes> parseProcessTimes(std::string_view pidStat, long ticksPerSecond) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/MemorySource.h"
 #include "platform/ProcessSource.h"
+#include "platform/SystemTimesSource.h"
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -18,6 +19,10 @@ std::optional<std::uint64_t> ticksTo100ns(std::uint64_t ticks, long ticksPerSeco
 // iowait + irq + softirq + steal, so that it includes the idle time. Fields that an old kernel
 // does not write count as 0; fewer than the first four is a failure.
 std::optional<CpuTimes> parseSystemTimes(std::string_view procStat, long ticksPerSecond);
+
+// The same first line as the machine's busy and idle clock ticks: busy = user + nice + system +
+// irq + softirq + steal (guest time is inside user and nice already), idle = idle + iowait.
+std::optional<MachineTimes> parseMachineTimes(std::string_view procStat);
 
 // utime (field 14) and stime (field 15) of /proc/PID/stat as user and kernel time. The command
 // name (field 2) may hold spaces and ')', so the fields are counted from the last ')'. A line

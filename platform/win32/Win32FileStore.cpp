@@ -191,6 +191,17 @@ std::optional<std::string> Win32FileStore::executableDir() const {
     return narrow(dir);
 }
 
+std::optional<std::int64_t> Win32FileStore::modifiedAt(const std::string& path) const {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    // FILETIME counts 100 ns steps from 1601; the Unix epoch is 11644473600 s later.
+    constexpr std::int64_t kEpochSteps = 116'444'736'000'000'000;
+    const std::int64_t steps = (std::int64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                               data.ftLastWriteTime.dwLowDateTime;
+    return (steps - kEpochSteps) * 100;
+}
+
 bool Win32FileStore::exists(const std::string& path) const {
     return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -14,6 +14,7 @@ class Win32FileStore final : public FileStore {
 public:
     FileRead readFile(const std::string& path) const override;
     std::error_code replaceFile(const std::string& path, std::string_view bytes) override;
+    std::optional<std::int64_t> modifiedAt(const std::string& path) const override;
     std::optional<std::string> executableDir() const override;
     bool exists(const std::string& path) const override;
     bool isWritableDirectory(const std::string& dir) const override;

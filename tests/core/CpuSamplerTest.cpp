@@ -29,7 +29,7 @@ const cpu::TProcessCpuUsage& record(std::uint32_t pid) {
 
 class CpuSamplerTest : public ::testing::Test {
 protected:
-    void TearDown() override { cpu::ModuleEnd(); }
+    void TearDown() override { cpu::ProcessSamplingEnd(); }
     FakeProcessSource src;
 };
 
@@ -53,7 +53,7 @@ TEST(FileTimeDeltaTest, WrapsAsTwosComplement) {
 TEST_F(CpuSamplerTest, StartTakesOneDiscardedSampleSoTheFirstTickMeasuresFromStart) {
     src.setProcesses({3, 1}, {10, 10});
     src.system = CpuTimes{1000, 1000};
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     EXPECT_EQ((Calls{"begin", "list", "open 1", "system", "times 1", "close 1", "open 3", "system",
                      "times 3", "close 3", "end"}),
               src.calls);
@@ -64,14 +64,14 @@ TEST_F(CpuSamplerTest, StartTakesOneDiscardedSampleSoTheFirstTickMeasuresFromSta
     src.system = CpuTimes{1600, 1400};
     src.processes[1].times = CpuTimes{110, 160};
     src.processes[3].times = CpuTimes{80, 65};
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 25.0 + 12.5);
+    EXPECT_EQ(cpu::SampleProcessShares(), 25.0 + 12.5);
     EXPECT_EQ(src.openHandles, 0);
 }
 
 TEST_F(CpuSamplerTest, LastTickSharesAreTheAddendsOfTheSum) {
     src.setProcesses({3, 1, 2}, {10, 10});
     src.system = CpuTimes{1000, 1000};
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     EXPECT_TRUE(cpu::LastTickShares().empty()) << "the start sample measures since boot";
 
     // 1000 units pass: 1 uses 250, 2 cannot be opened, 3 uses 125.
@@ -79,7 +79,7 @@ TEST_F(CpuSamplerTest, LastTickSharesAreTheAddendsOfTheSum) {
     src.processes[1].times = CpuTimes{110, 160};
     src.processes[2].openable = false;
     src.processes[3].times = CpuTimes{80, 65};
-    const double sum = cpu::SampleTotalCpuUsage();
+    const double sum = cpu::SampleProcessShares();
     const std::vector<cpu::ProcessShare>& shares = cpu::LastTickShares();
     ASSERT_EQ(shares.size(), 3u);
     const std::uint32_t ids[] = {1, 2, 3};
@@ -95,23 +95,23 @@ TEST_F(CpuSamplerTest, LastTickSharesAreTheAddendsOfTheSum) {
     // Same process count: the same storage, refilled in place.
     const cpu::ProcessShare* storage = shares.data();
     src.system = CpuTimes{2100, 1900};
-    cpu::SampleTotalCpuUsage();
+    cpu::SampleProcessShares();
     EXPECT_EQ(cpu::LastTickShares().data(), storage);
     EXPECT_EQ(cpu::LastTickShares()[0].percentage, 0.0);
 
     src.snapshotFails = true;
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
+    EXPECT_EQ(cpu::SampleProcessShares(), 0.0);
     EXPECT_TRUE(cpu::LastTickShares().empty());
     src.snapshotFails = false;
-    cpu::SampleTotalCpuUsage();
+    cpu::SampleProcessShares();
     EXPECT_EQ(cpu::LastTickShares().size(), 3u);
-    cpu::ModuleEnd();
+    cpu::ProcessSamplingEnd();
     EXPECT_TRUE(cpu::LastTickShares().empty());
 }
 
 TEST_F(CpuSamplerTest, NotStartedSamplesNothing) {
-    EXPECT_FALSE(cpu::ModuleStarted());
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
+    EXPECT_FALSE(cpu::ProcessSamplingStarted());
+    EXPECT_EQ(cpu::SampleProcessShares(), 0.0);
     EXPECT_EQ(cpu::SampleProcessCpuUsage(1), 0.0);
     EXPECT_TRUE(cpu::UsageCache().empty());
     EXPECT_TRUE(src.calls.empty());
@@ -120,11 +120,11 @@ TEST_F(CpuSamplerTest, NotStartedSamplesNothing) {
 TEST_F(CpuSamplerTest, OwnedSourceLivesUntilModuleEnd) {
     auto owned = std::make_unique<FakeProcessSource>();
     owned->setProcesses({9}, {0, 0});
-    cpu::ModuleStart(std::move(owned));
+    cpu::ProcessSamplingStart(std::move(owned));
     EXPECT_EQ(cachedIds(), std::vector<std::uint32_t>{9});
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
-    cpu::ModuleEnd();
-    EXPECT_FALSE(cpu::ModuleStarted());
+    EXPECT_EQ(cpu::SampleProcessShares(), 0.0);
+    cpu::ProcessSamplingEnd();
+    EXPECT_FALSE(cpu::ProcessSamplingStarted());
     EXPECT_TRUE(cpu::UsageCache().empty());
 }
 
@@ -248,7 +248,7 @@ TEST_P(ProcessPathTest, ResultStoresAndCalls) {
     src.setProcesses({7}, {20, 5});
     src.processes[7].start = 1;
     src.system = CpuTimes{100, 50};
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     src.calls.clear();
 
     src.processes[7].openable = row.openable;
@@ -270,7 +270,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, ProcessPathTest, ::testing::ValuesIn(processRows
                          [](const auto& info) { return "row" + std::to_string(info.index); });
 
 TEST_F(CpuSamplerTest, PercentageIsComputedInExtendedPrecision) {
-    cpu::ModuleStart(src); // empty listing
+    cpu::ProcessSamplingStart(src); // empty listing
     src.processes[5] = {true, CpuTimes{1, 0}};
     src.system = CpuTimes{2, 1};
     // 1/3 and *100 rounded to a 64-bit significand, then to double: the last bit differs from
@@ -279,7 +279,7 @@ TEST_F(CpuSamplerTest, PercentageIsComputedInExtendedPrecision) {
 }
 
 TEST_F(CpuSamplerTest, HugeDeltasSumWithoutOverflow) {
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     src.processes[5] = {true, CpuTimes{1ULL << 61, 1ULL << 61}};
     src.system = CpuTimes{1ULL << 61, 1ULL << 61};
     EXPECT_EQ(cpu::SampleProcessCpuUsage(5), 100.0);
@@ -294,11 +294,11 @@ TEST_F(CpuSamplerTest, UnopenableIdKeepsZeroRecordUntilItOpens) {
     src.listing = {0, 4};
     src.processes[4] = {true, CpuTimes{0, 0}};
     src.system = CpuTimes{500, 500};
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     ASSERT_EQ(cachedIds(), (std::vector<std::uint32_t>{0, 4})); // made before the open fails
     for (int tick = 0; tick < 2; ++tick) {
         src.system->kernel += 200;
-        EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
+        EXPECT_EQ(cpu::SampleProcessShares(), 0.0);
         EXPECT_EQ(record(0).LastSystemTimes.KernelTime, 0u);
         EXPECT_EQ(record(0).LastProcessTimes.KernelTime, 0u);
     }
@@ -310,48 +310,48 @@ TEST_F(CpuSamplerTest, UnopenableIdKeepsZeroRecordUntilItOpens) {
 TEST_F(CpuSamplerTest, SnapshotFailureEmptiesCacheAndNextSampleStartsFromZero) {
     src.setProcesses({1, 2}, {50, 50});
     src.system = CpuTimes{400, 400};
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     ASSERT_EQ(cpu::UsageCache().size(), 2u);
 
     src.calls.clear();
     src.snapshotFails = true;
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
+    EXPECT_EQ(cpu::SampleProcessShares(), 0.0);
     EXPECT_TRUE(cpu::UsageCache().empty());
     EXPECT_EQ((Calls{"begin", "list", "end"}), src.calls);
 
     // Back again: both measured from zero, 100 of 1000 each.
     src.snapshotFails = false;
     src.system = CpuTimes{500, 500};
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 20.0);
+    EXPECT_EQ(cpu::SampleProcessShares(), 20.0);
 }
 
 TEST_F(CpuSamplerTest, FailedListingIsNotUsedEvenIfItDeliveredIds) {
     src.setProcesses({1, 2}, {0, 0});
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     src.snapshotFails = true;
     src.partialIdsOnFailure = true;
     std::vector<std::uint32_t> list;
     cpu::CollectProcessIds(list);
     EXPECT_TRUE(list.empty());
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
+    EXPECT_EQ(cpu::SampleProcessShares(), 0.0);
     EXPECT_TRUE(cpu::UsageCache().empty());
 }
 
 TEST_F(CpuSamplerTest, EmptyListingYieldsZeroAndEmptyCache) {
     src.setProcesses({1}, {0, 0});
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     src.listing.clear();
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0.0);
+    EXPECT_EQ(cpu::SampleProcessShares(), 0.0);
     EXPECT_TRUE(cpu::UsageCache().empty());
 }
 
 TEST_F(CpuSamplerTest, EndedProcessLosesItsRecordBeforeAnyProcessIsSampled) {
     src.setProcesses({1, 2, 3}, {0, 0});
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     src.listing = {3, 1}; // 2 has ended
     std::vector<std::vector<std::uint32_t>> seenAtOpen;
     src.onOpen = [&](std::uint32_t) { seenAtOpen.push_back(cachedIds()); };
-    cpu::SampleTotalCpuUsage();
+    cpu::SampleProcessShares();
     ASSERT_FALSE(seenAtOpen.empty());
     EXPECT_EQ(seenAtOpen.front(), (std::vector<std::uint32_t>{1, 3}));
     EXPECT_EQ(cachedIds(), (std::vector<std::uint32_t>{1, 3}));
@@ -372,7 +372,7 @@ TEST_F(CpuSamplerTest, SharesAreAddedInAscendingUnsignedIdOrder) {
     src.processes[2] = {true, CpuTimes{0, 60}};
     src.processes[0xFFFFFFFFu] = {true, CpuTimes{1ULL << 59, 1ULL << 59}};
     src.system = std::nullopt; // the discarded start sample stores nothing
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     src.calls.clear();
     src.system = CpuTimes{1ULL << 59, 1ULL << 59};
 
@@ -380,7 +380,7 @@ TEST_F(CpuSamplerTest, SharesAreAddedInAscendingUnsignedIdOrder) {
     cpu::CollectProcessIds(list);
     EXPECT_EQ(list, (std::vector<std::uint32_t>{1, 2, 0xFFFFFFFFu}));
     src.calls.clear();
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 0x1.9000000000001p+6);
+    EXPECT_EQ(cpu::SampleProcessShares(), 0x1.9000000000001p+6);
     const Calls opens = [&] {
         Calls o;
         for (const auto& c : src.calls)
@@ -392,19 +392,19 @@ TEST_F(CpuSamplerTest, SharesAreAddedInAscendingUnsignedIdOrder) {
 
 TEST_F(CpuSamplerTest, SumIsNotClamped) {
     src.setProcesses({1, 2}, {0, 0});
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     src.system = CpuTimes{200, 200};
     src.processes[1].times = CpuTimes{150, 150};
     src.processes[2].times = CpuTimes{300, 0};
-    EXPECT_EQ(cpu::SampleTotalCpuUsage(), 150.0);
+    EXPECT_EQ(cpu::SampleProcessShares(), 150.0);
 }
 
 TEST_F(CpuSamplerTest, RestartBeginsWithAnEmptyCache) {
     src.setProcesses({1, 2}, {0, 0});
-    cpu::ModuleStart(src);
+    cpu::ProcessSamplingStart(src);
     FakeProcessSource other;
     other.setProcesses({5}, {0, 0});
-    cpu::ModuleStart(other);
+    cpu::ProcessSamplingStart(other);
     EXPECT_EQ(cachedIds(), std::vector<std::uint32_t>{5});
 }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -287,6 +288,56 @@ TEST_F(PosixFileStoreTest, EightBitFileIsSavedWithItsFormerBytesBesideIt) {
     EXPECT_EQ(readBytes(path_ + ".bak"), latin1);
     EXPECT_EQ(readStore(path_), read);
     EXPECT_EQ(entries(), (std::vector<std::string>{"ZRM58.ini", "ZRM58.ini.bak"}));
+}
+
+// What the owner protected stays protected: the backup and every temporary file of the save
+// show no permission bit the settings file lacks, whatever the umask; a folder full of older,
+// wider backups stops no save: the oldest one gives way, narrowed to the file's permissions.
+TEST_F(PosixFileStoreTest, BackupsAndTemporariesKeepTheFilesPermissions) {
+    struct Row {
+        const char* note;
+        mode_t mode;
+        int olderBackups; // different backups at .bak ... .bak.N, mode 0644
+        int oldest;       // of those, the one written longest ago
+        const char* kept; // the backup that receives the former bytes
+    } rows[] = {
+        {"owner only", 0600, 0, 0, "ZRM58.ini.bak"},
+        {"owner and group", 0640, 0, 0, "ZRM58.ini.bak"},
+        {"99 older backups", 0600, 99, 6, "ZRM58.ini.bak.6"},
+    };
+    std::ifstream in(std::string(ZRM58_TEST_DATA) + "/settings/latin1.ini", std::ios::binary);
+    const std::string latin1{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const mode_t previousUmask = ::umask(022);
+    for (const auto& row : rows) {
+        for (const auto& e : fs::directory_iterator(dir_))
+            fs::remove(e.path());
+        writeBytes(path_, latin1);
+        ::chmod(path_.c_str(), row.mode);
+        for (int n = 1; n <= row.olderBackups; ++n) {
+            const std::string backup = path_ + ".bak" + (n == 1 ? "" : "." + std::to_string(n));
+            writeBytes(backup, "backup " + std::to_string(n));
+            ::chmod(backup.c_str(), 0644);
+            const timespec at[2] = {{1'000'000 + n, 0},
+                                    {n == row.oldest ? 1000 : 1'000'000 + n, 0}};
+            ::utimensat(AT_FDCWD, backup.c_str(), at, 0);
+        }
+        PosixFileStore store;
+        std::vector<mode_t> temporaries;
+        store.setAfterCreateHook(
+            [&](const std::string& temp) { temporaries.push_back(modeOf(temp)); });
+        testing::internal::CaptureStderr();
+        EXPECT_NO_THROW(WriteIniFile(store, path_, u'.', [] { return movedTo(5); })) << row.note;
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(readBytes(dir_ / row.kept), latin1) << row.note;
+        EXPECT_EQ(modeOf(dir_ / row.kept), row.mode) << row.note;
+        EXPECT_EQ(modeOf(path_), row.mode) << row.note;
+        EXPECT_EQ(readStore(path_).top, 5) << row.note;
+        EXPECT_EQ(temporaries.size(), 2u) << row.note;
+        for (const mode_t temp : temporaries)
+            EXPECT_EQ(temp & ~row.mode, 0u) << row.note << std::oct << ": temporary " << temp;
+        EXPECT_EQ(entries().size(), 1u + std::max(1, row.olderBackups)) << row.note;
+    }
+    ::umask(previousUmask);
 }
 
 // The store reads and writes up to one limit: a save that would pass it fails and leaves the

@@ -1,4 +1,4 @@
-// The Linux backend on this machine: the sampler against /proc/stat over the same interval,
+// The Linux backend on this machine: the samplers against /proc/stat over the same interval,
 // the memory piece against /proc/meminfo, and the process source's descriptor handling.
 #include "platform/Platform.h"
 #include "platform/linux/ProcProcessSource.h"
@@ -93,7 +93,10 @@ StatTicks readStatTicks() {
 
 class CpuLoadLiveTest : public ::testing::Test {
 protected:
-    void TearDown() override { cpu::ModuleEnd(); }
+    void TearDown() override {
+        cpu::ProcessSamplingEnd();
+        cpu::ModuleEnd();
+    }
 };
 
 // The process ids in /proc and the last id the kernel handed out (/proc/loadavg): when both are
@@ -119,7 +122,7 @@ ProcessSet readProcessSet() {
 
 TEST_F(CpuLoadLiveTest, SamplerAgreesWithProcStatOverTheSameInterval) {
     Child busy(Child::Kind::busy);
-    cpu::ModuleStart(createSystemProcessSource());
+    cpu::ProcessSamplingStart(createSystemProcessSource());
     // Processes that start or end inside an interval count in /proc/stat but not (wholly) in
     // the sampler. Only a quiet interval, with the same processes at both ends, is judged; on
     // a machine that is never quiet, agreement on any interval will do.
@@ -127,10 +130,10 @@ TEST_F(CpuLoadLiveTest, SamplerAgreesWithProcStatOverTheSameInterval) {
     bool agreedOnce = false;
     for (int attempt = 0; attempt < 10; ++attempt) {
         const ProcessSet setBefore = readProcessSet();
-        cpu::SampleTotalCpuUsage();
+        cpu::SampleProcessShares();
         const StatTicks before = readStatTicks();
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        const double load = cpu::SampleTotalCpuUsage();
+        const double load = cpu::SampleProcessShares();
         const StatTicks after = readStatTicks();
         const bool quiet = readProcessSet() == setBefore;
         const double share = 100.0 * (after.busy - before.busy) / (after.total - before.total);
@@ -232,7 +235,7 @@ TEST_F(CpuLoadLiveTest, ProcessOnAReusedIdIsANewProcess) {
         Child old(Child::Kind::busy);
         waitUntilUsed(old.pid(), row.oldMs);
         const pid_t id = old.pid();
-        cpu::ModuleStart(createSystemProcessSource());
+        cpu::ProcessSamplingStart(createSystemProcessSource());
         ASSERT_EQ(cpu::UsageCache().count(static_cast<std::uint32_t>(id)), 1u);
         old.end();
         const pid_t reborn = startChildWithId(id, row.newMs, row.how);
@@ -241,7 +244,7 @@ TEST_F(CpuLoadLiveTest, ProcessOnAReusedIdIsANewProcess) {
         ASSERT_EQ(reborn, id);
         waitUntilUsed(reborn, row.newMs);
 
-        const double load = cpu::SampleTotalCpuUsage();
+        const double load = cpu::SampleProcessShares();
         const auto shares = cpu::LastTickShares();
         kill(reborn, SIGKILL);
         waitpid(reborn, nullptr, 0);
@@ -255,19 +258,65 @@ TEST_F(CpuLoadLiveTest, ProcessOnAReusedIdIsANewProcess) {
         EXPECT_GE(load, 0.0);
         for (const cpu::ProcessShare& s : shares)
             EXPECT_GE(s.percentage, 0.0) << "process " << s.processId;
-        cpu::ModuleEnd();
+        cpu::ProcessSamplingEnd();
     }
 }
 
 TEST_F(CpuLoadLiveTest, FirstTickMeasuresFromModuleStart) {
     // The start sample is taken; a tick right after it covers a few milliseconds, not the time
     // since boot, so an idle test process contributes next to nothing and the total is sane.
-    cpu::ModuleStart(createSystemProcessSource());
-    const double load = cpu::SampleTotalCpuUsage();
+    cpu::ProcessSamplingStart(createSystemProcessSource());
+    const double load = cpu::SampleProcessShares();
     EXPECT_GE(load, -1.0);
     EXPECT_LE(load, 101.0);
     EXPECT_FALSE(cpu::UsageCache().empty());
     EXPECT_EQ(cpu::UsageCache().count(static_cast<std::uint32_t>(getpid())), 1u);
+}
+
+// A shell loop that keeps starting processes that spin for 0.2 s and end: most of them live
+// between two samples. Killed (its group) by the destructor, and by the kernel should this
+// test die first; a spinner already started ends by its own time-out.
+class ShortLivedSpinners {
+public:
+    ShortLivedSpinners() {
+        const pid_t parent = getpid();
+        pid_ = fork();
+        if (pid_ == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent) _exit(0);
+            execl("/bin/sh", "sh", "-c",
+                  "while :; do timeout 0.2 sh -c 'while :; do :; done'; done", nullptr);
+            _exit(127);
+        }
+    }
+    ~ShortLivedSpinners() {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    ShortLivedSpinners(const ShortLivedSpinners&) = delete;
+    ShortLivedSpinners& operator=(const ShortLivedSpinners&) = delete;
+
+private:
+    pid_t pid_ = -1;
+};
+
+TEST_F(CpuLoadLiveTest, MachineLoadAgreesWithProcStatWhileShortLivedProcessesRun) {
+    ShortLivedSpinners spinners;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Each reading of the test right after the sampler's: the two intervals differ by a few
+    // microseconds, against counters that move in 10 ms steps.
+    cpu::ModuleStart(createSystemTimesSource());
+    StatTicks before = readStatTicks();
+    for (int tick = 0; tick < 3; ++tick) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const double load = cpu::SampleTotalCpuUsage();
+        const StatTicks after = readStatTicks();
+        const double share = 100.0 * (after.busy - before.busy) / (after.total - before.total);
+        EXPECT_NEAR(load, share, 3.0) << "tick " << tick;
+        EXPECT_TRUE(cpu::LastSampleRead());
+        before = after;
+    }
+    cpu::ModuleEnd();
 }
 
 TEST(MemoryLiveTest, TextFollowsProcMeminfoByTheFormula) {

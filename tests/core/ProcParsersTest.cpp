@@ -44,6 +44,26 @@ TEST(SystemTimesTest, OldKernelWithoutStealField) {
     EXPECT_EQ(t->kernel, 250 * perTick);
 }
 
+TEST(MachineTimesTest, BusyAndIdleTicksOfTheCpuLine) {
+    struct Row {
+        const char* file;
+        std::uint64_t busy, idle;
+    };
+    const Row rows[] = {
+        // user nice system irq softirq steal are busy; idle iowait are not; guest is inside user
+        {"stat_modern.txt", 14843u + 17 + 3093 + 2 + 56 + 5, 139146u + 355}, // ... 11 3 guest
+        {"stat_2_6_kernel.txt", 10u + 20 + 30 + 60 + 70, 40u + 50},          // no steal field
+    };
+    for (const Row& row : rows) {
+        const auto t = parseMachineTimes(fixture(row.file));
+        ASSERT_TRUE(t) << row.file;
+        EXPECT_EQ(t->busy, row.busy) << row.file;
+        EXPECT_EQ(t->idle, row.idle) << row.file;
+    }
+    EXPECT_EQ(parseMachineTimes("cpu0 1 2 3 4\n"), std::nullopt);
+    EXPECT_EQ(parseMachineTimes("cpu  1 2 3\n"), std::nullopt);
+}
+
 TEST(SystemTimesTest, RejectsMalformedFirstLines) {
     const char* rows[] = {
         "",

@@ -140,7 +140,7 @@ std::set<std::uint32_t> cacheKeys() {
 class SamplerSoakTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        cpu::ModuleEnd();
+        cpu::ProcessSamplingEnd();
         if (holdWrite_ >= 0) close(holdWrite_);
         for (const pid_t pid : unreaped_)
             reap(pid);
@@ -188,8 +188,8 @@ protected:
 TEST_F(SamplerSoakTest, CacheHoldsExactlyTheListedProcessesAfterEveryTick) {
     auto owned = std::make_unique<RecordingSource>(createSystemProcessSource());
     RecordingSource& source = *owned;
-    cpu::ModuleStart(std::move(owned));
-    ASSERT_TRUE(cpu::ModuleStarted());
+    cpu::ProcessSamplingStart(std::move(owned));
+    ASSERT_TRUE(cpu::ProcessSamplingStarted());
 
     for (int tick = 0; tick < kTicks; ++tick) {
         std::vector<pid_t> mustBeListed, reapedNow;
@@ -197,7 +197,7 @@ TEST_F(SamplerSoakTest, CacheHoldsExactlyTheListedProcessesAfterEveryTick) {
         if (HasFatalFailure()) return;
 
         const int listingsBefore = source.listings;
-        const double load = cpu::SampleTotalCpuUsage();
+        const double load = cpu::SampleProcessShares();
         ASSERT_EQ(source.listings, listingsBefore + 1) << "tick " << tick;
         ASSERT_FALSE(source.listed.empty()) << "tick " << tick << ": /proc could not be listed";
         EXPECT_GE(load, 0.0) << "tick " << tick;
@@ -235,7 +235,7 @@ TEST_F(SamplerSoakTest, CacheHoldsExactlyTheListedProcessesAfterEveryTick) {
     for (const pid_t pid : unreaped_)
         reap(pid);
     unreaped_.clear();
-    cpu::SampleTotalCpuUsage();
+    cpu::SampleProcessShares();
     EXPECT_EQ(cacheKeys(), source.listed);
     for (const pid_t pid : lastReaped) {
         if (idInUse(pid)) continue;

@@ -312,6 +312,59 @@ TEST(WriteIniFile, AnEarlierDifferentBackupIsKept_AndAFailedBackupStopsTheSave) 
     EXPECT_EQ(failing.files[kPath], latin1) << "not replaced without its backup";
 }
 
+// Backups never stop a save: nine names at most, a free one first, else the oldest backup is
+// replaced; each is written as a copy of the settings file (with its permissions).
+TEST(WriteIniFile, BackupsAreBounded_AndTheOldestGivesWay) {
+    struct Row {
+        const char* note;
+        int backups;   // different backups standing at .bak, .bak.2 ... .bak.N
+        int missing;   // of those, this one is absent (0: none)
+        int sameBytes; // this one already holds the former bytes (0: none)
+        int oldest;    // this one was written longest ago
+        int written;   // the name the former bytes go to (0: none)
+    } rows[] = {
+        {"99 backups: the oldest of the nine names gives way", 99, 0, 0, 4, 4},
+        {"nine backups, the last the oldest", 9, 0, 0, 9, 9},
+        {"a free name comes before the oldest", 9, 3, 0, 1, 3},
+        {"the former bytes already kept: nothing written", 9, 0, 7, 1, 0},
+    };
+    const std::string latin1 = fixture("latin1.ini");
+    const auto name = [](int n) {
+        return kPath + ".bak" + (n == 1 ? "" : "." + std::to_string(n));
+    };
+    for (const auto& row : rows) {
+        FakeFileStore store;
+        store.files[kPath] = latin1;
+        for (int n = 1; n <= row.backups; ++n) {
+            if (n == row.missing) continue;
+            store.files[name(n)] = n == row.sameBytes ? latin1 : "backup " + std::to_string(n);
+            store.modified[name(n)] = n == row.oldest ? 1 : 100 + n;
+        }
+        const auto before = store.files;
+        testing::internal::CaptureStderr();
+        EXPECT_NO_THROW(WriteIniFile(store, kPath, u'.', [] { return StripSettings{}; }))
+            << row.note;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(store.files[kPath].starts_with("\xFF\xFE")) << row.note;
+        for (const auto& [path, bytes] : before) {
+            if (path == kPath) continue;
+            EXPECT_EQ(store.files[path], path == name(row.written) ? latin1 : bytes)
+                << row.note << ": " << path;
+        }
+        const bool intoFreeName = row.missing != 0 && row.written == row.missing;
+        EXPECT_EQ(store.files.size(), before.size() + (intoFreeName ? 1 : 0)) << row.note;
+        if (row.written) {
+            EXPECT_EQ(store.files[name(row.written)], latin1) << row.note;
+            EXPECT_EQ(store.copiedFrom[name(row.written)], kPath) << row.note;
+            EXPECT_THAT(said, HasSubstr(name(row.written) +
+                                        (intoFreeName ? "\n" : " in place of the oldest backup\n")))
+                << row.note;
+        } else {
+            EXPECT_EQ(said, "") << row.note;
+        }
+    }
+}
+
 // zrm58-line reads only what it uses: a colour the strip refuses does not stop it.
 TEST(ReadSettingsKeys, ReadsOnlyTheKeysAskedFor) {
     FakeFileStore store;

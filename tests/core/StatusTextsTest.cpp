@@ -1,7 +1,7 @@
 // The memory and processor pieces of the status line and the load glyph.
 #include "status/StatusTexts.h"
 #include "fakes/FakeMemorySource.h"
-#include "fakes/FakeProcessSource.h"
+#include "fakes/FakeSystemTimesSource.h"
 #include "status/uTotalCpuUsagePct.h"
 
 #include <gtest/gtest.h>
@@ -178,20 +178,33 @@ TEST_P(CpuTextTest, TextAndGlyph) {
 INSTANTIATE_TEST_SUITE_P(Rows, CpuTextTest, ::testing::ValuesIn(cpuRows));
 
 TEST(CpuTextTest, UpdateTakesExactlyOneSample) {
-    fakes::FakeProcessSource src;
-    src.setProcesses({1}, {0, 0});
-    uTotalCpuUsagePct::ModuleStart(src);
-    src.calls.clear();
-    src.system = CpuTimes{40, 40};
-    src.processes[1].times = CpuTimes{30, 0}; // 37.5 rounds to 38
+    fakes::FakeSystemTimesSource machine;
+    uTotalCpuUsagePct::ModuleStart(machine);
+    machine.readings = 0;
+    machine.advance(30, 50); // 37.5 rounds to 38
     const CpuTexts t = UpdateCpuInfo();
     EXPECT_EQ(t.cpuInfo, u"CPU: 38%");
     EXPECT_EQ(t.busyGlyph, u"\uEC38");
-    EXPECT_EQ(std::count(src.calls.begin(), src.calls.end(), "list"), 1);
+    EXPECT_EQ(t.load, 37.5);
+    EXPECT_TRUE(t.read);
+    EXPECT_EQ(machine.readings, 1);
 
-    src.snapshotFails = true; // a failed snapshot reads as no load
-    EXPECT_EQ(UpdateCpuInfo().cpuInfo, u"CPU:  0%");
+    machine.fails = true; // a failed reading shows no load and says so
+    const CpuTexts failed = UpdateCpuInfo();
+    EXPECT_EQ(failed.cpuInfo, u"CPU:  0%");
+    EXPECT_FALSE(failed.read);
     uTotalCpuUsagePct::ModuleEnd();
+}
+
+TEST(MemoryTextTest, UpdateTellsWhetherTheFiguresWereRead) {
+    fakes::FakeMemorySource memory;
+    memory.status = MemoryStatus{16ull << 30, 8ull << 30};
+    bool read = false;
+    (void)UpdateMemoryInfo(memory, u'.', &read);
+    EXPECT_TRUE(read);
+    memory.status = std::nullopt;
+    EXPECT_EQ(UpdateMemoryInfo(memory, u'.', &read), u"RAM: 0% (0.0/0.0)");
+    EXPECT_FALSE(read);
 }
 
 } // namespace

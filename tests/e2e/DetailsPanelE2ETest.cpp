@@ -68,7 +68,7 @@ private slots:
         std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
         const LocaleStartup locale = initLocaleAtStartup(*localeSource);
         std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
-        uTotalCpuUsagePct::ModuleStart(*processes);
+        uTotalCpuUsagePct::ModuleStart(createSystemTimesSource());
         std::unique_ptr<Clock> clock = createSystemClock();
         std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
         std::unique_ptr<MemorySource> memory = createSystemMemorySource();

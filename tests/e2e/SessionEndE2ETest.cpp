@@ -52,12 +52,15 @@ private slots:
     }
 
     // A settings file written in an 8-bit editor: the strip reads its values, and the save at the
-    // end keeps them and the foreign section, with the file's former bytes beside it.
+    // end keeps them and the foreign section, with the file's former bytes beside it, readable by
+    // no more users than the file itself.
     void eightBitFileIsKeptAtTheSave() {
         QFile fixture(QStringLiteral(ZRM58_SOURCE_DIR "/tests/data/settings/latin1.ini"));
         QVERIFY(fixture.open(QIODevice::ReadOnly));
         const QByteArray former = fixture.readAll();
         Strip strip(binary, former);
+        const QByteArray iniFile = QFile::encodeName(strip.iniPath());
+        QVERIFY(::chmod(iniFile.constData(), 0600) == 0);
         strip.start();
         QVERIFY(!strip.waitForWindow().isEmpty());
         ::kill(static_cast<pid_t>(strip.process.processId()), SIGTERM);
@@ -66,6 +69,11 @@ private slots:
         QFile backup(strip.iniPath() + QStringLiteral(".bak"));
         QVERIFY(backup.open(QIODevice::ReadOnly));
         QCOMPARE(backup.readAll(), former);
+        for (const QByteArray& path : {iniFile, iniFile + ".bak"}) {
+            struct stat st {};
+            QVERIFY(::stat(path.constData(), &st) == 0);
+            QCOMPARE(st.st_mode & 07777, 0600u);
+        }
         const QString ini = iniText(strip.iniPath());
         QVERIFY2(ini.contains(QStringLiteral("Family=Café Sans\r\n")), qPrintable(ini));
         QVERIFY(ini.contains(QStringLiteral("FORMAT=dd.mm.yyyy hh:nn »\r\nSEP=¦\r\n")));

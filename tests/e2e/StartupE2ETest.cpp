@@ -4,6 +4,12 @@
 #include "E2eSupport.h"
 #include <QRegularExpression>
 #include <csignal>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace e2e;
 
@@ -126,6 +132,31 @@ QString openSettings(Strip& strip) {
     return waitForTitled(strip.process.processId(), QStringLiteral("設定"));
 }
 
+// A display whose server takes every connection and never answers: a listening socket under the
+// abstract name the X library tries first for ":N", on which nothing is ever accepted (the kernel
+// completes the connections). Gives the display name, or an empty one.
+QString silentDisplay(int& fd) {
+    fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    for (int n = 500; fd >= 0 && n < 600; ++n) {
+        const std::string name = "/tmp/.X11-unix/X" + std::to_string(n);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.data(), name.size()); // sun_path[0] = 0: abstract
+        const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0 &&
+            ::listen(fd, 16) == 0)
+            return QStringLiteral(":%1").arg(n);
+    }
+    return {};
+}
+
+// The test's own display without a screen number (":93.0" gives ":93").
+QString displayWithoutScreen() {
+    const QString display = qEnvironmentVariable("DISPLAY");
+    const qsizetype dot = display.lastIndexOf('.');
+    return dot > display.lastIndexOf(':') ? display.left(dot) : display;
+}
+
 } // namespace
 
 class StartupE2ETest : public QObject {
@@ -133,14 +164,25 @@ class StartupE2ETest : public QObject {
     QString binary = QStringLiteral(ZRM58_BINARY);
     QString lineBinary = QStringLiteral(ZRM58_LINE_BINARY);
     QString shots = QStringLiteral(ZRM58_SHOTS);
+    int silentSocket = -1;
+    QString silent; // see silentDisplay()
 
 private slots:
-    void initTestCase() { QDir().mkpath(shots); }
+    void initTestCase() {
+        QDir().mkpath(shots);
+        silent = silentDisplay(silentSocket);
+        QVERIFY2(!silent.isEmpty(), "no free abstract X socket name for a silent display");
+    }
+    void cleanupTestCase() {
+        if (silentSocket >= 0) ::close(silentSocket);
+    }
 
     void commandLine_data() {
         QTest::addColumn<bool>("strip"); // zrm58, else zrm58-line
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QStringList>("env"); // NAME=value, or NAME= to remove it
+        // NAME=value, or NAME= to remove it; {silent} is a display that never answers, {display}
+        // the test's own display without its screen number.
+        QTest::addColumn<QStringList>("env");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out"); // pattern for standard output
         QTest::addColumn<QString>("err"); // pattern for standard error
@@ -161,6 +203,15 @@ private slots:
         QTest::newRow("a display nobody answers on")
             << true << QStringList{} << QStringList{"DISPLAY=:1999", "WAYLAND_DISPLAY="} << 1
             << QStringLiteral("^$") << QStringLiteral("^zrm58: [^\\n]*':1999'[^\\n]*\\n$");
+        // Not a wait for good, nor the toolkit's abort (status 134).
+        QTest::newRow("a display that takes the connection and never answers")
+            << true << QStringList{} << QStringList{"DISPLAY={silent}", "WAYLAND_DISPLAY="} << 1
+            << QStringLiteral("^$")
+            << QStringLiteral("^zrm58: [^\\n]*' does not answer[^\\n]*\\n$");
+        QTest::newRow("a screen the display does not have")
+            << true << QStringList{} << QStringList{"DISPLAY={display}.9", "WAYLAND_DISPLAY="} << 1
+            << QStringLiteral("^$")
+            << QStringLiteral("^zrm58: [^\\n]*\\.9' has no screen 9; [^\\n]*0 to 0\\n$");
     }
     void commandLine() {
         QFETCH(bool, strip);
@@ -175,7 +226,9 @@ private slots:
         QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         for (const QString& kv : env) {
-            const QString value = kv.section('=', 1);
+            const QString value = kv.section('=', 1)
+                                      .replace(QStringLiteral("{silent}"), silent)
+                                      .replace(QStringLiteral("{display}"), displayWithoutScreen());
             if (value.isEmpty())
                 e.remove(kv.section('=', 0, 0));
             else

@@ -19,6 +19,11 @@ public:
     std::set<std::string> sharedDirs;   // writable by other users
     std::set<std::string> failingPaths; // a replace of one of these fails with replaceError
     std::optional<std::string> config = std::string("/home/user/.config/");
+    // When each file was last written, on a clock that ticks once per replace; a file put into
+    // `files` by hand has no time (unknown) unless one is set here.
+    std::map<std::string, std::int64_t> modified;
+    std::int64_t now = 1000;
+    std::map<std::string, std::string> copiedFrom; // replaceFileLike: the original of each copy
     mutable int reads = 0;
     int replaces = 0;
 
@@ -38,7 +43,19 @@ public:
         if (bytes.size() > kMaxSettingsFileBytes)
             return std::make_error_code(std::errc::file_too_large);
         files[path] = std::string(bytes);
+        modified[path] = ++now;
         return {};
+    }
+    std::error_code replaceFileLike(const std::string& path, std::string_view bytes,
+                                    const std::string& original) override {
+        const std::error_code error = replaceFile(path, bytes);
+        if (!error) copiedFrom[path] = original;
+        return error;
+    }
+    std::optional<std::int64_t> modifiedAt(const std::string& path) const override {
+        const auto it = modified.find(path);
+        if (it == modified.end()) return std::nullopt;
+        return it->second;
     }
     std::optional<std::string> executableDir() const override { return exeDir; }
     bool exists(const std::string& path) const override { return files.contains(path); }

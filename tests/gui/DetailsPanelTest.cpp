@@ -117,6 +117,7 @@ private slots:
         f.Timer1Timer();
         QVERIFY(s.details.calls.empty()); // nothing of the details while hidden
         QCOMPARE(count(s.fx.processes.calls, "processors"), 0);
+        QCOMPARE(count(s.fx.processes.calls, "list"), 0); // and nothing per process
     }
 
     void hidesOnPressAndTheDragStillMovesTheStrip_data() {

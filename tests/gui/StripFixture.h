@@ -1,11 +1,12 @@
 #pragma once
-// A strip window on fake services: fixed clock, fixed memory, no processes, and a settings file
-// in a temporary directory.
+// A strip window on fake services: fixed clock, fixed memory, an idle machine, no processes,
+// and a settings file in a temporary directory.
 #include "app/Unit1.h"
 #include "fakes/FakeAltCalendar.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeMemorySource.h"
 #include "fakes/FakeProcessSource.h"
+#include "fakes/FakeSystemTimesSource.h"
 #include "status/uTotalCpuUsagePct.h"
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@ struct StripFixture {
     test::FakeAltCalendar calendar;
     fakes::FakeMemorySource memory;
     fakes::FakeProcessSource processes;
+    fakes::FakeSystemTimesSource machine;
     StripServices services;
     std::unique_ptr<TForm1> form;
 
@@ -28,10 +30,11 @@ struct StripFixture {
         services.altCalendar = &calendar;
         services.memory = &memory;
         services.settingsPath = iniPath().toStdString();
-        uTotalCpuUsagePct::ModuleStart(processes);
+        uTotalCpuUsagePct::ModuleStart(machine);
     }
     ~StripFixture() {
         form.reset();
+        uTotalCpuUsagePct::ProcessSamplingEnd();
         uTotalCpuUsagePct::ModuleEnd();
     }
     QString iniPath() const { return dir.filePath(QStringLiteral("ZRM58.ini")); }

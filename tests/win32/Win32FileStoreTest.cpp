@@ -127,6 +127,36 @@ TEST_F(Win32FileStoreTest, RemovedFolderIsMadeAgainByTheNextSave) {
     EXPECT_EQ(contentOf(root_ / L"blocker"), "x");
 }
 
+// With every backup name taken, the backup written longest ago gives way to the next one.
+TEST_F(Win32FileStoreTest, OldestBackupGivesWay) {
+    const fs::path file = root_ / L"ZRM58.ini";
+    const std::string eightBit = "[Form]\r\nTop=7\r\n[X]\r\nk=\xE9\r\n"; // read as a guess
+    write(file, eightBit);
+    const auto day = [](int n) {
+        FILETIME t{};
+        t.dwHighDateTime = 30'000'000 + static_cast<DWORD>(n); // in 2009, about 7 minutes apart
+        return t;
+    };
+    for (int n = 1; n <= 9; ++n) {
+        const fs::path backup =
+            root_ / (L"ZRM58.ini.bak" + (n == 1 ? L"" : L"." + std::to_wstring(n)));
+        write(backup, "older " + std::to_string(n));
+        const FILETIME written = day(n == 5 ? 0 : n);
+        HANDLE h = CreateFileW(backup.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        SetFileTime(h, nullptr, nullptr, &written);
+        CloseHandle(h);
+    }
+    EXPECT_TRUE(store_.modifiedAt(utf8(root_ / L"ZRM58.ini.bak.5")) <
+                store_.modifiedAt(utf8(root_ / L"ZRM58.ini.bak")));
+    EXPECT_FALSE(store_.modifiedAt(utf8(root_ / L"missing")));
+    WriteIniFile(store_, utf8(file), u'.', [] { return StripSettings{}; });
+    EXPECT_EQ(contentOf(root_ / L"ZRM58.ini.bak.5"), eightBit);
+    EXPECT_EQ(contentOf(root_ / L"ZRM58.ini.bak.4"), "older 4");
+    EXPECT_EQ(namesIn(root_).size(), 10u);
+}
+
 TEST_F(Win32FileStoreTest, WritableFolders) {
     EXPECT_TRUE(store_.isWritableDirectory(utf8(root_)));
     EXPECT_TRUE(store_.isWritableDirectory(utf8(root_) + "\\"));

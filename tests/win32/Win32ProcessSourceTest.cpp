@@ -92,13 +92,13 @@ TEST(Win32ProcessSourceOnFakeCalls, SamplerSumsOtherProcessesLoad) {
     fake.processes[100] = {1000, 1000};
     fake.processes[200] = {0, 500};
     auto source = win32::createWin32ProcessSource(fake.calls());
-    uTotalCpuUsagePct::ModuleStart(*source); // the first sample sets the baselines
+    uTotalCpuUsagePct::ProcessSamplingStart(*source); // the first sample sets the baselines
     // 10,000 units of machine time pass; process 100 uses 3,000 of them and 200 uses 1,500.
     fake.systemKernel += 6000, fake.systemUser += 4000;
     fake.processes[100].kernel += 1000, fake.processes[100].user += 2000;
     fake.processes[200].user += 1500;
-    EXPECT_DOUBLE_EQ(uTotalCpuUsagePct::SampleTotalCpuUsage(), 45.0);
-    uTotalCpuUsagePct::ModuleEnd();
+    EXPECT_DOUBLE_EQ(uTotalCpuUsagePct::SampleProcessShares(), 45.0);
+    uTotalCpuUsagePct::ProcessSamplingEnd();
 }
 
 TEST(Win32ProcessSourceOnFakeCalls, HandlesAreKeptBetweenTicksAndClosedWhenTheProcessLeaves) {
