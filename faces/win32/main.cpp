@@ -35,9 +35,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The thread locale and the locale format settings, once, before any window exists.
     std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
     const LocaleStartup locale = initLocaleAtStartup(*localeSource);
-    // The load sampler's module start: its cache and one discarded sample.
-    std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
-    uTotalCpuUsagePct::ModuleStart(*processes);
+    // The load sampler's module start: one discarded reading of the machine's counters.
+    std::unique_ptr<SystemTimesSource> machineTimes = createSystemTimesSource();
+    uTotalCpuUsagePct::ModuleStart(*machineTimes);
     // The message dispatcher's module start: its handler list and the two hooks.
     MessageHooks::ModuleStart();
 

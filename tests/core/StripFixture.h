@@ -1,12 +1,12 @@
 #pragma once
-// A strip on a fake face and fake services: a fixed clock, fixed memory, no processes and a
+// A strip on a fake face and fake services: a fixed clock, fixed memory, idle machine times and a
 // settings file in memory.
 #include "fakes/FakeAltCalendar.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileStore.h"
 #include "fakes/FakeMemorySource.h"
-#include "fakes/FakeProcessSource.h"
 #include "fakes/FakeStripFace.h"
+#include "fakes/FakeSystemTimesSource.h"
 #include "settings/Utf.h"
 #include "status/uTotalCpuUsagePct.h"
 #include "strip/Strip.h"
@@ -20,7 +20,7 @@ struct StripFixture {
     fakes::FakeClock clock;
     test::FakeAltCalendar calendar;
     fakes::FakeMemorySource memory;
-    fakes::FakeProcessSource processes;
+    fakes::FakeSystemTimesSource machineTimes;
     FakeFileStore files;
     fakes::FakeStripFace face;
     StripServices services;
@@ -34,7 +34,7 @@ struct StripFixture {
         services.memory = &memory;
         services.files = &files;
         services.settingsPath = kIniPath;
-        uTotalCpuUsagePct::ModuleStart(processes);
+        uTotalCpuUsagePct::ModuleStart(machineTimes);
     }
     ~StripFixture() {
         strip.reset();
