@@ -23,11 +23,17 @@ constexpr double kShadowDistance = 3, kShadowDegrees = 45, kShadowSoftness = 0.3
 struct PixelCanvas {
     PixelCanvas(std::uint32_t* pixels, int w, int h)
         : bitmap(w, h, w * 4, PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(pixels)),
-          graphics(&bitmap) {
+          graphics(&resolved()) {
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
         graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
         graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
+    }
+    // Pixels are pixels: the scale is the transform's alone, whatever the screen's DPI (GDI+
+    // lays out text in pixel units with the bitmap's resolution otherwise).
+    Gdiplus::Bitmap& resolved() {
+        bitmap.SetResolution(96, 96);
+        return bitmap;
     }
     Gdiplus::Bitmap bitmap;
     Gdiplus::Graphics graphics;
@@ -92,15 +98,16 @@ std::uint32_t gradientAt(const StripScene& s, double u, double v) {
 // The background rectangle, fill and outline, at its opacity.
 void paintBackground(const StripScene& s, std::uint32_t* px) {
     const int w = s.width, h = s.height;
-    const float rx = kMargin, ry = kMargin;
-    const float rw = std::max(0.0f, w - 2 * kMargin), rh = std::max(0.0f, h - 2 * kMargin);
+    const float margin = kMargin * s.scale;
+    const float rx = margin, ry = margin;
+    const float rw = std::max(0.0f, w - 2 * margin), rh = std::max(0.0f, h - 2 * margin);
     if (rw <= 0 || rh <= 0) return;
     // The rounded rectangle's coverage, anti-aliased by GDI+.
     std::vector<std::uint32_t> cover(static_cast<std::size_t>(w) * h, 0);
     {
         PixelCanvas c(cover.data(), w, h);
         Gdiplus::GraphicsPath path;
-        addRoundedRect(path, rx, ry, rw, rh, s.radius);
+        addRoundedRect(path, rx, ry, rw, rh, s.radius * s.scale);
         Gdiplus::SolidBrush white(Gdiplus::Color(255, 255, 255, 255));
         c.graphics.FillPath(&white, &path);
     }
@@ -124,8 +131,10 @@ void paintBackground(const StripScene& s, std::uint32_t* px) {
     if (s.strokeOn) {
         PixelCanvas c(px, w, h);
         Gdiplus::GraphicsPath path;
-        addRoundedRect(path, rx + 0.5f, ry + 0.5f, rw - 1, rh - 1, s.radius - 0.5f);
-        Gdiplus::Pen pen(Gdiplus::Color(s.strokeColor), 1);
+        const float half = s.scale / 2; // the outline is one logical unit wide
+        addRoundedRect(path, rx + half, ry + half, rw - s.scale, rh - s.scale,
+                       s.radius * s.scale - half);
+        Gdiplus::Pen pen(Gdiplus::Color(s.strokeColor), s.scale);
         c.graphics.DrawPath(&pen, &path);
     }
     const float opacity = std::clamp(s.opacity, 0.0f, 1.0f);
@@ -190,8 +199,9 @@ void paintShadow(const StripScene& s, const BoxGeometry& box, const Gdiplus::Fon
 } // namespace
 
 BoxGeometry::BoxGeometry(const StripScene& s)
-    : left(kMargin), top(kMargin), width(std::max(0.0f, s.width - 2 * kMargin)),
-      height(std::max(0.0f, s.height - 2 * kMargin)),
+    : left(kMargin * s.scale), top(kMargin * s.scale),
+      width(std::max(0.0f, s.width - 2 * kMargin * s.scale)),
+      height(std::max(0.0f, s.height - 2 * kMargin * s.scale)),
       scaleX(width / std::max(1.0f, s.logicalWidth)),
       scaleY(height / std::max(1.0f, s.logicalHeight)), logicalHeight_(s.logicalHeight) {}
 

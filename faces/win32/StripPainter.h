@@ -16,6 +16,9 @@ enum class FillKind { Solid, Gradient, Picture };
 
 struct StripScene {
     int width = 523, height = 40; // window pixels
+    // Pixels per logical unit: the window's DPI / 96. The margin, the corner radius and the
+    // outline are logical units; the logical box fills what the margin leaves.
+    float scale = 1;
     // The background rectangle: its opacity applies to fill and outline together.
     float opacity = 0.5f;
     FillKind fill = FillKind::Solid;

@@ -21,6 +21,20 @@ StripWindow* fromHwnd(HWND hwnd) {
     return reinterpret_cast<StripWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+// GetDpiForWindow exists from Windows 10 1607 on; before it, the screen's DPI.
+UINT windowDpi(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && hwnd) {
+        if (const UINT dpi = getDpiForWindow(hwnd)) return dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
 std::wstring wide(std::u16string_view text) {
     return std::wstring(text.begin(), text.end());
 }
@@ -50,20 +64,33 @@ StripWindow::~StripWindow() {
 
 // --- The window ---
 
+double StripWindow::scale() const {
+    return windowDpi(hwnd_) / 96.0;
+}
+
+RECT StripWindow::pixels() const {
+    const double k = scale();
+    const auto px = [k](int v) { return static_cast<LONG>(std::lround(v * k)); };
+    return {px(frame_.left), px(frame_.top), px(frame_.left) + px(frame_.width),
+            px(frame_.top) + px(frame_.height)};
+}
+
 void StripWindow::setGeometry(const Rect& frame) {
     const bool resized = frame.width != frame_.width || frame.height != frame_.height;
     frame_ = frame;
     if (resized) {
         schedulePresent(); // the new size reaches the window with its new pixels
     } else if (IsWindowVisible(hwnd_)) {
-        SetWindowPos(hwnd_, nullptr, frame_.left, frame_.top, 0, 0,
+        const RECT r = pixels();
+        SetWindowPos(hwnd_, nullptr, r.left, r.top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
 Size StripWindow::desktopSize() const {
-    return {std::max(kMinStripWidth, GetSystemMetrics(SM_CXVIRTUALSCREEN)),
-            std::max(kMinStripHeight, GetSystemMetrics(SM_CYVIRTUALSCREEN))};
+    const double k = scale();
+    return {std::max(kMinStripWidth, static_cast<int>(GetSystemMetrics(SM_CXVIRTUALSCREEN) / k)),
+            std::max(kMinStripHeight, static_cast<int>(GetSystemMetrics(SM_CYVIRTUALSCREEN) / k))};
 }
 
 std::optional<Rect> StripWindow::primaryScreen() const {
@@ -72,22 +99,26 @@ std::optional<Rect> StripWindow::primaryScreen() const {
     if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
         return std::nullopt;
     const RECT& r = info.rcMonitor;
-    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    const double k = scale();
+    const auto logical = [k](LONG v) { return static_cast<int>(std::lround(v / k)); };
+    return Rect{logical(r.left), logical(r.top), logical(r.right - r.left),
+                logical(r.bottom - r.top)};
 }
 
 void StripWindow::createWindow() {
     // The window exists since the constructor. Enough of the strip to grab it with the pointer
     // must lie on a monitor, else it comes onto the primary one.
     constexpr int kGrip = 20;
-    RECT strip{frame_.left, frame_.top, frame_.left + frame_.width, frame_.top + frame_.height};
+    const RECT strip = pixels();
+    const int grip = static_cast<int>(std::lround(kGrip * scale()));
     HMONITOR monitor = MonitorFromRect(&strip, MONITOR_DEFAULTTONULL);
     MONITORINFO info{};
     info.cbSize = sizeof info;
     RECT visible{};
     if (monitor && GetMonitorInfoW(monitor, &info) &&
         IntersectRect(&visible, &strip, &info.rcMonitor) &&
-        visible.right - visible.left >= std::min(kGrip, frame_.width) &&
-        visible.bottom - visible.top >= std::min(kGrip, frame_.height))
+        visible.right - visible.left >= std::min<LONG>(grip, strip.right - strip.left) &&
+        visible.bottom - visible.top >= std::min<LONG>(grip, strip.bottom - strip.top))
         return;
     if (const std::optional<Rect> screen = primaryScreen()) {
         frame_.left =
@@ -135,8 +166,10 @@ void StripWindow::schedulePresent() {
 
 StripScene StripWindow::scene() const {
     StripScene s;
-    s.width = frame_.width;
-    s.height = frame_.height;
+    const RECT r = pixels();
+    s.width = r.right - r.left;
+    s.height = r.bottom - r.top;
+    s.scale = static_cast<float>(scale());
     if (!strip_) return s;
     const Strip& st = *strip_;
     s.opacity = st.Rectangle1.opacity();
@@ -189,7 +222,8 @@ void StripWindow::present() {
     if (dib) {
         paintStrip(s, static_cast<std::uint32_t*>(bits));
         HGDIOBJ old = SelectObject(memory, dib);
-        POINT at{frame_.left, frame_.top}, origin{0, 0};
+        const RECT r = pixels();
+        POINT at{r.left, r.top}, origin{0, 0};
         SIZE size{s.width, s.height};
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         UpdateLayeredWindow(hwnd_, screen, &at, &size, memory, &origin, 0, &blend, ULW_ALPHA);
@@ -237,8 +271,10 @@ void StripWindow::setSizingPointer(bool on) {
 
 void StripWindow::openMenu(PointF p) {
     // After the release that asked for it has been handled: the menu runs a loop of its own.
-    const POINT at{frame_.left + static_cast<LONG>(std::lround(p.x)),
-                   frame_.top + static_cast<LONG>(std::lround(p.y))};
+    const double k = scale();
+    const RECT r = pixels();
+    const POINT at{r.left + static_cast<LONG>(std::lround(p.x * k)),
+                   r.top + static_cast<LONG>(std::lround(p.y * k))};
     PostMessageW(hwnd_, kMsgOpenMenu, static_cast<WPARAM>(at.x), static_cast<LPARAM>(at.y));
 }
 
@@ -294,7 +330,9 @@ PointF StripWindow::windowPoint(LPARAM lp) const {
     // reported before a move was carried out do not jitter.
     POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     ClientToScreen(hwnd_, &p);
-    return {static_cast<double>(p.x - frame_.left), static_cast<double>(p.y - frame_.top)};
+    const RECT r = pixels();
+    const double k = scale();
+    return {(p.x - r.left) / k, (p.y - r.top) / k};
 }
 
 LRESULT CALLBACK StripWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -350,6 +388,10 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         KillTimer(hwnd_, kTimerId);
         hwnd_ = nullptr;
         PostQuitMessage(0);
+        return true;
+    case WM_DPICHANGED:
+        // Moved onto a monitor of another scale: the same logical frame in its pixels.
+        schedulePresent();
         return true;
     case kMsgComeForward:
         ShowWindow(hwnd_, SW_SHOWNORMAL);

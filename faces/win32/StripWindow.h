@@ -58,11 +58,16 @@ private:
     void present();
     StripScene scene() const;
     PointF windowPoint(LPARAM lp) const;
+    // Pixels per logical pixel on the strip's monitor (per-monitor DPI awareness), and the
+    // frame in pixels.
+    double scale() const;
+    RECT pixels() const;
     void runMenu(POINT screenAt);
 
     HWND hwnd_ = nullptr;
     Strip* strip_ = nullptr;
-    Rect frame_{0, 0, 525, 43}; // the design frame until the settings move and size it
+    // The design frame until the settings move and size it; logical pixels of the desktop.
+    Rect frame_{0, 0, 525, 43};
     bool presentPending_ = false;
     bool sizing_ = false;
     bool resizeChecked_ = false;

@@ -15,6 +15,9 @@ cp "$out/core/bin/zrm58.exe" "$app/"
 send=$out/core/bin/send_to_strip.exe
 ini=$app/ZRM58.ini
 
+desktop_key='HKCU\Control Panel\Desktop'
+# The screen at 96 DPI, also when an earlier run stopped in its 144 DPI step.
+wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 start_xserver 1280x800
@@ -251,6 +254,25 @@ fi
 wait_strip 10
 [ "$status" = 124 ] && kill "$strip_pid" 2>/dev/null
 check "bad colour: exit status" 1 "$status"
+
+# 9. At 144 DPI (150 %) the strip, aware of each monitor's DPI, takes 1.5 times the pixels for
+# the same logical frame, and its settings file keeps logical pixels.
+rm -f "$ini"
+wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+start_strip
+win=$(strip_window)
+if [ -n "$win" ]; then
+  check "144 DPI: the frame in pixels" "300 300 785 60" "$(geometry "$win")"
+  run_env wine "$send" close >/dev/null
+  wait_strip 10
+  check "144 DPI: saved in logical pixels" "200 200 523 40" \
+    "$(ini_value Left) $(ini_value Top) $(ini_value Width) $(ini_value Height)"
+else
+  fail "144 DPI: no window"
+fi
+wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
 
 wineserver -k >/dev/null 2>&1 || true
 kill "$backdrop_pid" 2>/dev/null || true
