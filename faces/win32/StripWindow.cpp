@@ -364,6 +364,19 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONUP:
         if (strip_) strip_->pointerRelease(windowPoint(lp));
         return true;
+    case WM_CAPTURECHANGED:
+        // Another window took the pointer in the middle of a move or resize (a system dialog,
+        // a menu of another program): the tracking ends where the pointer is, as at a release;
+        // else the strip would follow the pointer with no button held.
+        if (strip_ && reinterpret_cast<HWND>(lp) != hwnd_ &&
+            (strip_->tracking() == Strip::Tracking::Moving ||
+             strip_->tracking() == Strip::Tracking::Resizing)) {
+            POINT p{};
+            GetCursorPos(&p);
+            ScreenToClient(hwnd_, &p);
+            strip_->pointerRelease(windowPoint(MAKELPARAM(p.x, p.y)));
+        }
+        return true;
     case WM_SETCURSOR:
         if (sizing_) SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
         return false; // windowProc answers TRUE while sizing
