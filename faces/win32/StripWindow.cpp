@@ -62,6 +62,22 @@ StripWindow::~StripWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
+void StripWindow::enableDetails(ProcessSource& processes, SystemDetailsSource& source,
+                                char16_t decimalSep) {
+    if (strip_)
+        details_ = std::make_unique<DetailsPanel>(*strip_, hwnd_, processes, source, decimalSep);
+}
+
+void StripWindow::hover(PointF p, WPARAM buttons) {
+    if (!details_) return;
+    const bool inArea = strip_->tracking() == Strip::Tracking::None &&
+                        strip_->layoutRect().contains(p) &&
+                        !strip_->speedButtonRect().contains(strip_->toLayout(p));
+    details_->pointerMoved(inArea, (buttons & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0);
+    TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, hwnd_, 0};
+    TrackMouseEvent(&leave);
+}
+
 // --- The window ---
 
 double StripWindow::scale() const {
@@ -354,10 +370,17 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+        if (details_) details_->hide();
         if (strip_) strip_->pointerPress(windowPoint(lp));
         return true;
     case WM_MOUSEMOVE:
-        if (strip_) strip_->pointerMove(windowPoint(lp));
+        if (strip_) {
+            strip_->pointerMove(windowPoint(lp));
+            hover(windowPoint(lp), wp);
+        }
+        return true;
+    case WM_MOUSELEAVE:
+        if (details_) details_->hide();
         return true;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -381,7 +404,12 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         if (sizing_) SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
         return false; // windowProc answers TRUE while sizing
     case WM_TIMER:
-        if (wp == kTimerId && strip_) strip_->Timer1Timer();
+        if (wp == kTimerId && strip_) {
+            strip_->Timer1Timer();
+            if (details_) details_->ticked();
+        } else if (wp == DetailsPanel::kRestTimer && details_) {
+            details_->restElapsed();
+        }
         return true;
     case kMsgPresent:
         present();
@@ -398,6 +426,7 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         if (!strip_ || strip_->FormCloseQuery()) DestroyWindow(hwnd_);
         return true;
     case WM_DESTROY:
+        details_.reset();
         KillTimer(hwnd_, kTimerId);
         hwnd_ = nullptr;
         PostQuitMessage(0);

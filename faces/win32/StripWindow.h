@@ -1,4 +1,5 @@
 #pragma once
+#include "faces/win32/DetailsPanel.h"
 #include "faces/win32/StripPainter.h"
 #include "strip/StripFace.h"
 #include <memory>
@@ -23,6 +24,8 @@ public:
     ~StripWindow() override;
     // The behaviour this window shows; set once, before anything is shown.
     void attach(Strip& strip) { strip_ = &strip; }
+    // The details on hover, over these sources; without this call the strip shows no panel.
+    void enableDetails(ProcessSource& processes, SystemDetailsSource& source, char16_t decimalSep);
     HWND handle() const { return hwnd_; }
 
     // StripFace
@@ -63,6 +66,8 @@ private:
     double scale() const;
     RECT pixels() const;
     void runMenu(POINT screenAt);
+    // The pointer moved to `p` (window coordinates): the details panel's rest or its end.
+    void hover(PointF p, WPARAM buttons);
 
     HWND hwnd_ = nullptr;
     Strip* strip_ = nullptr;
@@ -72,6 +77,7 @@ private:
     bool sizing_ = false;
     bool resizeChecked_ = false;
     std::shared_ptr<Gdiplus::Bitmap> picture_;
+    std::unique_ptr<DetailsPanel> details_;
 };
 
 } // namespace zrm58::win32face

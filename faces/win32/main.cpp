@@ -5,6 +5,7 @@
 #include "faces/win32/MessageHooks.h"
 #include "faces/win32/SingleInstance.h"
 #include "faces/win32/StripWindow.h"
+#include "platform/SystemDetailsSource.h"
 #include "settings/IniConvert.h"
 #include "settings/SettingsFile.h"
 #include "status/LocaleFormat.h"
@@ -41,6 +42,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The message dispatcher's module start: its handler list and the two hooks.
     MessageHooks::ModuleStart();
 
+    // The per-process source and the details source serve the details panel, which starts its
+    // sampling while shown; nothing is read before.
+    std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
+    std::unique_ptr<SystemDetailsSource> details = createSystemDetailsSource();
     std::unique_ptr<Clock> clock = createSystemClock();
     std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
     std::unique_ptr<MemorySource> memory = createSystemMemorySource();
@@ -48,6 +53,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     services.clock = clock.get();
     services.altCalendar = calendar.get();
     services.memory = memory.get();
+    services.processes = processes.get();
+    services.details = details.get();
     services.localeSettings = locale.settings;
     services.startupLocale = locale.locale;
     services.settingsPath = settingsPath;
@@ -57,6 +64,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         StripWindow window(instance);
         Strip strip(window, services);
         window.attach(strip);
+        window.enableDetails(*processes, *details, locale.settings.decimalSep);
         try {
             strip.FormCreate();
         } catch (const ConversionError& e) {

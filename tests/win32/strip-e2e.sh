@@ -140,6 +140,29 @@ else
   dark=$(convert "$shot" -crop 400x22+240+211 -colorspace gray -threshold 30% -format '%[fx:int(w*h*(1-mean))]' info:)
   if [ "$dark" -gt 150 ]; then pass; else fail "the line: $dark dark pixels in its box"; fi
 
+  # The details on hover: after a rest on the line a panel shows below the strip; it goes when
+  # the pointer leaves.
+  xdotool mousemove 400 218
+  sleep 0.1
+  xdotool mousemove 402 219
+  panel=
+  for i in $(seq 1 30); do
+    panel=$(xdotool search --onlyvisible --name '^ZRM58 details$' 2>/dev/null | head -1 || true)
+    [ -n "$panel" ] && break
+    sleep 0.1
+  done
+  if [ -n "$panel" ]; then
+    read -r px py _ ph <<<"$(geometry "$panel")"
+    check "details: below the strip" "200 240" "$px $py"
+    [ "$ph" -gt 100 ] && pass || fail "details: only $ph pixels high"
+    xdotool mousemove 900 600
+    sleep 0.5
+    check "details: gone when the pointer leaves" "" \
+      "$(xdotool search --onlyvisible --name '^ZRM58 details$' 2>/dev/null || true)"
+  else
+    fail "details: no panel after a rest on the line"
+  fi
+
   # 2. A drag moves it by the pointer's travel.
   drag 500 215 550 265
   check_geometry "drag: new position" "250 250 523 40" "$win"
