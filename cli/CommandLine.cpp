@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include <cerrno>
 
 namespace zrm58::cli {
 
@@ -7,5 +8,9 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 }
 
 void prepareUtf8Output() {}
+
+bool readerWentAway(int error) {
+    return error == EPIPE;
+}
 
 } // namespace zrm58::cli

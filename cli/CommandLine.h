@@ -14,6 +14,10 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 // bytes as they are. Elsewhere nothing is needed.
 void prepareUtf8Output();
 
+// True when a write to standard output that just failed with errno `error` failed because its
+// reader went away (a pipe closed at the reading end), which ends the output quietly.
+bool readerWentAway(int error);
+
 #ifdef _WIN32
 // The arguments after the program's name in a whole wide command line, split by the rules of
 // CommandLineToArgvW; empty when the line cannot be split.

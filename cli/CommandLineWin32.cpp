@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 #include "platform/win32/Win32Text.h"
 
+#include <cerrno>
 #include <cstdlib>
 
 #include <windows.h>
@@ -44,6 +45,14 @@ void prepareUtf8Output() {
         originalOutputCodePage = current;
         std::atexit(restoreOutputCodePage);
     }
+}
+
+bool readerWentAway(int error) {
+    // The C runtime gives a pipe closed at the reading end as EINVAL; the system's own error of
+    // the failed write tells (ERROR_NO_DATA on Windows, ERROR_PIPE_NOT_CONNECTED under Wine).
+    const DWORD last = GetLastError();
+    return error == EPIPE || last == ERROR_NO_DATA || last == ERROR_BROKEN_PIPE ||
+           last == ERROR_PIPE_NOT_CONNECTED;
 }
 
 } // namespace zrm58::cli

@@ -128,7 +128,8 @@ const char* usageText() {
            "  --version          show the version\n"
            "\n"
            "The processor load is measured over one interval, as the strip's first tick.\n"
-           "Exit status: 0 on success, 2 on a bad option.\n";
+           "Exit status: 0 on success, 1 when the settings file cannot be read or the output\n"
+           "cannot be written, 2 on a bad option.\n";
 }
 
 } // namespace zrm58::cli

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -89,11 +90,21 @@ Rendered renderLine(const LineContext& ctx, const LineOptions& opt) {
     return r;
 }
 
-// Writes one line and flushes it; false when the reader has gone (a closed pipe).
-bool emit(const std::u16string& line) {
+// Writes one line and flushes it: 0, or the errno of the failed write.
+int emit(const std::u16string& line) {
     const std::string out = toUtf8(line) + "\n";
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) return false;
-    return std::fflush(stdout) == 0;
+    errno = 0;
+    if (std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0)
+        return 0;
+    return errno != 0 ? errno : EIO;
+}
+
+// The exit code after a failed write: a reader that went away (a closed pipe) is a quiet end;
+// any other failure (a full disk, a closed standard output) is told in one line.
+int writeFailure(int error) {
+    if (readerWentAway(error)) return 0;
+    std::cerr << "zrm58-line: cannot write the output: " << std::strerror(error) << "\n";
+    return 1;
 }
 
 } // namespace
@@ -179,15 +190,17 @@ int main(int argc, char** argv) {
                 code = 1;
                 break;
             }
-            if (!emit(*line)) break; // the reader went away: a quiet end
+            if (const int error = emit(*line)) {
+                code = writeFailure(error);
+                break;
+            }
         }
     } else {
         if (needsCpu) std::this_thread::sleep_for(interval);
-        const std::optional<std::u16string> line = output();
-        if (!line)
+        if (const std::optional<std::u16string> line = output(); !line)
             code = 1;
-        else if (!emit(*line) && errno != EPIPE)
-            code = 1;
+        else if (const int error = emit(*line))
+            code = writeFailure(error);
     }
     json.reset(); // its per-process sampling ends before the module
     if (needsCpu) uTotalCpuUsagePct::ModuleEnd();

@@ -16,18 +16,23 @@ struct MemoryBreakdown {
     std::uint64_t swapFree = 0;
 };
 
-// One network interface's byte counters since it came up; they may wrap or restart.
+// One network interface's byte counters since it came up: 64-bit, so they only fall when the
+// interface restarts. `index` tells the interface apart from another that takes its name (Linux:
+// its ifindex; Windows: its LUID); std::nullopt when the system does not say, and the name is all
+// there is to go by.
 struct InterfaceCounters {
     std::string name;
     std::uint64_t received = 0;
     std::uint64_t sent = 0;
+    std::optional<std::uint64_t> index;
 };
 
 // The OS services behind the details panel. Every figure may be missing: std::nullopt then,
 // never a made-up value.
 // Contract:
 //  - memoryBreakdown: std::nullopt when the figures cannot be read.
-//  - networkCounters: every interface except loopback; std::nullopt when unreadable.
+//  - networkCounters: every interface except loopback, with its index where the system gives
+//    one; std::nullopt when unreadable.
 //  - temperatureCelsius: the processor package's sensor, else the hottest processor sensor;
 //    std::nullopt when the machine has none that can be read.
 //  - processName: the short name of the process (UTF-8 as the system gives it); std::nullopt

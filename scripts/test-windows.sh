@@ -113,6 +113,32 @@ else
 fi
 echo "windows: zrm58-line.exe: $whole"
 
+# A failed write ends zrm58-line.exe with 1 and one line on stderr, with or without --follow; a
+# reader that goes away (a pipe closed at its end) is a quiet end with 0.
+write_check() { # write_check NAME WANT-STATUS WANT-STDERR-LINES full|pipe ARGS...
+  local name=$1 want=$2 lines=$3 target=$4 code=0 err n
+  shift 4
+  if [ "$target" = pipe ]; then
+    err=$({
+      timeout 60 wine "$line" --interval 200 "$@" 2>&3 | head -c0
+      echo "${PIPESTATUS[0]}" >"$out/write-check.status"
+    } 3>&1) || true
+    code=$(cat "$out/write-check.status")
+  else
+    err=$(timeout 60 wine "$line" --interval 200 "$@" 2>&1 >/dev/full) || code=$?
+  fi
+  n=$(printf '%s' "$err" | grep -c . || true)
+  if [ "$code" = "$want" ] && [ "$n" = "$lines" ]; then
+    pass
+  else
+    fail "zrm58-line $name: status $code (want $want), stderr: $err"
+  fi
+}
+write_check "to a full disk" 1 1 full --only date
+write_check "--follow to a full disk" 1 1 full --only date --follow
+write_check "into a closed pipe" 0 0 pipe --only date
+write_check "--follow into a closed pipe" 0 0 pipe --only date --follow
+
 # The shipping: the portable zip holds the programs; the installer installs silently (with the
 # autostart chosen), and its uninstaller removes the programs and keeps the settings file.
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/core/CMakeCache.txt")

@@ -108,7 +108,9 @@ std::optional<double> parseFloatText(std::u16string_view text, char16_t decimalS
     skipSpaces();
     copySign();
     std::size_t digits = copyDigits();
-    if (i < text.size() && text[i] == decimalSep) {
+    // U+066B, the Arabic decimal mark, is read as well: Arabic locales once wrote it, and it
+    // can mean nothing else.
+    if (i < text.size() && (text[i] == decimalSep || text[i] == u'\u066B')) {
         ascii += '.';
         ++i;
         digits += copyDigits();

@@ -44,7 +44,10 @@ std::u16string formatPercent(double percent) {
 }
 
 std::u16string processLabel(const BusyProcess& p) {
-    return (p.name.empty() ? std::u16string(u"?") : p.name) + u" (" + decimal(p.pid) + u")";
+    if (p.name.empty()) return u"? (" + decimal(p.pid) + u")";
+    // The name in a direction isolate of its own (FSI ... PDI): a right-to-left name stays
+    // right-to-left inside it and cannot reorder the pid and the figures around it.
+    return u"\u2068" + p.name + u"\u2069 (" + decimal(p.pid) + u")";
 }
 
 const char* loadClass(std::int32_t p) {

@@ -31,7 +31,8 @@ std::u16string formatRate(double bytesPerSecond, char16_t decimalSep);
 std::u16string formatCelsius(double celsius, char16_t decimalSep);
 // A percentage with the line's rounding (nearest, ties to even), "%3d" + "%": «  7%».
 std::u16string formatPercent(double percent);
-// A process as the details list it: its name, or "?" when gone.
+// A process as the details list it: its name (isolated in its own direction), or "?" when
+// gone, then its pid.
 std::u16string processLabel(const BusyProcess& p);
 
 // The five steps of the load glyph as names: "idle" (0-20), "low" (21-40), "medium" (41-60),

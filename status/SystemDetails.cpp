@@ -1,22 +1,14 @@
 #include "status/SystemDetails.h"
-#include "settings/Utf.h"
+#include "status/ProcessName.h"
 
 #include <algorithm>
+#include <map>
 #include <unordered_map>
 
 namespace zrm58 {
 namespace {
 
 constexpr double kShortestRateInterval = 0.1; // seconds
-
-// A process name as UTF-16; bytes that are not UTF-8 become U+FFFD one by one.
-std::u16string nameText(const std::string& bytes) {
-    if (auto text = fromUtf8(bytes)) return *text;
-    std::u16string out;
-    for (const char c : bytes)
-        out.push_back(static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD');
-    return out;
-}
 
 } // namespace
 
@@ -40,22 +32,24 @@ std::vector<ProcessorLoad> processorLoads(const std::vector<ProcessorTimes>& bef
 }
 
 std::uint64_t counterDelta(std::uint64_t before, std::uint64_t after) {
-    if (after >= before) return after - before;
-    constexpr std::uint64_t wrap32 = std::uint64_t{1} << 32;
-    if (before >= wrap32 / 2 && before < wrap32 && after < wrap32) return after + wrap32 - before;
-    return 0; // restarted
+    return after >= before ? after - before : 0;
 }
 
 std::optional<NetworkRates> networkRates(const std::vector<InterfaceCounters>& before,
                                          const std::vector<InterfaceCounters>& after,
                                          double seconds) {
     if (!(seconds > 0)) return std::nullopt;
-    std::unordered_map<std::string, const InterfaceCounters*> previous;
+    // The index where there is one (a name can pass to another interface), else the name.
+    using Key = std::pair<std::optional<std::uint64_t>, std::string>;
+    const auto key = [](const InterfaceCounters& c) {
+        return c.index ? Key{c.index, {}} : Key{std::nullopt, c.name};
+    };
+    std::map<Key, const InterfaceCounters*> previous;
     for (const InterfaceCounters& c : before)
-        previous.emplace(c.name, &c);
+        previous.emplace(key(c), &c);
     std::uint64_t received = 0, sent = 0;
     for (const InterfaceCounters& now : after) {
-        const auto it = previous.find(now.name);
+        const auto it = previous.find(key(now));
         if (it == previous.end()) continue;
         received += counterDelta(it->second->received, now.received);
         sent += counterDelta(it->second->sent, now.sent);
@@ -99,6 +93,7 @@ void SystemDetails::stop() {
     processes_.keepProcessorTimes(false);
     lastProcessors_.reset();
     lastNetwork_.reset();
+    lastRates_.reset();
 }
 
 DetailsSnapshot SystemDetails::update(const std::vector<ProcessShare>& lastTickShares,
@@ -112,24 +107,28 @@ DetailsSnapshot SystemDetails::update(const std::vector<ProcessShare>& lastTickS
 
     d.memory = source_.memoryBreakdown();
 
-    // A rate over a moment (an update right after start) would be noise: the baseline stays
-    // until a tenth of a second has passed.
+    // A rate over a moment (an update right after start, or ticks closer than that) would be
+    // noise: the baseline stays until a tenth of a second has passed, and the rate last shown
+    // stands meanwhile.
     if (nowSeconds - lastNetworkTime_ >= kShortestRateInterval || !lastNetwork_) {
         auto network = source_.networkCounters();
-        if (network && lastNetwork_)
-            d.network = networkRates(*lastNetwork_, *network, nowSeconds - lastNetworkTime_);
+        if (!network)
+            lastRates_.reset(); // a failed read shows no figure, not an old one
+        else if (lastNetwork_)
+            lastRates_ = networkRates(*lastNetwork_, *network, nowSeconds - lastNetworkTime_);
         if (network) {
             lastNetwork_ = std::move(network);
             lastNetworkTime_ = nowSeconds;
         }
     }
+    d.network = lastRates_;
 
     d.temperature = source_.temperatureCelsius();
 
     for (const ProcessShare& s : busiestShares(lastTickShares)) {
         const auto name = source_.processName(s.processId);
-        d.busiest.push_back(
-            BusyProcess{s.processId, name ? nameText(*name) : std::u16string(), s.percentage});
+        d.busiest.push_back(BusyProcess{
+            s.processId, name ? processNameText(*name) : std::u16string(), s.percentage});
     }
     return d;
 }

@@ -45,14 +45,14 @@ struct DetailsSnapshot {
 std::vector<ProcessorLoad> processorLoads(const std::vector<ProcessorTimes>& before,
                                           const std::vector<ProcessorTimes>& after);
 
-// How far a byte counter moved. A counter below its previous value either wrapped at 32 bits
-// (the previous value lay in the upper half of the 32-bit range) or restarted (the interface
-// went down and up); a restart counts as no traffic rather than a made-up burst.
+// How far a 64-bit byte counter moved. A counter below its previous value restarted (the
+// interface went down and up, or another took its place): no traffic rather than a made-up burst.
 std::uint64_t counterDelta(std::uint64_t before, std::uint64_t after);
 
 // Received and sent bytes per second between two readings over `seconds`, summed over the
-// interfaces present in both (an interface that appears counts from its next reading; one that
-// vanishes drops out). std::nullopt when `seconds` is not positive.
+// interfaces present in both. An interface is the same one while its index is the same, whatever
+// its name; without an index, while its name is. One that appears (or is replaced) counts from
+// its next reading; one that vanishes drops out. std::nullopt when `seconds` is not positive.
 std::optional<NetworkRates> networkRates(const std::vector<InterfaceCounters>& before,
                                          const std::vector<InterfaceCounters>& after,
                                          double seconds);
@@ -86,6 +86,7 @@ private:
     std::optional<std::vector<ProcessorTimes>> lastProcessors_;
     std::optional<std::vector<InterfaceCounters>> lastNetwork_;
     double lastNetworkTime_ = 0;
+    std::optional<NetworkRates> lastRates_; // the rate shown until the next one is due
 };
 
 } // namespace zrm58

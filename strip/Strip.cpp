@@ -2,9 +2,12 @@
 #include "strip/Strip.h"
 #include "settings/Utf.h"
 #include "status/StatusTexts.h"
-#include "strip/SettingsModel.h"
+#include "strip/LineFit.h"
+#include "strip/SettingLimits.h"
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 namespace zrm58 {
 namespace {
@@ -51,6 +54,7 @@ const MessageHandler::Table& Strip::messageTable() const {
 
 void Strip::FormCreate() {
     const std::size_t slash = services_.settingsPath.find_last_of("/\\");
+    fitPending_ = !files().exists(services_.settingsPath);
     HomePath =
         slash == std::string::npos ? std::string() : services_.settingsPath.substr(0, slash + 1);
     ReadIniFile();
@@ -95,10 +99,35 @@ void Strip::Timer1Timer() {
         std::u16string previous = std::move(Label1.text);
         Label1.text = std::move(line);
         face_.repaintLine(previous);
+        if (fitPending_) fitFirstLine();
     }
     if (CpuBusyInfo != Label2.text) {
         Label2.text = CpuBusyInfo;
         face_.repaintGlyph();
+    }
+    face_.ticked();
+}
+
+void Strip::fitFirstLine() {
+    fitPending_ = false;
+    // Never wider than the screen the strip is on.
+    double most = limits::kMaxWidthFactor;
+    const std::optional<Rect> area = face_.workArea();
+    if (area) most = std::min(most, (area->width - 10) / linefit::kDesignWidth);
+    // Room beyond the first line for two more digits, so that the processor figure can reach
+    // three without the line wrapping again.
+    const double needed = face_.lineWidth(Label1.text) + face_.lineWidth(u"00");
+    const std::optional<double> factor = linefit::factorFitting(needed, MuWidth, most);
+    if (!factor) return;
+    MuWidth = *factor;
+    applyDialogWidth();
+    if (area) { // keep the widened strip's right end on the screen
+        Rect frame = face_.geometry();
+        const int areaRight = area->left + area->width - 1;
+        if (frame.left + frame.width - 1 > areaRight) {
+            frame.left = std::max(area->left, areaRight - frame.width + 1);
+            face_.setGeometry(frame);
+        }
     }
 }
 
@@ -109,13 +138,19 @@ void Strip::UpdateDateInfo() {
 }
 
 void Strip::UpdateMemoryInfo() {
-    memoryInfo = zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep);
+    bool read = true;
+    memoryInfo =
+        zrm58::UpdateMemoryInfo(*services_.memory, services_.localeSettings.decimalSep, &read);
+    if (!read && !std::exchange(memoryFailureSaid_, true))
+        std::fprintf(stderr, "zrm58: cannot read the memory figures; the line shows none\n");
 }
 
 void Strip::UpdateCpuInfo() {
     CpuTexts texts = zrm58::UpdateCpuInfo();
     cpuInfo = std::move(texts.cpuInfo);
     CpuBusyInfo = std::move(texts.busyGlyph);
+    if (!texts.read && !std::exchange(cpuFailureSaid_, true))
+        std::fprintf(stderr, "zrm58: cannot read the processor times; the line shows no load\n");
 }
 
 void Strip::setTimerInterval(int ms) {
@@ -149,15 +184,19 @@ void Strip::WMQueryEndSession(MessageRecord& message) {
 
 void Strip::SetCmdExecute() {
     // While the window is open the strip's menu cannot open; a second command is ignored.
-    if (settings_) return;
-    SettingsModel model(*this);
-    settings_ = &model;
-    model.fillFromStrip();
+    if (settingsOpen_) return;
+    settingsOpen_ = true;
+    settingsWindow_.fillFromStrip();
     // The strip keeps ticking meanwhile. Every way of closing the window applies the values:
     // the Close button copies back before its save, every other way leaves it to here.
-    face_.runSettingsWindow(model);
-    settings_ = nullptr;
-    if (!model.copiedBackByClose()) model.copyBackToStrip();
+    try {
+        face_.runSettingsWindow(settingsWindow_);
+    } catch (...) {
+        settingsOpen_ = false;
+        throw;
+    }
+    settingsOpen_ = false;
+    if (!settingsWindow_.copiedBackByClose()) settingsWindow_.copyBackToStrip();
 }
 
 void Strip::CloseCmdExecute() {

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/MessageDispatcher.h"
 #include "settings/StripSettings.h"
+#include "strip/SettingsModel.h"
 #include "strip/StripControls.h"
 #include "strip/StripFace.h"
 #include "strip/StripServices.h"
@@ -8,8 +9,6 @@
 #include <string>
 
 namespace zrm58 {
-
-class SettingsModel;
 
 // An error as the standard error dialog shows it: a full stop is appended when the text's last
 // character lies above U+002E (so a text ending in "." or a space is left alone).
@@ -90,6 +89,9 @@ public:
     // The settings command: fills the settings window's model, runs the window modally, then
     // copies the values back (unless its Close button already did).
     void SetCmdExecute();
+    // The settings window's model: created with the strip, hidden between uses; its values
+    // are what the window's controls last held.
+    SettingsModel& settingsWindow() { return settingsWindow_; }
     void CloseCmdExecute();
     // ResizeMenu's checked state: the resize mode.
     bool resizeMode() const { return resizeMenuChecked_; }
@@ -106,6 +108,13 @@ public:
 
     // The size guard: at least 80 x 30. Runs after every size change, whoever made it.
     void FormResize();
+    // Gives the window a size as the size guard leaves it, left and top kept: the window is
+    // never asked for a size it cannot show (zero or below unmaps a window on X, and with it go
+    // the pointer grab and the release that ends a drag).
+    void resizeGuarded(int width, int height);
+    // At a start without a settings file: widens the strip, as a width factor chosen in the
+    // settings window would, when the first line does not fit on one line at the default width.
+    void fitFirstLine();
     // Whether anything moved the strip since its creation (the first showing then keeps it).
     bool movedSinceCreation() const { return movedSinceCreation_; }
 
@@ -157,9 +166,15 @@ private:
     Tracking tracking_ = Tracking::None;
     PointF pressPoint_; // move tracking: the press point
     PointF lastPoint_;  // resize tracking: the last pointer position
-    double workingWidth_ = 0, workingHeight_ = 0;
+    Size working_;      // resize tracking: unbounded, the guard applies to the window only
     bool movedSinceCreation_ = false;
-    SettingsModel* settings_ = nullptr; // the settings window's model, while it is open
+    bool fitPending_ = false; // started without a settings file; the first line not yet fitted
+    SettingsModel settingsWindow_{*this};
+    bool settingsOpen_ = false; // the settings window runs: the command cannot run twice
+    // Whether a failed read of the memory figures, of the processor counters, was reported: the
+    // pieces show the figures of a failed read at every tick, standard error hears it once.
+    bool memoryFailureSaid_ = false;
+    bool cpuFailureSaid_ = false;
 };
 
 } // namespace zrm58

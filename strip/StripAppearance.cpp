@@ -1,7 +1,7 @@
 // How the appearance settings turn into the strip's look.
 #include "settings/Utf.h"
+#include "strip/LineFit.h"
 #include "strip/Strip.h"
-#include <cmath>
 #include <system_error>
 
 namespace zrm58 {
@@ -58,16 +58,8 @@ void Strip::applyStartWidth() {
 }
 
 void Strip::applyDialogWidth() {
-    // The product in the extended format, cut toward zero: the double nearest 1.2 lies just
-    // below 1.2 and gives 617, not 618.
-    const long double product = static_cast<long double>(MuWidth) * 515.0L;
-    OriginalWidth = std::isfinite(static_cast<double>(product)) && std::fabs(product) < 2e9L
-                        ? static_cast<std::int32_t>(std::trunc(product))
-                        : 515;
-    Rect frame = face_.geometry();
-    frame.width = OriginalWidth + 10;
-    face_.setGeometry(frame);
-    FormResize();
+    OriginalWidth = linefit::layoutWidthFor(MuWidth);
+    resizeGuarded(OriginalWidth + 10, face_.geometry().height);
     ScaledLayout1.logicalWidth = static_cast<float>(OriginalWidth);
     face_.repaint();
 }

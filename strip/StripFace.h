@@ -30,6 +30,9 @@ public:
     // The primary screen's area, for centring the strip at its first showing; std::nullopt
     // when there is no screen.
     virtual std::optional<Rect> primaryScreen() const = 0;
+    // The usable area (without task bars and docks) of the screen the strip is on, else of the
+    // primary screen; std::nullopt when there is no screen.
+    virtual std::optional<Rect> workArea() const { return primaryScreen(); }
     // Creates the native window without mapping it, so that the stay-on-top and task-bar
     // states set next reach the window system before it first manages the strip, and brings
     // the frame onto a screen when too little of it would be visible.
@@ -55,6 +58,13 @@ public:
     virtual void repaintLine(std::u16string_view previousLine) = 0;
     // Label2's glyph changed: repaint its box.
     virtual void repaintGlyph() = 0;
+    // The width, in logical units of the scaled layout, that `text` takes on one line in
+    // Label1's font (family, size, weight). 0 when the face cannot tell: the strip then never
+    // widens itself to its first line.
+    virtual double lineWidth(std::u16string_view text) const {
+        (void)text;
+        return 0;
+    }
     // Decodes `bytes`, the whole content of the picture file `path` (UTF-8), as the background
     // picture, which the face then draws stretched for the Bitmap fill until the next picture.
     // False when no picture can be decoded from them: the previous picture stays.
@@ -81,6 +91,9 @@ public:
     // kDesignInterval at its creation; the strip calls this only when the interval changes.
     virtual void setTimerInterval(int ms) = 0;
     static constexpr int kDesignInterval = 1000;
+    // The end of every tick, after its repaint calls: a face whose other parts follow the tick
+    // (a details panel) refreshes them here. May be left as it is.
+    virtual void ticked() {}
 
     // --- Dialogs ---
 

@@ -36,14 +36,10 @@ void Strip::applySetting(SettingKey key, const SettingValue& value) {
         face_.setGeometry(frame);
         break;
     case SettingKey::Height:
-        frame.height = limits::size(i(), face_.desktopSize().height);
-        face_.setGeometry(frame);
-        FormResize();
+        resizeGuarded(frame.width, limits::size(i(), face_.desktopSize().height));
         break;
     case SettingKey::Width:
-        frame.width = limits::size(i(), face_.desktopSize().width);
-        face_.setGeometry(frame);
-        FormResize();
+        resizeGuarded(limits::size(i(), face_.desktopSize().width), frame.height);
         break;
     case SettingKey::Original:
         MuWidth = limits::widthFactor(std::get<double>(value));

@@ -2,13 +2,17 @@
 #include "strip/Strip.h"
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace zrm58 {
 namespace {
 
-// Nearest integer, halves to the even neighbour (the default rounding mode).
+// Nearest integer, halves to the even neighbour (the default rounding mode); clamped so that a
+// runaway coordinate cannot overflow the integer.
 int roundEven(double v) {
-    return static_cast<int>(std::nearbyint(v));
+    constexpr double lo = std::numeric_limits<int>::min() / 2;
+    constexpr double hi = std::numeric_limits<int>::max() / 2;
+    return static_cast<int>(std::nearbyint(std::clamp(v, lo, hi)));
 }
 
 } // namespace
@@ -90,8 +94,7 @@ void Strip::ScaledLayout1MouseDown(PointF p) {
     if (resizeMode()) {
         tracking_ = Tracking::Resizing;
         const Rect frame = face_.geometry();
-        workingWidth_ = frame.width;
-        workingHeight_ = frame.height;
+        working_ = {frame.width, frame.height};
         lastPoint_ = p;
     } else {
         tracking_ = Tracking::Moving;
@@ -109,13 +112,11 @@ void Strip::pointerMove(PointF p) {
         face_.setGeometry(frame);
     } else if (tracking_ == Tracking::Resizing) {
         // The window's size is its size at the press plus the pointer's travel since, never
-        // below the guard's minimum; the working size itself is never guarded.
-        workingWidth_ = roundEven(p.x - lastPoint_.x + workingWidth_);
-        workingHeight_ = roundEven(p.y - lastPoint_.y + workingHeight_);
-        frame.width = static_cast<int>(workingWidth_);
-        frame.height = static_cast<int>(workingHeight_);
-        face_.setGeometry(frame);
-        FormResize();
+        // below the guard's minimum; the working size itself is never guarded, so that a drag
+        // back grows the window only once the pointer passes where the minimum was reached.
+        working_ = {roundEven(p.x - lastPoint_.x + working_.width),
+                    roundEven(p.y - lastPoint_.y + working_.height)};
+        resizeGuarded(working_.width, working_.height);
         face_.setSizingPointer(true);
         lastPoint_ = p;
     }
@@ -141,6 +142,14 @@ void Strip::ScaledLayout1MouseUp() {
 }
 
 // --- Size guard ---
+
+void Strip::resizeGuarded(int width, int height) {
+    Rect frame = face_.geometry();
+    frame.width = std::max(width, kMinStripWidth);
+    frame.height = std::max(height, kMinStripHeight);
+    face_.setGeometry(frame);
+    FormResize();
+}
 
 void Strip::FormResize() {
     Rect frame = face_.geometry();

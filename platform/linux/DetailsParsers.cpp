@@ -113,9 +113,31 @@ std::optional<std::vector<InterfaceCounters>> parseNetDev(std::string_view netDe
             f[count] = *v;
         }
         if (count < f.size()) continue;
-        result.push_back(InterfaceCounters{std::string(name), f[0], f[8]});
+        result.push_back(InterfaceCounters{std::string(name), f[0], f[8], std::nullopt});
     }
     return result;
+}
+
+std::optional<std::uint64_t> parseInterfaceIndex(std::string_view text) {
+    text = trim(text);
+    std::uint64_t index = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (ec != std::errc() || text.empty() || end != text.data() + text.size()) return std::nullopt;
+    return index;
+}
+
+void attachInterfaceIndexes(std::vector<InterfaceCounters>& counters,
+                            const std::map<std::string, std::uint64_t>& before,
+                            const std::map<std::string, std::uint64_t>& after) {
+    std::erase_if(counters, [&](InterfaceCounters& c) {
+        const auto then = before.find(c.name);
+        const auto now = after.find(c.name);
+        const bool inBefore = then != before.end(), inAfter = now != after.end();
+        if (!inBefore && !inAfter) return false;
+        if (!inBefore || !inAfter || then->second != now->second) return true;
+        c.index = now->second;
+        return false;
+    });
 }
 
 std::optional<double> parseMilliCelsius(std::string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/ProcessSource.h"
 #include "platform/SystemDetailsSource.h"
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,18 @@ std::optional<MemoryBreakdown> parseMemoryBreakdown(std::string_view memInfo);
 // except loopback ("lo"). Lines that do not parse are skipped. std::nullopt when the header
 // is missing (not that file).
 std::optional<std::vector<InterfaceCounters>> parseNetDev(std::string_view netDev);
+
+// A sysfs ifindex ("7\n"); std::nullopt when it is not one whole number.
+std::optional<std::uint64_t> parseInterfaceIndex(std::string_view text);
+
+// Gives each interface of a /proc/net/dev reading its index, from the indexes by name read just
+// before (`before`) and just after (`after`) that file. An interface whose index differs between
+// the two, or that is in only one of them, was replaced or renamed while it was read: it is left
+// out of this reading and counts from the next. One in neither keeps no index (sysfs does not
+// say): it is known by its name alone.
+void attachInterfaceIndexes(std::vector<InterfaceCounters>& counters,
+                            const std::map<std::string, std::uint64_t>& before,
+                            const std::map<std::string, std::uint64_t>& after);
 
 // A sysfs temperature ("45000\n", millidegrees Celsius) in degrees; std::nullopt when it is not
 // a whole number or lies outside -50 .. 200 degrees (a disconnected or faulty sensor).

@@ -113,9 +113,15 @@ void readNames(IcuLocaleSource::ItemTable& t, const icu::Locale& loc) {
     days(Symbols::ABBREVIATED, LocaleItem::SABBREVDAYNAME1);
 }
 
+// The mark of the Latin-digit numbering system: the line writes Latin digits whatever the
+// locale's own digits are, and the mark must belong to the digits written ("." under ar_SA, whose
+// Arabic-Indic digits take U+066B).
 void readDecimal(IcuLocaleSource::ItemTable& t, const icu::Locale& loc) {
     UErrorCode status = U_ZERO_ERROR;
-    icu::DecimalFormatSymbols symbols(loc, status);
+    icu::Locale latin = loc;
+    latin.setKeywordValue("numbers", "latn", status);
+    if (U_FAILURE(status)) return;
+    icu::DecimalFormatSymbols symbols(latin, status);
     if (U_SUCCESS(status))
         t[LocaleItem::SDECIMAL] =
             toU16(symbols.getSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));

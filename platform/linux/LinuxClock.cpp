@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace zrm58::linux_backend {
@@ -49,22 +50,60 @@ std::mutex zoneMutex;
 std::string watchedTz;    // the TZ value whose file is watched
 FileIdentity watchedFile; // that file as it was when the C library last read it
 
+// While the user's zone file cannot be handed over, TZ holds kUtcGuard and this holds the user's
+// own TZ (std::nullopt inside: unset).
+constexpr const char* kUtcGuard = "UTC0";
+std::optional<std::optional<std::string>> guardedTz;
+
+// The user's TZ: the environment's, or the one put aside while the guard stands in for it.
+std::optional<std::string> usersTz() {
+    const char* tz = std::getenv("TZ");
+    if (guardedTz && tz && std::string_view(tz) == kUtcGuard) return *guardedTz;
+    guardedTz.reset(); // TZ was set anew meanwhile: that value is the user's now
+    return tz ? std::optional<std::string>(tz) : std::nullopt;
+}
+
+// Whether the C library may read `path`: anything but a regular file (a FIFO would block its
+// reading for good, and so every later time conversion in the process) is kept from it. A path
+// with nothing there is fine: the library falls back by itself.
+bool zoneFileReadable(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+}
+
 } // namespace
 
 void followLocalZone() {
     std::lock_guard<std::mutex> lock(zoneMutex);
+    const std::optional<std::string> userTz = usersTz();
+    const char* tz = userTz ? userTz->c_str() : nullptr;
+    const std::optional<std::string> path = zoneFilePath(tz, std::getenv("TZDIR"));
+    if (!zoneFileReadable(path.value_or("/etc/localtime"))) {
+        // UTC, as the C library shows for a zone file it cannot read, until the file is one
+        // again; TZ holds it meanwhile so that no tzset() in the process reads the file.
+        if (!guardedTz) guardedTz = userTz;
+        setenv("TZ", kUtcGuard, 1);
+        tzset();
+        watchedTz.clear();
+        return;
+    }
+    if (guardedTz) {
+        guardedTz.reset();
+        if (tz)
+            setenv("TZ", tz, 1);
+        else
+            unsetenv("TZ");
+    }
     // Re-reads TZ, and /etc/localtime when TZ is unset and that file changed (the C library
     // compares its device, inode and modification time).
     tzset();
-    const char* tz = std::getenv("TZ");
-    const std::optional<std::string> path = zoneFilePath(tz, std::getenv("TZDIR"));
     if (!path) return;
     // With TZ set, the C library reads its file again only when the TZ text changes (":" aside),
     // however the file changes: a different text in between makes it read the file afresh.
     // Done at the first look too, since the library may have read the file long before.
     const FileIdentity now = FileIdentity::of(*path);
-    if (watchedTz == tz && watchedFile == now) return;
-    watchedTz = tz;
+    if (watchedTz == *userTz && watchedFile == now) return;
+    watchedTz = *userTz;
     watchedFile = now;
     setenv("TZ", "UTC0", 1);
     tzset();
@@ -73,6 +112,10 @@ void followLocalZone() {
 }
 
 namespace {
+
+// Before main() too: libraries read the zone through tzset() on their own (ICU when it opens a
+// calendar), and the first such reading of a FIFO would block the whole program for good.
+[[maybe_unused]] const bool zoneCheckedAtStart = (followLocalZone(), true);
 
 // The local wall clock: CLOCK_REALTIME broken down in the zone in force at each call.
 class LinuxClock final : public Clock {

@@ -13,6 +13,9 @@ std::optional<std::string> zoneFilePath(const char* tz, const char* tzdir);
 
 // Brings the C library's local time zone up to date with the zone in force now: the TZ value and
 // the file it names (or /etc/localtime), re-read when either has changed since the last call.
+// A zone file that is there but is not a regular file (a FIFO would block the C library's reading
+// for good) is never handed over: UTC is in force until it is a file again, with TZ set to a UTC
+// rule meanwhile (the user's own value comes back then).
 void followLocalZone();
 
 } // namespace zrm58::linux_backend

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <unistd.h>
 
 namespace zrm58 {
@@ -37,9 +38,14 @@ public:
         return text ? procfs::parseMemoryBreakdown(*text) : std::nullopt;
     }
 
+    // The counters, each with its interface's index read before and after them, so that an
+    // interface replaced or renamed meanwhile is not taken for another.
     std::optional<std::vector<InterfaceCounters>> networkCounters() override {
+        const auto before = interfaceIndexes();
         const auto text = readSmallFile(proc_ + "/net/dev");
-        return text ? procfs::parseNetDev(*text) : std::nullopt;
+        auto counters = text ? procfs::parseNetDev(*text) : std::nullopt;
+        if (counters) procfs::attachInterfaceIndexes(*counters, before, interfaceIndexes());
+        return counters;
     }
 
     std::optional<double> temperatureCelsius() override {
@@ -60,12 +66,23 @@ public:
     std::optional<std::string> processName(std::uint32_t pid) override {
         auto text = readSmallFile(proc_ + "/" + std::to_string(pid) + "/comm");
         if (!text) return std::nullopt;
-        while (!text->empty() && text->back() == '\n')
-            text->pop_back();
+        if (!text->empty() && text->back() == '\n')
+            text->pop_back(); // the kernel's, not the name's
         return text;
     }
 
 private:
+    // Every interface's index by name (sys/class/net/NAME/ifindex); empty without sysfs.
+    std::map<std::string, std::uint64_t> interfaceIndexes() const {
+        std::map<std::string, std::uint64_t> indexes;
+        for (const auto& dir : entries(std::filesystem::path(sys_) / "net")) {
+            const auto text = readSmallFile(dir / "ifindex");
+            if (const auto index = text ? procfs::parseInterfaceIndex(*text) : std::nullopt)
+                indexes.emplace(dir.filename().string(), *index);
+        }
+        return indexes;
+    }
+
     // The input files of the best-ranked processor sensors that give a reading now.
     void findSensors() {
         sensorsFound_ = true;

@@ -56,7 +56,9 @@ public:
             if (row.Type == IF_TYPE_SOFTWARE_LOOPBACK ||
                 row.InterfaceAndOperStatusFlags.FilterInterface)
                 continue;
-            counters.push_back({win32::narrow(row.Alias), row.InOctets, row.OutOctets});
+            // The LUID, not the alias, tells one adapter from another that takes its name.
+            counters.push_back(
+                {win32::narrow(row.Alias), row.InOctets, row.OutOctets, row.InterfaceLuid.Value});
         }
         FreeMibTable(table);
         return counters;

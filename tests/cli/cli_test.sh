@@ -59,6 +59,28 @@ for target in "$tmp/ZRM58.ini" /dev/zero "$tmp/zero.ini"; do
     printf 'FAIL not a regular file %s: exit %s, stderr: %s\n' "$target" "$code" "$err"; fi
 done
 
+# A failed write ends the line with 1 and one line on stderr, in both modes; a reader that goes
+# away (a closed pipe) is a quiet end (the timeout turns a line that keeps going into 124).
+write_failure() { # write_failure WHAT WANT-CODE WANT-LINES REDIRECT MODE-OPTIONS...
+  local what=$1 want=$2 lines=$3 redirect=$4; shift 4
+  local err code
+  case "$redirect" in
+    full) err=$(timeout 10 "$line" --settings "$nofile" --interval 100 "$@" 2>&1 >/dev/full); code=$? ;;
+    closed) err=$(timeout 10 "$line" --settings "$nofile" --interval 100 "$@" 2>&1 >&-); code=$? ;;
+    pipe) err=$( { timeout 10 "$line" --settings "$nofile" --interval 100 "$@" 2>&3 | head -c0; \
+                   echo "${PIPESTATUS[0]}" >&4; } 3>&1 4>"$tmp/code"); code=$(cat "$tmp/code") ;;
+  esac
+  if [ "$code" == "$want" ] && [ "$(printf '%s' "$err" | grep -c .)" == "$lines" ]; then
+    passed=$((passed + 1)); else failures=$((failures + 1))
+    printf 'FAIL write failure, %s: exit %s (want %s), stderr: %s\n' "$what" "$code" "$want" "$err"; fi
+}
+write_failure "one line to a full disk" 1 1 full --only date
+write_failure "one line to a closed output" 1 1 closed --only date
+write_failure "--follow to a full disk" 1 1 full --only date --follow
+write_failure "--follow to a closed output" 1 1 closed --only date --follow
+write_failure "--follow --json to a full disk" 1 1 full --only date --follow --json
+write_failure "--follow into a pipe closed by its reader" 0 0 pipe --only date --follow
+
 # The memory piece follows /proc/meminfo by the strip's formula (read just before and after).
 mem=$("$line" --settings "$nofile" --only memory)
 case "$mem" in RAM:\ [0-9]*%\ \([0-9]*.[0-9]/[0-9]*.[0-9]\)) passed=$((passed + 1)) ;;
@@ -82,7 +104,9 @@ text=$(printf '%s\n' "$json" | field text)
 case "$text" in "｜$date_piece｜RAM: "*"｜CPU:"*%) check "--json text is the line" 0 ;;
   *) check "--json text is the line (got: $text)" 1 ;; esac
 tooltip=$(printf '%s\n' "$json" | field tooltip)
-case "$tooltip" in *"zrm58-spin ($spin)"*) check "--json tooltip names the busy process" 0 ;;
+# The name sits in a direction isolate (FSI ... PDI, U+2068 ... U+2069) before its pid.
+case "$tooltip" in *$'\xe2\x81\xa8'"zrm58-spin"$'\xe2\x81\xa9'" ($spin)"*)
+  check "--json tooltip names the busy process" 0 ;;
   *) check "--json tooltip names the busy process (got: $tooltip)" 1 ;; esac
 class=$(printf '%s\n' "$json" | field class)
 case "$class" in idle|low|medium|high|busy) check "--json class" 0 ;; *) check "--json class: $class" 1 ;; esac

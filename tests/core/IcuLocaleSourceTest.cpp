@@ -206,6 +206,22 @@ TEST(IcuLocaleSource, CalendarTypeFromTheLocaleName) {
     }
 }
 
+// The line writes Latin digits, so the decimal mark is the one of the Latin-digit numbering system
+// even where the locale's own digits are others (Arabic-Indic under ar_SA, Extended Arabic-Indic
+// under fa_IR, whose mark is U+066B).
+TEST(IcuLocaleSource, DecimalMarkGoesWithLatinDigits) {
+    struct {
+        const char* id;
+        const char16_t* decimal;
+    } rows[] = {{"ar_SA", u"."}, {"fa_IR", u"."}, {"ar_SA@numbers=arab", u"."},
+                {"ar_EG", u"."}, {"de_DE", u","}, {"fr_FR", u","},
+                {"ne_NP", u"."}, {"en_US", u"."}};
+    for (const auto& row : rows) {
+        IcuLocaleSource src(row.id);
+        EXPECT_EQ(src.localeInfo(src.threadLocale(), I::SDECIMAL), row.decimal) << row.id;
+    }
+}
+
 TEST(IcuLocaleSource, IdentifiersIcuDoesNotKnowAreNotInstalled) {
     IcuLocaleSource src("xx_YY");
     EXPECT_EQ(src.threadLocale(), 0u);

@@ -212,6 +212,10 @@ TEST(IniConvert, FloatTextAcceptsOnlyTheLocalesSeparator) {
         {u"1.2.3", u'.', std::nullopt},
         {u"1 2", u'.', std::nullopt},
         {u"0x10", u'.', std::nullopt},
+        // Files written while Arabic locales took the Arabic decimal mark keep their values.
+        {u"0\u066B55", u'.', 0.55},
+        {u"1\u066B2", u',', 1.2},
+        {u"1\u066C2", u'.', std::nullopt}, // the Arabic thousands mark is no decimal mark
     };
     for (const auto& c : cases)
         EXPECT_EQ(parseFloatText(c.text, c.sep), c.value)

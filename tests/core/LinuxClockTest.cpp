@@ -1,12 +1,15 @@
 // The system clock follows the time zone in force at each reading: a zone file that TZ names and
 // that is swapped or rewritten, and /etc/localtime replaced while TZ is unset.
 #include "platform/linux/LinuxClock.h"
+#include "core/ChildWithDeadline.h"
 #include "platform/Platform.h"
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -134,6 +137,58 @@ TEST_F(ZoneFileSwap, EtcLocaltimeReplacedWhileRunning) {
     ASSERT_TRUE(WIFEXITED(status));
     if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no private mount namespace here";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the clock kept the old zone";
+}
+
+// A zone file that is a FIFO would hold the C library's own zone reading for good (as it holds
+// date(1)): the clock does not hand it over and keeps UTC meanwhile. Each case runs in a child
+// with a deadline; 2: the clock showed another zone than expected.
+bool isUtcNow(const LocalTime& t) {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    const int minutes = utc.tm_hour * 60 + utc.tm_min, shown = t.hour * 60 + t.minute;
+    return std::abs(minutes - shown) <= 1 || std::abs(minutes - shown) == 1439;
+}
+
+TEST_F(ZoneFileSwap, TzNamingAFifoIsNotWaitedFor) {
+    const fs::path fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::copy_file(kZoneInfo / "Asia/Tokyo", dir / "tokyo");
+    const int status = testing::runInChild([&] {
+        setenv("TZ", fifo.c_str(), 1);
+        const auto clock = createSystemClock();
+        if (!isUtcNow(clock->now())) return 2;
+        // The user's own zone again, then the FIFO in its place: UTC until it is a file again.
+        setenv("TZ", (dir / "tokyo").c_str(), 1);
+        const LocalTime tokyo = clock->now();
+        if (isUtcNow(tokyo)) return 3;
+        fs::rename(dir / "tokyo", dir / "kept");
+        if (mkfifo((dir / "tokyo").c_str(), 0600) != 0) return 4;
+        if (!isUtcNow(clock->now())) return 5;
+        fs::remove(dir / "tokyo");
+        fs::rename(dir / "kept", dir / "tokyo");
+        if (minutesAhead(tokyo, clock->now()) > 1) return 6;
+        return 0;
+    });
+    EXPECT_NE(status, testing::kTimedOut) << "the clock waited on the FIFO";
+    EXPECT_EQ(status, 0);
+}
+
+// TZ unset and /etc/localtime a FIFO (bind-mounted over it in a private mount namespace).
+TEST_F(ZoneFileSwap, EtcLocaltimeAFifoIsNotWaitedFor) {
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const int status = testing::runInChild([&] {
+        const int flags = geteuid() == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS;
+        if (unshare(flags) != 0) return 77;
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
+        if (mount((dir / "fifo").c_str(), "/etc/localtime", nullptr, MS_BIND, nullptr) != 0)
+            return 77;
+        unsetenv("TZ");
+        return isUtcNow(createSystemClock()->now()) ? 0 : 2;
+    });
+    if (status == 77) GTEST_SKIP() << "no private mount namespace here";
+    EXPECT_NE(status, testing::kTimedOut) << "the clock waited on the FIFO";
+    EXPECT_EQ(status, 0);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// A strip on a fake face and fake services: a fixed clock, fixed memory, idle machine times and a
-// settings file in memory.
+// A strip on a fake face and fake services: a fixed clock, fixed memory, an idle machine, no
+// processes and a settings file in memory.
 #include "fakes/FakeAltCalendar.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileStore.h"
@@ -20,7 +20,7 @@ struct StripFixture {
     fakes::FakeClock clock;
     test::FakeAltCalendar calendar;
     fakes::FakeMemorySource memory;
-    fakes::FakeSystemTimesSource machineTimes;
+    fakes::FakeSystemTimesSource machine;
     FakeFileStore files;
     fakes::FakeStripFace face;
     StripServices services;
@@ -34,10 +34,11 @@ struct StripFixture {
         services.memory = &memory;
         services.files = &files;
         services.settingsPath = kIniPath;
-        uTotalCpuUsagePct::ModuleStart(machineTimes);
+        uTotalCpuUsagePct::ModuleStart(machine);
     }
     ~StripFixture() {
         strip.reset();
+        uTotalCpuUsagePct::ProcessSamplingEnd();
         uTotalCpuUsagePct::ModuleEnd();
     }
 

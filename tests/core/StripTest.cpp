@@ -28,6 +28,7 @@ TEST(StripTick, ComposesTheLineAndTheGlyphFromTheFakeClock) {
     EXPECT_EQ(strip.Label2.text, u"\uEC37");
     EXPECT_TRUE(f.face.called("line"));
     EXPECT_TRUE(f.face.called("glyph"));
+    EXPECT_EQ(f.face.ticks, 1);
 
     // The same second again: nothing to repaint. The next second: the line only.
     f.face.calls.clear();
@@ -49,6 +50,54 @@ TEST(StripTick, TheTimerRestartsOnlyWhenTheIntervalChanges) {
     strip.setTimerInterval(0);
     EXPECT_EQ(f.face.timerInterval, 0);
 }
+
+// --- The first line at a first start ---
+
+struct FitRow {
+    const char* name;
+    bool settingsFile;
+    double unitWidth; // the face's text width per UTF-16 unit; 0: it cannot measure
+    int screenWidth;
+    bool widens;
+};
+
+class StripFirstLine : public ::testing::TestWithParam<FitRow> {};
+
+TEST_P(StripFirstLine, WidensTheStripToItsFirstLineOnlyAtAFirstStart) {
+    const FitRow& row = GetParam();
+    StripFixture f;
+    if (row.settingsFile) f.writeIni(u"[Form]\nLeft=200\n");
+    f.face.unitWidth = row.unitWidth;
+    f.face.screen = Rect{0, 0, row.screenWidth, 1080};
+    Strip& strip = f.create();
+    strip.Timer1Timer();
+    const double line = row.unitWidth * (strip.Label1.text.size() + 2); // and two more digits
+    EXPECT_EQ(strip.MuWidth > 1.0, row.widens);
+    if (row.widens) {
+        EXPECT_EQ(f.face.frame.width, strip.OriginalWidth + 10);
+        if (line + 66 + 10 <= row.screenWidth)
+            EXPECT_GE(strip.OriginalWidth - 66, line);
+        else // as wide as the screen allows, in the settings window's steps of 0.01 x 515
+            EXPECT_GT(f.face.frame.width, row.screenWidth - 6);
+        EXPECT_LE(f.face.frame.left + f.face.frame.width, row.screenWidth); // kept on the screen
+    } else {
+        EXPECT_EQ(f.face.frame.width, 523);
+    }
+    // Only the first line: a later, longer one changes nothing.
+    const Rect after = f.face.frame;
+    strip.SepStr = u"｜｜｜｜｜｜｜｜｜｜｜｜";
+    strip.Timer1Timer();
+    EXPECT_EQ(f.face.frame, after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StripFirstLine,
+    ::testing::Values(FitRow{"fits_already", false, 5, 1920, false},
+                      FitRow{"too_long_widens", false, 12, 1920, true},
+                      FitRow{"not_beyond_the_screen", false, 40, 1024, true},
+                      FitRow{"a_settings_file_keeps_the_width", true, 12, 1920, false},
+                      FitRow{"a_face_that_cannot_measure", false, 0, 1920, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- Creation ---
 

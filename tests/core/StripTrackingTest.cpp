@@ -152,6 +152,19 @@ TEST(StripTracking, CapturesThePointerWhileTracking) {
     EXPECT_FALSE(strip.pointerPress({100, 10})); // a second press while tracking is not taken
 }
 
+TEST(StripTracking, ResizingNeverAsksTheWindowForLessThanTheMinimum) {
+    StripFixture f;
+    Strip& strip = f.create();
+    strip.ResizeCmdExecute();
+    // A drag far up and left: the working size goes below zero, the window never below 80 x 30
+    // (a window system cannot show less; X unmaps the window and the drag's grab goes with it).
+    feed(strip, f.face, {{S::Press, 500, 220}, {S::Move, -400, 100}, {S::Move, -300, 150}});
+    EXPECT_EQ(f.face.smallestSet, (Size{80, 30}));
+    EXPECT_EQ(f.face.frame, (Rect{200, 200, 80, 30}));
+    feed(strip, f.face, {{S::Move, 500, 220}, {S::Release, 500, 220}}); // back to the press point
+    EXPECT_EQ(f.face.frame, (Rect{200, 200, 523, 40}));
+}
+
 struct GuardRow {
     Size before, after;
 };

@@ -1,5 +1,6 @@
 // The real strip driven with the pointer through xdotool: dragging, the menu, the exit item.
 #include "E2eSupport.h"
+#include <algorithm>
 
 using namespace e2e;
 
@@ -12,6 +13,25 @@ void xdo(const QStringList& args) {
 void pointerTo(int x, int y) {
     xdo({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
     QThread::msleep(80);
+}
+
+void turnResizeModeOn(const QRect& g) {
+    // The menu button, then the menu's first item.
+    pointerTo(g.x() + 5 + 16 * (g.width() - 10) / 515, g.y() + g.height() / 2);
+    xdo({QStringLiteral("click"), QStringLiteral("1")});
+    QTest::qWait(500);
+    xdo({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
+    QTest::qWait(300);
+}
+
+// Presses at `from`, passes the pointer through `path` (screen points) and releases.
+void dragAlong(QPoint from, const QList<QPoint>& path) {
+    pointerTo(from.x(), from.y());
+    xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (const QPoint& p : path)
+        pointerTo(p.x(), p.y());
+    xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    QTest::qWait(300);
 }
 
 } // namespace
@@ -37,6 +57,53 @@ private slots:
         xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
         QTest::qWait(300);
         QCOMPARE(strip.geometry(), before.translated(60, 35));
+    }
+
+    // Resize drags of every direction, also far past the strip's top-left corner: the geometry
+    // after the release, then whether resize mode is still on (a short drag near the right end
+    // resizes only then).
+    void resizeDrags_data() {
+        QTest::addColumn<QPoint>("topLeft");
+        QTest::addColumn<QPoint>("press");       // in window coordinates
+        QTest::addColumn<QList<QPoint>>("path"); // pointer travel from the press point
+        QTest::addColumn<QSize>("expected");
+        QTest::addColumn<bool>("modeAfter");
+        using L = QList<QPoint>;
+        QTest::newRow("below the minimum and back past it")
+            << QPoint(200, 200) << QPoint(300, 20) << L{{-480, -20}, {-400, 5}} << QSize(123, 45)
+            << true;
+        QTest::newRow("height below zero and back")
+            << QPoint(200, 200) << QPoint(300, 20) << L{{0, -70}, {0, 20}} << QSize(523, 60)
+            << false;
+        QTest::newRow("far past the top-left corner and back")
+            << QPoint(700, 300) << QPoint(300, 20) << L{{-600, -150}, {-1000, -320}, {100, 30}}
+            << QSize(623, 70) << false;
+    }
+    void resizeDrags() {
+        QFETCH(QPoint, topLeft);
+        QFETCH(QPoint, press);
+        QFETCH(QList<QPoint>, path);
+        QFETCH(QSize, expected);
+        QFETCH(bool, modeAfter);
+        Strip strip(
+            binary,
+            utf16File(
+                QStringLiteral("[Form]\nLeft=%1\nTop=%2\n").arg(topLeft.x()).arg(topLeft.y())));
+        strip.start();
+        QVERIFY(!strip.waitForWindow().isEmpty());
+        QTest::qWait(500);
+        turnResizeModeOn(strip.geometry());
+        const QPoint from = topLeft + press;
+        QList<QPoint> points;
+        for (const QPoint& travel : path) // the pointer stops at the screen's edges
+            points << QPoint(std::max(0, from.x() + travel.x()),
+                             std::max(0, from.y() + travel.y()));
+        dragAlong(from, points);
+        QCOMPARE(strip.geometry(), QRect(topLeft, expected));
+
+        const QPoint probe = topLeft + QPoint(expected.width() - 20, expected.height() / 2);
+        dragAlong(probe, {probe + QPoint(3, 1)});
+        QCOMPARE(strip.geometry().size() != expected, modeAfter);
     }
 
     void menuOpensAtTheButtonAndExitSavesAndEnds() {

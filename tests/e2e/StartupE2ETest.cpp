@@ -196,6 +196,23 @@ private slots:
         QTest::newRow("zrm58-line --version")
             << false << QStringList{"--version"} << QStringList{} << 0
             << QStringLiteral("^zrm58-line ") + version + '$' << QStringLiteral("^$");
+        // Options the toolkit does not take either: one line naming the first and --help, and no
+        // strip started (nor a running one brought forward). The toolkit, which has taken its own
+        // options by then, may have warned before it (no XDG_RUNTIME_DIR on a bare machine).
+        const QString unknown =
+            QStringLiteral("(^|\\n)zrm58: unknown option '%1' \\(try zrm58 --help\\)\\n$");
+        QTest::newRow("zrm58 --settings x.ini")
+            << true << QStringList{"--settings", "x.ini"} << QStringList{} << 2
+            << QStringLiteral("^$") << unknown.arg(QStringLiteral("--settings"));
+        QTest::newRow("zrm58 --verison")
+            << true << QStringList{"--verison"} << QStringList{} << 2 << QStringLiteral("^$")
+            << unknown.arg(QStringLiteral("--verison"));
+        QTest::newRow("zrm58 -style Fusion -v")
+            << true << QStringList{"-style", "Fusion", "-v"} << QStringList{} << 2
+            << QStringLiteral("^$") << unknown.arg(QStringLiteral("-v"));
+        QTest::newRow("zrm58 x.ini")
+            << true << QStringList{"x.ini"} << QStringList{} << 2 << QStringLiteral("^$")
+            << QStringLiteral("(^|\\n)zrm58: unexpected argument 'x.ini' [^\\n]*--help\\)\\n$");
         // One line: what is missing and how to start the strip; not the toolkit's abort.
         QTest::newRow("no display at all")
             << true << QStringList{} << QStringList{"DISPLAY=", "WAYLAND_DISPLAY="} << 1
@@ -261,9 +278,18 @@ private slots:
         QCOMPARE(first.geometry(), QRect(-400, 100, 523, 40)); // reachable, so left there
         QCOMPARE(visibleStrips().size(), 1);
 
+        // A mistyped option is refused, not taken for a second start.
         QProcess second;
         second.setProcessChannelMode(QProcess::ForwardedChannels);
-        second.start(first.exe, {});
+        second.start(first.exe, {QStringLiteral("--verison")});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 2);
+        QCOMPARE(first.geometry(), QRect(-400, 100, 523, 40)); // not brought forward
+
+        // The toolkit's own options, in both spellings, are no unknown options.
+        second.start(first.exe, {QStringLiteral("-style"), QStringLiteral("Fusion"),
+                                 QStringLiteral("--platform"), QStringLiteral("xcb"),
+                                 QStringLiteral("-display"), qEnvironmentVariable("DISPLAY")});
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);

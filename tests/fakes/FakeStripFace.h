@@ -1,6 +1,7 @@
 #pragma once
 #include "strip/SettingsModel.h"
 #include "strip/StripFace.h"
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,7 +19,9 @@ public:
     Size desktop{1920, 1080};
     std::optional<Rect> screen = Rect{0, 0, 1920, 1080}; // std::nullopt: no screen at all
     bool pictureDecodes = true;                          // false: every picture is undecodable
-    std::optional<std::u16string> chosenFile;            // std::nullopt: the dialog is cancelled
+    double unitWidth = 0; // lineWidth: per UTF-16 unit; 0: the face cannot measure text
+    Size smallestSet{1 << 30, 1 << 30};       // the smallest width and height setGeometry was given
+    std::optional<std::u16string> chosenFile; // std::nullopt: the dialog is cancelled
     // Plays the user while the settings window is open; runs with the filled model.
     std::function<void(SettingsModel&)> onSettingsWindow;
 
@@ -26,6 +29,7 @@ public:
     std::vector<std::u16string> errors; // the texts the error dialog showed
     std::string picturePath;            // the last picture decoded
     int timerInterval = kDesignInterval;
+    int ticks = 0;
     bool staysOnTop = false;
     bool taskBarButton = true;
     bool captured = false;
@@ -35,6 +39,8 @@ public:
     Rect geometry() const override { return frame; }
     void setGeometry(const Rect& r) override {
         frame = r;
+        smallestSet = {std::min(smallestSet.width, r.width),
+                       std::min(smallestSet.height, r.height)};
         log("geometry " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
             std::to_string(r.width) + "x" + std::to_string(r.height));
     }
@@ -56,6 +62,9 @@ public:
     void repaintBackground() override { log("background"); }
     void repaintLine(std::u16string_view) override { log("line"); }
     void repaintGlyph() override { log("glyph"); }
+    double lineWidth(std::u16string_view text) const override {
+        return unitWidth * static_cast<double>(text.size());
+    }
     bool loadBackgroundPicture(const std::string& path, std::string_view) override {
         if (!pictureDecodes) return false;
         picturePath = path;
@@ -80,6 +89,8 @@ public:
         timerInterval = ms;
         log("timer " + std::to_string(ms));
     }
+
+    void ticked() override { ++ticks; }
 
     void showError(std::u16string_view text) override {
         errors.emplace_back(text);

@@ -1,7 +1,7 @@
 // Pointer interaction on the offscreen platform: move and resize tracking, resize mode, the
 // size guard, the menu's position, and the strip kept on a screen.
 #include "StripFixture.h"
-#include "app/StripMenu.h"
+#include "faces/qt/StripMenu.h"
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -35,6 +35,19 @@ void drag(TForm1& form, QPointF fromLocal, QPointF delta, Qt::MouseButton button
     mouse(form, QEvent::MouseButtonRelease, start + delta, button);
 }
 
+// Every size the window takes while it lives, as its resize events tell them.
+class SizeLog : public QObject {
+public:
+    explicit SizeLog(QWidget& w) { w.installEventFilter(this); }
+    QList<QSize> sizes;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Resize) sizes << static_cast<QResizeEvent*>(e)->size();
+        return false;
+    }
+};
+
 } // namespace
 
 class InteractionTest : public QObject {
@@ -66,7 +79,7 @@ private slots:
         StripFixture f;
         TForm1& form = f.create();
         form.menu()->ResizeMenu->trigger();
-        QVERIFY(form.resizeMode());
+        QVERIFY(form.strip().resizeMode());
         const QPointF start = at(form, QPointF(300, 20));
         mouse(form, QEvent::MouseButtonPress, start);
         mouse(form, QEvent::MouseMove, start + QPointF(40, 10));
@@ -81,7 +94,76 @@ private slots:
         QCOMPARE(form.pos(), QPoint(200, 200));
         // Released over the strip: resize mode ends.
         mouse(form, QEvent::MouseButtonRelease, at(form, QPointF(40, 15)));
-        QVERIFY(!form.resizeMode());
+        QVERIFY(!form.strip().resizeMode());
+    }
+
+    // Resize tracking from the size at the press along a pointer path (travel from the press
+    // point, which lies at window point (300, 20) unless the row says otherwise): the window's
+    // geometry after the release, and whether resize mode is still on.
+    void resizeTrackingRows_data() {
+        QTest::addColumn<QSize>("atPress");
+        QTest::addColumn<QPointF>("press");
+        QTest::addColumn<QList<QPointF>>("path");
+        QTest::addColumn<QRect>("expected");
+        QTest::addColumn<bool>("modeAfter");
+        const QPointF p(300, 20);
+        using L = QList<QPointF>;
+        QTest::newRow("grow down-right")
+            << QSize(523, 40) << p << L{{60, 20}} << QRect(200, 200, 583, 60) << false;
+        QTest::newRow("shrink up-left")
+            << QSize(523, 40) << p << L{{-100, -8}} << QRect(200, 200, 423, 32) << false;
+        QTest::newRow("down-left")
+            << QSize(523, 40) << p << L{{-200, 40}} << QRect(200, 200, 323, 80) << false;
+        QTest::newRow("up-right") << QSize(523, 40) << p << L{{150, -8}} << QRect(200, 200, 673, 32)
+                                  << false;
+        QTest::newRow("width below the minimum")
+            << QSize(523, 40) << p << L{{-450, 0}} << QRect(200, 200, 80, 40) << true;
+        QTest::newRow("height below the minimum")
+            << QSize(523, 40) << p << L{{0, -15}} << QRect(200, 200, 523, 30) << false;
+        QTest::newRow("back to just the minimum: no growth yet")
+            << QSize(523, 40) << p << L{{-480, -20}, {-443, -10}} << QRect(200, 200, 80, 30)
+            << true;
+        QTest::newRow("back past the minimum: grows again")
+            << QSize(523, 40) << p << L{{-480, -20}, {-400, 5}} << QRect(200, 200, 123, 45) << true;
+        QTest::newRow("height to exactly zero and back")
+            << QSize(523, 40) << p << L{{0, -40}, {0, 10}} << QRect(200, 200, 523, 50) << false;
+        QTest::newRow("far past the top-left corner")
+            << QSize(523, 40) << p << L{{-1500, -900}} << QRect(200, 200, 80, 30) << true;
+        QTest::newRow("far past the top-left corner and back")
+            << QSize(523, 40) << p << L{{-1500, -900}, {100, 30}} << QRect(200, 200, 623, 70)
+            << false;
+        QTest::newRow("press near the left end, drag left: released left of the strip")
+            << QSize(523, 40) << QPointF(45, 20) << L{{-100, 0}} << QRect(200, 200, 423, 40)
+            << true;
+        QTest::newRow("from the minimum, grow")
+            << QSize(80, 30) << QPointF(60, 15) << L{{40, 25}} << QRect(200, 200, 120, 55) << false;
+        QTest::newRow("from the minimum, shrink: released on the strip")
+            << QSize(80, 30) << QPointF(60, 15) << L{{-10, -5}} << QRect(200, 200, 80, 30) << false;
+    }
+    void resizeTrackingRows() {
+        QFETCH(QSize, atPress);
+        QFETCH(QPointF, press);
+        QFETCH(QList<QPointF>, path);
+        QFETCH(QRect, expected);
+        QFETCH(bool, modeAfter);
+        StripFixture f;
+        TForm1& form = f.create();
+        form.resize(atPress);
+        form.show();
+        form.menu()->ResizeMenu->trigger();
+        SizeLog log(form);
+        const QPointF start = at(form, press);
+        mouse(form, QEvent::MouseButtonPress, start);
+        for (const QPointF& travel : path)
+            mouse(form, QEvent::MouseMove, start + travel);
+        mouse(form, QEvent::MouseButtonRelease, start + path.last());
+        QCOMPARE(form.geometry(), expected);
+        QCOMPARE(form.strip().resizeMode(), modeAfter);
+        // The window never takes a size below the minimum, not even for a moment: a window of
+        // no size is unmapped by X, and the drag with it.
+        for (const QSize& s : log.sizes)
+            QVERIFY2(s.width() >= 80 && s.height() >= 30,
+                     qPrintable(QStringLiteral("took %1 x %2").arg(s.width()).arg(s.height())));
     }
 
     void plainClickInResizeModeEndsItWithoutResizing() {
@@ -89,7 +171,7 @@ private slots:
         TForm1& form = f.create();
         form.menu()->ResizeMenu->trigger();
         drag(form, QPointF(200, 20), QPointF(0, 0));
-        QVERIFY(!form.resizeMode());
+        QVERIFY(!form.strip().resizeMode());
         QCOMPARE(form.geometry(), QRect(200, 200, 523, 40));
     }
 
@@ -100,7 +182,7 @@ private slots:
         // Pressed near the left end and dragged left: the pointer ends up left of the strip.
         drag(form, QPointF(60, 20), QPointF(-100, 0));
         QCOMPARE(form.width(), 423);
-        QVERIFY(form.resizeMode());
+        QVERIFY(form.strip().resizeMode());
         drag(form, QPointF(60, 20), QPointF(-10, 0)); // the next press resizes again
         QCOMPARE(form.width(), 413);
     }
@@ -110,7 +192,7 @@ private slots:
         TForm1& form = f.create();
         form.menu()->ResizeMenu->trigger();
         form.menu()->ResizeMenu->trigger();
-        QVERIFY(!form.resizeMode());
+        QVERIFY(!form.strip().resizeMode());
         drag(form, QPointF(200, 20), QPointF(10, 10));
         QCOMPARE(form.geometry(), QRect(210, 210, 523, 40)); // moved, not resized
     }
@@ -165,8 +247,8 @@ private slots:
         StripFixture f;
         TForm1& form = f.create();
         form.resize(size);
-        form.MuWidth = widthFactor;
-        form.applyStartWidth();
+        form.strip().MuWidth = widthFactor;
+        form.strip().applyStartWidth();
         // The button's logical (0, 33) maps to the margin's inside, whatever the scale.
         QCOMPARE(form.menuAnchor(), form.mapToGlobal(QPoint(5, size.height() - 5)));
     }

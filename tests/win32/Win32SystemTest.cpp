@@ -5,6 +5,7 @@
 #include "settings/Utf.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 #include <ctime>
 #include <fstream>
@@ -58,8 +59,12 @@ TEST(Win32SystemDetailsLive, MemoryNetworkAndProcessNames) {
     EXPECT_LE(memory->swapFree, memory->swapTotal);
     const auto network = details->networkCounters();
     ASSERT_TRUE(network); // Wine lists the host's interfaces; loopback is left out
-    for (const auto& counters : *network)
+    std::set<std::uint64_t> luids;
+    for (const auto& counters : *network) {
         EXPECT_TRUE(fromUtf8(counters.name)) << counters.name;
+        ASSERT_TRUE(counters.index) << counters.name; // the adapter's LUID tells it apart
+        EXPECT_TRUE(luids.insert(*counters.index).second) << counters.name;
+    }
     EXPECT_EQ(details->processName(GetCurrentProcessId()), "win32_backend_test.exe");
     EXPECT_FALSE(details->processName(0xFFFFFFF0u));
     EXPECT_FALSE(details->temperatureCelsius()); // Windows offers none to a user program
