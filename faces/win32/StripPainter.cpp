@@ -218,6 +218,23 @@ void BoxGeometry::menuAnchor(int& x, int& y) const {
     y = static_cast<int>(std::lround(top + logicalHeight_ * scaleY));
 }
 
+double measureLine(const StripScene& s, const std::u16string& text) {
+    if (text.empty()) return 0;
+    const FontChoice family(s.family, text);
+    const Gdiplus::Font font(family.get(), std::max(1.0f, std::round(s.lineSize)),
+                             s.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular,
+                             Gdiplus::UnitPixel);
+    std::uint32_t pixel = 0;
+    PixelCanvas c(&pixel, 1, 1); // unscaled: one unit is one logical unit
+    Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+    format.SetFormatFlags(format.GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);
+    const std::wstring wide(text.begin(), text.end());
+    Gdiplus::RectF bounds;
+    c.graphics.MeasureString(wide.c_str(), static_cast<INT>(wide.size()), &font,
+                             Gdiplus::PointF(0, 0), &format, &bounds);
+    return bounds.Width;
+}
+
 void paintStrip(const StripScene& s, std::uint32_t* px) {
     std::fill(px, px + static_cast<std::size_t>(s.width) * s.height, 0u);
     if (s.width <= 0 || s.height <= 0) return;

@@ -64,6 +64,10 @@ private:
     float logicalHeight_;
 };
 
+// The width, in logical units, that `text` takes on one line in the scene's line font, laid out
+// as paintStrip lays out the line.
+double measureLine(const StripScene& scene, const std::u16string& text);
+
 // Draws the scene into `pixels`: width x height, top-down rows, B G R A premultiplied, as a
 // 32-bit DIB section holds them. The pixels are overwritten whole.
 void paintStrip(const StripScene& scene, std::uint32_t* pixels);

@@ -180,6 +180,10 @@ void StripWindow::schedulePresent() {
     PostMessageW(hwnd_, kMsgPresent, 0, 0);
 }
 
+double StripWindow::lineWidth(std::u16string_view text) const {
+    return measureLine(scene(), std::u16string(text));
+}
+
 StripScene StripWindow::scene() const {
     StripScene s;
     const RECT r = pixels();

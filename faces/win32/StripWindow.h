@@ -42,6 +42,7 @@ public:
     void repaintBackground() override { schedulePresent(); }
     void repaintLine(std::u16string_view) override { schedulePresent(); }
     void repaintGlyph() override { schedulePresent(); }
+    double lineWidth(std::u16string_view text) const override;
     bool loadBackgroundPicture(const std::string& path, std::string_view bytes) override;
     void capturePointer(bool on) override;
     void setSizingPointer(bool on) override;
