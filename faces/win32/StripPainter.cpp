@@ -225,7 +225,11 @@ double measureLine(const StripScene& s, const std::u16string& text) {
                              s.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular,
                              Gdiplus::UnitPixel);
     std::uint32_t pixel = 0;
-    PixelCanvas c(&pixel, 1, 1); // unscaled: one unit is one logical unit
+    PixelCanvas c(&pixel, 1, 1);
+    // Laid out under the transform the line is drawn with once the box is at scale 1 across
+    // (the box's height keeps its scale): GDI+ may lay text out wider under a scaled transform
+    // than without one, and the width asked for is the drawn line's.
+    c.graphics.ScaleTransform(s.scale, BoxGeometry(s).scaleY);
     Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
     format.SetFormatFlags(format.GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);
     const std::wstring wide(text.begin(), text.end());

@@ -119,14 +119,20 @@ drag() { # drag FROM_X FROM_Y TO_X TO_Y, in steps as a hand does
 }
 ini_value() { iconv -f UTF-16 -t UTF-8 "$ini" 2>/dev/null | tr -d '\r' | sed -n "s/^$1=//p" | head -1; }
 
-# 1. First start without a settings file: at 200, 200, 523 x 40, drawn per pixel translucent.
+# 1. First start without a settings file: at 200, 200, 523 x 40, drawn per pixel translucent;
+# at its first tick it widens to the line when 523 is too narrow for it (Wine's fonts are wider
+# than Windows' own), and what follows is measured from that width, w0.
 start_strip
 win=$(strip_window)
 if [ -z "$win" ]; then
   fail "zrm58.exe: no window titled ZRM58"
 else
-  check "first start: geometry" "200 200 523 40" "$(geometry "$win")"
+  check "first start: geometry" "200 200 40" "$(geometry "$win" | awk '{print $1, $2, $4}')"
   sleep 2.5 # ticks
+  read -r _ _ w0 _ <<<"$(geometry "$win")"
+  if [ "$w0" -ge 523 ]; then pass; else fail "first start: $w0 pixels wide"; fi
+  check "first start: only the width follows the line" "200 200 40" \
+    "$(geometry "$win" | awk '{print $1, $2, $4}')"
   shot=$e2e/strip.png
   import -window root "$shot"
   check "background outside the strip" "${background[*]}" "$(pixel "$shot" 150 150)"
@@ -165,7 +171,7 @@ else
 
   # 2. A drag moves it by the pointer's travel.
   drag 500 215 550 265
-  check_geometry "drag: new position" "250 250 523 40" "$win"
+  check_geometry "drag: new position" "250 250 $w0 40" "$win"
 
   # 3. The menu opens at the button's bottom-left corner (5 + 33 x 30/33 below the top).
   xdotool mousemove 262 270 click 1
@@ -184,9 +190,9 @@ else
   # 4. Resize mode: a drag resizes from the bottom-right corner; the size guard stops at 80 x 30.
   choose "$win" 1
   drag 700 270 800 290
-  check_geometry "resize: +100, +20" "250 250 623 60" "$win"
+  check_geometry "resize: +100, +20" "250 250 $((w0 + 100)) 60" "$win"
   drag 700 290 750 300 # the mode ended with the release over the strip: this moves it
-  check_geometry "after a resize, a drag moves" "300 260 623 60" "$win"
+  check_geometry "after a resize, a drag moves" "300 260 $((w0 + 100)) 60" "$win"
   choose "$win" 1
   drag 800 300 60 200
   check_geometry "size guard" "300 260 80 30" "$win"
@@ -243,9 +249,10 @@ else
     xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1 # Close
     sleep 0.5
     # Filled from the strip (2500 ms shows 2 s, opacity 0.05 shows 0.1), copied back (the width
-    # factor 1 gives the window 515 + 10) and saved by Close; the entry appended to the separator.
+    # factor 1 gives the window 515 + 10; a first start widened to its line keeps its w0) and
+    # saved by Close; the entry appended to the separator.
     # (The opacity is kept in single precision: 0.1 is written as the float nearest to it.)
-    check "settings: Close saves what the window holds" "2000 0.100000001 525 ｜｜" \
+    check "settings: Close saves what the window holds" "2000 0.100000001 $([ "$w0" -gt 523 ] && echo "$w0" || echo 525) ｜｜" \
       "$(ini_value Interval) $(ini_value Opacity | cut -c1-11) $(ini_value Width) $(ini_value SEP)"
     for i in $(seq 1 30); do
       [ -z "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)" ] && break
@@ -287,11 +294,20 @@ wineserver -w >/dev/null 2>&1 || true
 start_strip
 win=$(strip_window)
 if [ -n "$win" ]; then
-  check "144 DPI: the frame in pixels" "300 300 785 60" "$(geometry "$win")"
+  sleep 1.5 # the first tick, which may widen it
+  read -r _ _ pw _ <<<"$(geometry "$win")"
+  check "144 DPI: the frame in pixels" "300 300 60" "$(geometry "$win" | awk '{print $1, $2, $4}')"
+  if [ "$pw" -ge 785 ]; then pass; else fail "144 DPI: $pw pixels wide (523 x 1.5 is 785)"; fi
   run_env wine "$send" close >/dev/null
   wait_strip 10
-  check "144 DPI: saved in logical pixels" "200 200 523 40" \
-    "$(ini_value Left) $(ini_value Top) $(ini_value Width) $(ini_value Height)"
+  check "144 DPI: saved in logical pixels" "200 200 40" \
+    "$(ini_value Left) $(ini_value Top) $(ini_value Height)"
+  lw=$(ini_value Width)
+  if [ "$lw" -ge 523 ] && [ $(((lw * 3 + 1) / 2 - pw)) -ge -1 ] && [ $(((lw * 3) / 2 - pw)) -le 1 ]; then
+    pass
+  else
+    fail "144 DPI: saved width $lw for a frame of $pw pixels"
+  fi
 else
   fail "144 DPI: no window"
 fi
