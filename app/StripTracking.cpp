@@ -25,7 +25,7 @@ QPointF TForm1::windowPoint(const QMouseEvent& e) const {
 }
 
 bool TForm1::resizeMode() const {
-    return menu_->ResizeMenu->isChecked();
+    return menu_ && menu_->ResizeMenu->isChecked(); // no menu yet: never chosen
 }
 
 QPoint TForm1::menuAnchor() const {
@@ -35,7 +35,7 @@ QPoint TForm1::menuAnchor() const {
 }
 
 void TForm1::SpeedButton1Click() {
-    menu_->popupAt(menuAnchor());
+    menu()->popupAt(menuAnchor());
 }
 
 void TForm1::ResizeCmdExecute() {
@@ -101,7 +101,7 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TForm1::ScaledLayout1MouseUp() {
-    menu_->ResizeMenu->setChecked(false);
+    if (menu_) menu_->ResizeMenu->setChecked(false);
 }
 
 bool TForm1::ensureOnScreen() {

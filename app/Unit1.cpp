@@ -56,7 +56,6 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
 
     Timer1 = new TTimer(this);
     connect(Timer1, &TTimer::timeout, this, &TForm1::Timer1Timer);
-    menu_ = new StripMenu(this);
     if (services_.processes && services_.details) // the details on hover
         new DetailsPanel(this, *services_.processes, *services_.details,
                          services_.localeSettings.decimalSep);
@@ -72,6 +71,11 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     // also when the window manager already pulled a corner of it back into view.
     connect(qGuiApp, &QGuiApplication::screenRemoved, this,
             [this] { QTimer::singleShot(0, this, [this] { bringWholeOnScreen(this); }); });
+}
+
+StripMenu* TForm1::menu() {
+    if (!menu_) menu_ = new StripMenu(this);
+    return menu_;
 }
 
 TForm1::~TForm1() {

@@ -71,7 +71,9 @@ public:
     bool resizeMode() const;
     // The menu's top-left corner in screen coordinates: the menu button's bottom-left corner.
     QPoint menuAnchor() const;
-    StripMenu* menu() const { return menu_; }
+    // The button's menu, made at its first use: its style sheet and pictures cost about 0.7 MiB
+    // that a strip whose menu is never opened need not carry.
+    StripMenu* menu();
     // Brings the strip back onto a screen when too little of it lies on any (a monitor was
     // unplugged, the resolution lowered). True when it had to move.
     bool ensureOnScreen();
