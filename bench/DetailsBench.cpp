@@ -7,8 +7,8 @@
 // benchmark thread's CPU time (the "CPU" column).
 //
 //   QT_QPA_PLATFORM=offscreen details_bench [--benchmark_filter=...]
-#include "app/DetailsPanel.h"
-#include "app/Unit1.h"
+#include "faces/qt/DetailsPanel.h"
+#include "faces/qt/StripWindow.h"
 #include "status/DetailsText.h"
 #include "status/uTotalCpuUsagePct.h"
 
@@ -44,7 +44,7 @@ struct Machine {
         services.details = details.get();
         services.settingsPath = dir.filePath(QStringLiteral("ZRM58.ini")).toStdString();
         form = std::make_unique<TForm1>(services);
-        form->FormCreate();
+        form->strip().FormCreate();
         panel = form->findChild<DetailsPanel*>();
     }
     ~Machine() {
@@ -81,14 +81,14 @@ void BM_TickHiddenAgainstShown(benchmark::State& state) {
         m.panel->hideDetails();
         for (int i = 0; i < kBlock; ++i) {
             const double t0 = threadMicros();
-            m.form->Timer1Timer();
+            m.form->strip().Timer1Timer();
             hidden.push_back(threadMicros() - t0);
         }
         m.panel->showDetails();
-        m.form->Timer1Timer(); // the first tick after showing: baselines only
+        m.form->strip().Timer1Timer(); // the first tick after showing: baselines only
         for (int i = 0; i < kBlock; ++i) {
             const double t0 = threadMicros();
-            m.form->Timer1Timer(); // refreshes the panel: reads, texts, layout
+            m.form->strip().Timer1Timer(); // refreshes the panel: reads, texts, layout
             if (image.size() != m.panel->size())
                 image = QImage(m.panel->size(), QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
@@ -135,7 +135,7 @@ BENCHMARK(BM_DetailsReads)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 void BM_PanelPaint(benchmark::State& state) {
     Machine& m = machine();
     m.panel->showDetails();
-    m.form->Timer1Timer();
+    m.form->strip().Timer1Timer();
     QImage image(m.panel->size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         image.fill(Qt::transparent);

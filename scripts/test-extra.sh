@@ -17,10 +17,14 @@ targets=(datetime ini settings_roundtrip proc details)
 started=$SECONDS
 
 bash "$root/scripts/setup.sh"
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 
 echo "== sanitizer build: build-asan (AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZRM58_SANITIZE=ON -DZRM58_FUZZ=ON -DZRM58_GUI=OFF -DZRM58_BENCH=OFF >/dev/null
+  -DZRM58_SANITIZE=ON -DZRM58_FUZZ=ON -DZRM58_GUI=OFF -DZRM58_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build "$root/build-asan" -j"$cores"
 (
   cd "$root/build-asan"
@@ -40,7 +44,7 @@ cc=clang cxx=clang++
 if command -v clang++-14 >/dev/null; then cc=clang-14 cxx=clang++-14; fi
 CC=$cc CXX=$cxx cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
-  -DZRM58_FUZZ=ON -DZRM58_GUI=OFF -DZRM58_BENCH=OFF -DZRM58_TESTS=OFF >/dev/null
+  -DZRM58_FUZZ=ON -DZRM58_GUI=OFF -DZRM58_BENCH=OFF -DZRM58_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$root/build-fuzz" -j"$cores" --target "${targets[@]/#/fuzz_}"
 
 # Runs one target on a fresh copy of its corpus; the committed corpus is never written.

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The Windows build of the core and zrm58-line: cross-built with mingw-w64 and tested under Wine.
 # Installs what is missing (scripts/setup-windows.sh), builds GoogleTest from Debian's sources,
-# the core, its fake-based tests, the Windows backend's tests and zrm58-line.exe into
-# build-win/, runs every test program directly under a private Wine prefix (one Wine process per
-# program, not per test case), checks zrm58-line.exe's output, stops the prefix's wineserver and
-# ends with "windows: N passed, M failed" (test cases and checks). Exit status 1 on a failure.
+# the core, its fake-based tests, the Windows backend's tests, zrm58-line.exe, zrm58.exe, the
+# portable zip and the installer into build-win/, runs every test program directly under a
+# private Wine prefix (one Wine process per program, not per test case), checks zrm58-line.exe's
+# output, installs and uninstalls the installer, drives zrm58.exe end to end on a private X
+# server (tests/win32/strip-e2e.sh), stops the prefix's wineserver and ends with
+# "windows: N passed, M failed" (test cases and checks). Exit status 1 on a failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$root/build-win # the mingw-w64 preset builds into build-win/core
@@ -84,7 +86,8 @@ if [ ! -d "$locales/ja_JP.UTF-8" ]; then
   mkdir -p "$locales"
   localedef -i ja_JP -c -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1 || true
 fi
-run_ja() { env -u LC_ALL -u LC_TIME LOCPATH="$locales" LANG=ja_JP.UTF-8 wine "$line" "$@" | tr -d '\r'; }
+run_env() { env -u LC_ALL -u LC_TIME LOCPATH="$locales" LANG=ja_JP.UTF-8 "$@"; }
+run_ja() { run_env wine "$line" "$@" | tr -d '\r'; }
 check() { # check NAME EXPECTED ACTUAL
   if [ "$2" = "$3" ]; then pass; else fail "$1: expected '$2', got '$3'"; fi
 }
@@ -135,6 +138,17 @@ write_check "to a full disk" 1 1 full --only date
 write_check "--follow to a full disk" 1 1 full --only date --follow
 write_check "into a closed pipe" 0 0 pipe --only date
 write_check "--follow into a closed pipe" 0 0 pipe --only date --follow
+
+# The shipping: the portable zip holds the programs; the installer installs silently (with the
+# autostart chosen), and its uninstaller removes the programs and keeps the settings file.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/core/CMakeCache.txt")
+zip=$out/core/zrm58-$version-win64.zip
+check "zip: contents" "zrm58-$version/README.txt zrm58-$version/zrm58-line.exe zrm58-$version/zrm58.exe" \
+  "$(unzip -Z1 "$zip" 2>/dev/null | grep -v '/$' | sort | tr '\n' ' ' | sed 's/ $//')"
+. "$root/tests/win32/installer-test.sh"
+
+# The strip itself, end to end on a private X server.
+. "$root/tests/win32/strip-e2e.sh"
 
 wineserver -k >/dev/null 2>&1 || true
 trap - EXIT

@@ -12,7 +12,8 @@ free_display() {
 
 start_xserver() {
   local size=${1:-1280x800}
-  local n; n=$(free_display)
+  # ZRM58_DISPLAY_NUMBER: a number reserved for this run instead of the first free one.
+  local n; n=${ZRM58_DISPLAY_NUMBER:-$(free_display)}
   Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset +extension Composite +extension RENDER \
     >/dev/null 2>&1 &
   XVFB_PID=$!

@@ -4,6 +4,7 @@
 #include "settings/IniDocument.h"
 #include "settings/SettingsFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -141,13 +142,27 @@ TEST_F(SaveFaultTest, KilledAtRandomMomentsTheFileIsAlwaysOneWholeSave) {
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("random seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    // Up to 6 ms: the child starts and saves within a few milliseconds, so kills land before
-    // its first save, inside one and between two.
-    std::uniform_int_distribution<int> delayMicros(0, 6000);
+    // Kills land before the child's first save, inside one and between two: the delay runs up
+    // to twice what a child takes here to start, save once and end (at least 6 ms), since a
+    // sanitized build on a busy machine needs far longer than a plain one on a quiet machine.
+    const auto started = SteadyClock::now();
+    const pid_t probe = ::fork();
+    ASSERT_GE(probe, 0);
+    if (probe == 0) {
+        save(path_, 0);
+        ::_exit(0);
+    }
+    ASSERT_EQ(::waitpid(probe, nullptr, 0), probe);
+    const auto oneSave =
+        std::chrono::duration_cast<std::chrono::microseconds>(SteadyClock::now() - started);
+    std::uniform_int_distribution<long long> delayMicros(
+        0, std::max<long long>(6000, 2 * oneSave.count()));
 
     std::uint32_t last = 0; // the save the file held after the previous kill
     int rounds = 0, changed = 0;
-    const auto deadline = SteadyClock::now() + std::chrono::seconds(3);
+    // Time for at least fifty rounds at that pace.
+    const auto deadline = SteadyClock::now() +
+                          std::max<SteadyClock::duration>(std::chrono::seconds(3), 120 * oneSave);
     for (; rounds < 400 && SteadyClock::now() < deadline; ++rounds) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);

@@ -3,9 +3,10 @@
 // process spinning on one processor must come first in the panel with about one processor's
 // share, and that processor's bar must be full; the panel goes on leave and on press, and a drag
 // that starts while it is shown moves the strip.
-#include "app/DetailsPanel.h"
-#include "app/StartupPlatform.h"
-#include "app/Unit1.h"
+#include "faces/qt/DetailsPanel.h"
+#include "faces/qt/QtText.h"
+#include "faces/qt/StartupPlatform.h"
+#include "faces/qt/StripWindow.h"
 #include "status/LocaleFormat.h"
 #include "status/uTotalCpuUsagePct.h"
 #include <QApplication>
@@ -85,15 +86,15 @@ private slots:
 
         {
             TForm1 form(services);
-            form.FormCreate();
-            form.showFirst();
+            form.strip().FormCreate();
+            form.strip().showFirst();
             auto* panel = form.findChild<DetailsPanel*>();
             QVERIFY(panel);
             QSignalSpy ticks(&form, &TForm1::ticked);
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 5000); // a whole interval measured
 
             const QPoint line =
-                form.mapToGlobal(form.fromLayout(form.label1Rect().center()).toPoint());
+                form.mapToGlobal(form.fromLayout(toQRectF(form.strip().label1Rect()).center()).toPoint());
             pointerTo(line);
             QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible(), 3000);
             // The per-processor figures need the tick after the showing; then one more tick,

@@ -139,29 +139,29 @@ private slots:
         if (!ini.isEmpty()) f.writeIni(iniText(ini));
         TForm1& form = f.create();
 
-        QCOMPARE(form.OriginalWidth, 515);
-        QCOMPARE(form.ScaledLayout1.logicalWidth, logicalWidth);
-        QCOMPARE(form.ScaledLayout1.logicalHeight, 33.0f);
-        QCOMPARE(form.Rectangle1.opacity(), opacity);
-        QCOMPARE(form.Label1.bold, bold);
-        QCOMPARE(form.Label1.color, textColour);
-        QCOMPARE(form.Label2.color, textColour);
-        QCOMPARE(form.SpeedButton1.color, textColour);
-        QCOMPARE(form.Label1.size, 12.0);
-        QCOMPARE(form.Label2.size, 20.0);
-        QCOMPARE(form.Label1.family, family);
-        QCOMPARE(form.Label2.family, kMdl2);
-        QCOMPARE(form.SpeedButton1.family, kMdl2);
-        QCOMPARE(form.ShadowEffect1.enabled, shadow);
-        QCOMPARE(form.ShadowEffect1.color, QRgb(0xFF000000));
-        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Solid);
-        QCOMPARE(form.Rectangle1.fill.color, fill);
+        QCOMPARE(form.strip().OriginalWidth, 515);
+        QCOMPARE(form.strip().ScaledLayout1.logicalWidth, logicalWidth);
+        QCOMPARE(form.strip().ScaledLayout1.logicalHeight, 33.0f);
+        QCOMPARE(form.strip().Rectangle1.opacity(), opacity);
+        QCOMPARE(form.strip().Label1.bold, bold);
+        QCOMPARE(form.strip().Label1.color, textColour);
+        QCOMPARE(form.strip().Label2.color, textColour);
+        QCOMPARE(form.strip().SpeedButton1.color, textColour);
+        QCOMPARE(form.strip().Label1.size, 12.0);
+        QCOMPARE(form.strip().Label2.size, 20.0);
+        QCOMPARE(toQString(form.strip().Label1.family), family);
+        QCOMPARE(toQString(form.strip().Label2.family), kMdl2);
+        QCOMPARE(toQString(form.strip().SpeedButton1.family), kMdl2);
+        QCOMPARE(form.strip().ShadowEffect1.enabled, shadow);
+        QCOMPARE(form.strip().ShadowEffect1.color, QRgb(0xFF000000));
+        QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Solid);
+        QCOMPARE(form.strip().Rectangle1.fill.color, fill);
         // The loader copies both background colours into the gradient's stops.
-        QCOMPARE(form.Rectangle1.fill.gradientColor0, form.BC0);
-        QCOMPARE(form.Rectangle1.fill.gradientColor1, form.BC1);
-        QVERIFY(form.Rectangle1.strokeOn);
-        QCOMPARE(form.Rectangle1.stroke, QRgb(0xFF000000));
-        QCOMPARE(form.Rectangle1.radius, 8.0);
+        QCOMPARE(form.strip().Rectangle1.fill.gradientColor0, form.strip().BC0);
+        QCOMPARE(form.strip().Rectangle1.fill.gradientColor1, form.strip().BC1);
+        QVERIFY(form.strip().Rectangle1.strokeOn);
+        QCOMPARE(form.strip().Rectangle1.stroke, QRgb(0xFF000000));
+        QCOMPARE(form.strip().Rectangle1.radius, 8.0);
     }
 
     // At start the window keeps its stored size and the content is scaled into it, axis by
@@ -230,13 +230,13 @@ private slots:
         QFETCH(int, label1Width);
         StripFixture f;
         TForm1& form = f.create();
-        form.MuWidth = factor;
-        form.applyDialogWidth();
-        QCOMPARE(form.OriginalWidth, originalWidth);
+        form.strip().MuWidth = factor;
+        form.strip().applyDialogWidth();
+        QCOMPARE(form.strip().OriginalWidth, originalWidth);
         QCOMPARE(form.width(), windowWidth);
         QCOMPARE(form.height(), 40);
-        QCOMPARE(form.ScaledLayout1.logicalWidth, static_cast<float>(originalWidth));
-        QCOMPARE(form.label1Rect().width(), qreal(label1Width));
+        QCOMPARE(form.strip().ScaledLayout1.logicalWidth, static_cast<float>(originalWidth));
+        QCOMPARE(toQRectF(form.strip().label1Rect()).width(), qreal(label1Width));
         if (windowWidth == originalWidth + 10)
             QCOMPARE(form.fromLayout(QPointF(1, 0)).x() - form.fromLayout(QPointF(0, 0)).x(), 1.0);
     }
@@ -300,21 +300,21 @@ private slots:
         makeFiles(QDir(f.dir.path()), files);
         f.writeIni(iniText(QStringList{"[Back]"} + back).replace("{dir}", f.dir.path()));
         TForm1& form = f.create();
-        const TFill& fill = form.Rectangle1.fill;
+        const TFill& fill = form.strip().Rectangle1.fill;
         QCOMPARE(fill.kind, kind);
-        QCOMPARE(form.Rectangle1.strokeOn, outline);
+        QCOMPARE(form.strip().Rectangle1.strokeOn, outline);
         QCOMPARE(fill.gradientColor0, QRgb(0xFFFF0000));
         QCOMPARE(fill.gradientColor1, QRgb(0xFF0000FF));
         if (kind == FillKind::Solid) QCOMPARE(fill.color, solid);
         if (kind == FillKind::Gradient) {
-            QCOMPARE(fill.startPoint, QPointF(0, 0));
-            QCOMPARE(fill.endPoint, end);
+            QCOMPARE(toQPointF(fill.startPoint), QPointF(0, 0));
+            QCOMPARE(toQPointF(fill.endPoint), end);
         }
         if (kind == FillKind::Bitmap) {
-            QCOMPARE(fill.bitmap.size(), QSize(40, 20));
-            QCOMPARE(fill.bitmap.pixel(20, 10), QRgb(0xFF00FF00));
+            QCOMPARE(form.backgroundPicture().size(), QSize(40, 20));
+            QCOMPARE(form.backgroundPicture().pixel(20, 10), QRgb(0xFF00FF00));
         } else {
-            QVERIFY(fill.bitmap.isNull());
+            QVERIFY(form.backgroundPicture().isNull());
         }
     }
 
@@ -327,25 +327,25 @@ private slots:
         f.writeIni(iniText(
             {"[Back]", "Color1=FF112233", "Color2=FF445566", "Gazou=1", "GazouFile=" + file}));
         TForm1& form = f.create();
-        QVERIFY(!form.Rectangle1.strokeOn);
+        QVERIFY(!form.strip().Rectangle1.strokeOn);
 
-        form.isGazou = false;
-        form.isGradient = true;
-        form.Direction = 1;
-        form.UpdateBackground();
-        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Gradient);
-        QCOMPARE(form.Rectangle1.fill.endPoint, QPointF(1, 0));
-        QVERIFY(!form.Rectangle1.strokeOn);
+        form.strip().isGazou = false;
+        form.strip().isGradient = true;
+        form.strip().Direction = 1;
+        form.strip().UpdateBackground();
+        QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Gradient);
+        QCOMPARE(toQPointF(form.strip().Rectangle1.fill.endPoint), QPointF(1, 0));
+        QVERIFY(!form.strip().Rectangle1.strokeOn);
 
-        form.isGradient = false;
-        form.UpdateBackground();
-        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Solid);
-        QCOMPARE(form.Rectangle1.fill.color, QRgb(0xFF112233));
-        QVERIFY(!form.Rectangle1.strokeOn);
+        form.strip().isGradient = false;
+        form.strip().UpdateBackground();
+        QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Solid);
+        QCOMPARE(form.strip().Rectangle1.fill.color, QRgb(0xFF112233));
+        QVERIFY(!form.strip().Rectangle1.strokeOn);
 
         f.form.reset();
         f.writeIni(iniText({"[Back]", "Gradient=1", "Gazou=0", "GazouFile=" + file}));
-        QVERIFY(f.create().Rectangle1.strokeOn);
+        QVERIFY(f.create().strip().Rectangle1.strokeOn);
     }
 
     // The picture is read from disk at each application: a replaced file shows its new
@@ -356,19 +356,19 @@ private slots:
         savePicture(file, 0xFF00FF00);
         f.writeIni(iniText({"[Back]", "Gazou=1", "GazouFile=" + file}));
         TForm1& form = f.create();
-        QCOMPARE(form.Rectangle1.fill.bitmap.pixel(0, 0), QRgb(0xFF00FF00));
+        QCOMPARE(form.backgroundPicture().pixel(0, 0), QRgb(0xFF00FF00));
 
         savePicture(file, 0xFFFF00FF, QSize(8, 8));
-        form.UpdateBackground();
-        QCOMPARE(form.Rectangle1.fill.bitmap.size(), QSize(8, 8));
-        QCOMPARE(form.Rectangle1.fill.bitmap.pixel(0, 0), QRgb(0xFFFF00FF));
+        form.strip().UpdateBackground();
+        QCOMPARE(form.backgroundPicture().size(), QSize(8, 8));
+        QCOMPARE(form.backgroundPicture().pixel(0, 0), QRgb(0xFFFF00FF));
 
         QVERIFY(QFile::remove(file));
-        form.BC0 = 0xFF123456;
-        form.UpdateBackground();
-        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Bitmap);
-        QCOMPARE(form.Rectangle1.fill.bitmap.pixel(0, 0), QRgb(0xFFFF00FF));
-        QVERIFY(!form.Rectangle1.strokeOn);
+        form.strip().BC0 = 0xFF123456;
+        form.strip().UpdateBackground();
+        QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Bitmap);
+        QCOMPARE(form.backgroundPicture().pixel(0, 0), QRgb(0xFFFF00FF));
+        QVERIFY(!form.strip().Rectangle1.strokeOn);
     }
 
     // A direction outside 0..2 takes the new colours and keeps the geometry the gradient had.
@@ -376,21 +376,21 @@ private slots:
         StripFixture f;
         f.writeIni(iniText({"[Back]", "Gradient=1", "Direction=3"}));
         TForm1& form = f.create();
-        QCOMPARE(form.Rectangle1.fill.endPoint, QPointF(0, 1));
+        QCOMPARE(toQPointF(form.strip().Rectangle1.fill.endPoint), QPointF(0, 1));
 
-        form.Direction = 2;
-        form.UpdateBackground();
-        QCOMPARE(form.Rectangle1.fill.endPoint, QPointF(1, 1));
+        form.strip().Direction = 2;
+        form.strip().UpdateBackground();
+        QCOMPARE(toQPointF(form.strip().Rectangle1.fill.endPoint), QPointF(1, 1));
 
-        form.Direction = -1; // the settings window with no entry picked
-        form.BC0 = 0xFF010203;
-        form.BC1 = 0xFF040506;
-        form.UpdateBackground();
-        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Gradient);
-        QCOMPARE(form.Rectangle1.fill.gradientColor0, QRgb(0xFF010203));
-        QCOMPARE(form.Rectangle1.fill.gradientColor1, QRgb(0xFF040506));
-        QCOMPARE(form.Rectangle1.fill.startPoint, QPointF(0, 0));
-        QCOMPARE(form.Rectangle1.fill.endPoint, QPointF(1, 1));
+        form.strip().Direction = -1; // the settings window with no entry picked
+        form.strip().BC0 = 0xFF010203;
+        form.strip().BC1 = 0xFF040506;
+        form.strip().UpdateBackground();
+        QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Gradient);
+        QCOMPARE(form.strip().Rectangle1.fill.gradientColor0, QRgb(0xFF010203));
+        QCOMPARE(form.strip().Rectangle1.fill.gradientColor1, QRgb(0xFF040506));
+        QCOMPARE(toQPointF(form.strip().Rectangle1.fill.startPoint), QPointF(0, 0));
+        QCOMPARE(toQPointF(form.strip().Rectangle1.fill.endPoint), QPointF(1, 1));
     }
 
     // A file that is there but holds no picture: the standard error dialog names it, and the
@@ -417,10 +417,10 @@ private slots:
         if (!pictureFirst) seen.emplace();
         TForm1& form = f.create();
         if (pictureFirst) {
-            QCOMPARE(form.Rectangle1.fill.kind, FillKind::Bitmap);
+            QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Bitmap);
             seen.emplace();
-            form.GazouFile = bad;
-            form.UpdateBackground();
+            form.strip().GazouFile = toU16(bad);
+            form.strip().UpdateBackground();
         }
         QVERIFY(seen->shown);
         QCOMPARE(seen->icon, QMessageBox::Critical);
@@ -429,11 +429,11 @@ private slots:
         // U+002E, as it does for every error it shows.
         QCOMPARE(seen->text, failureText(bad) + '.');
 
-        const TRectangle& r = form.Rectangle1;
+        const TRectangle& r = form.strip().Rectangle1;
         QCOMPARE(r.strokeOn, !pictureFirst);
         QCOMPARE(r.fill.kind, pictureFirst ? FillKind::Bitmap : FillKind::Solid);
         if (pictureFirst)
-            QCOMPARE(r.fill.bitmap.pixel(0, 0), QRgb(0xFF00FF00));
+            QCOMPARE(form.backgroundPicture().pixel(0, 0), QRgb(0xFF00FF00));
         else
             QCOMPARE(r.fill.color, QRgb(0xFFE0E0E0));
     }
@@ -458,8 +458,8 @@ private slots:
         TForm1& form = f.create();
         QVERIFY(seen.shown);
         QCOMPARE(seen.text, failureText(path) + '.');
-        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Solid);
-        QVERIFY(form.Rectangle1.strokeOn);
+        QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Solid);
+        QVERIFY(form.strip().Rectangle1.strokeOn);
     }
 
     // The steps after the settings window set weight, colours and family; they leave the
@@ -469,35 +469,35 @@ private slots:
         StripFixture f;
         f.writeIni(iniText({"[Font]", "Bold=1", "Color=FF00FF00", "[Effect]", "Shadow=1"}));
         TForm1& form = f.create();
-        QVERIFY(form.Label1.bold);
-        form.isBold = false;
-        form.FontColor = 0x00FFFFFF;
-        form.FontFamilyName = QStringLiteral("DejaVu Serif");
-        form.isShadow = false;
-        form.Label2.size = 14;
+        QVERIFY(form.strip().Label1.bold);
+        form.strip().isBold = false;
+        form.strip().FontColor = 0x00FFFFFF;
+        form.strip().FontFamilyName = toU16(QStringLiteral("DejaVu Serif"));
+        form.strip().isShadow = false;
+        form.strip().Label2.size = 14;
 
-        form.MuWidth = 1.0;
-        form.applyDialogWidth();
-        form.applyBold();
-        form.applyTextColours();
-        form.UpdateBackground();
-        form.applyWindowStyle();
-        form.applyFontFamily();
+        form.strip().MuWidth = 1.0;
+        form.strip().applyDialogWidth();
+        form.strip().applyBold();
+        form.strip().applyTextColours();
+        form.strip().UpdateBackground();
+        form.strip().applyWindowStyle();
+        form.strip().applyFontFamily();
 
-        QVERIFY(!form.Label1.bold);
-        QCOMPARE(form.Label1.color, QRgb(0x00FFFFFF));
-        QCOMPARE(form.Label2.color, QRgb(0x00FFFFFF));
-        QCOMPARE(form.SpeedButton1.color, QRgb(0x00FFFFFF));
-        QCOMPARE(form.Label1.family, QStringLiteral("DejaVu Serif"));
-        QCOMPARE(form.Label2.family, kMdl2);
-        QCOMPARE(form.SpeedButton1.family, kMdl2);
-        QCOMPARE(form.Label2.size, 14.0);
-        QVERIFY(form.ShadowEffect1.enabled);
+        QVERIFY(!form.strip().Label1.bold);
+        QCOMPARE(form.strip().Label1.color, QRgb(0x00FFFFFF));
+        QCOMPARE(form.strip().Label2.color, QRgb(0x00FFFFFF));
+        QCOMPARE(form.strip().SpeedButton1.color, QRgb(0x00FFFFFF));
+        QCOMPARE(toQString(form.strip().Label1.family), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(toQString(form.strip().Label2.family), kMdl2);
+        QCOMPARE(toQString(form.strip().SpeedButton1.family), kMdl2);
+        QCOMPARE(form.strip().Label2.size, 14.0);
+        QVERIFY(form.strip().ShadowEffect1.enabled);
 
-        form.applyShadow(false);
-        QVERIFY(!form.ShadowEffect1.enabled);
-        form.applyShadow(true);
-        QVERIFY(form.ShadowEffect1.enabled);
+        form.strip().applyShadow(false);
+        QVERIFY(!form.strip().ShadowEffect1.enabled);
+        form.strip().applyShadow(true);
+        QVERIFY(form.strip().ShadowEffect1.enabled);
     }
 };
 

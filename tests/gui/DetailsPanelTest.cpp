@@ -1,8 +1,8 @@
 // The details panel on the offscreen platform: when it shows and hides, that it leaves the
 // strip's own pointer handling alone, and that nothing of it runs while hidden.
-#include "app/DetailsPanel.h"
+#include "faces/qt/DetailsPanel.h"
 #include "StripFixture.h"
-#include "app/StripMenu.h"
+#include "faces/qt/StripMenu.h"
 #include "fakes/FakeSystemDetailsSource.h"
 #include <QMouseEvent>
 #include <QScreen>
@@ -28,13 +28,13 @@ void leave(TForm1& form) {
 
 // The centre of the line, of the glyph and of the menu button, in window coordinates.
 QPointF lineSpot(const TForm1& f) {
-    return f.fromLayout(f.label1Rect().center()).toPoint();
+    return f.fromLayout(toQRectF(f.strip().label1Rect()).center()).toPoint();
 }
 QPointF glyphSpot(const TForm1& f) {
-    return f.fromLayout(f.label2Rect().center()).toPoint();
+    return f.fromLayout(toQRectF(f.strip().label2Rect()).center()).toPoint();
 }
 QPointF buttonSpot(const TForm1& f) {
-    return f.fromLayout(f.speedButtonRect().center()).toPoint();
+    return f.fromLayout(toQRectF(f.strip().speedButtonRect()).center()).toPoint();
 }
 
 int count(const std::vector<std::string>& calls, const std::string& what) {
@@ -57,7 +57,7 @@ class DetailsPanelTest : public QObject {
             fx.processes.setProcesses({10, 20}, CpuTimes{});
             details.names = {{10, "spinner"}, {20, "idle"}};
             TForm1& form = fx.create();
-            form.showFirst();
+            form.strip().showFirst();
             panel = form.findChild<DetailsPanel*>();
         }
         TForm1& form() { return *fx.form; }
@@ -96,12 +96,12 @@ private slots:
     void followsTicksWhileShownAndStopsWhenHidden() {
         Strip s;
         TForm1& f = s.form();
-        f.Timer1Timer(); // a tick with shares
+        f.strip().Timer1Timer(); // a tick with shares
         s.panel->showDetails();
         s.fx.processes.processors = std::vector<ProcessorTimes>{{0, 100, 300}, {1, 190, 300}};
         s.fx.processes.setProcesses({10, 20}, CpuTimes{0, 0});
         s.details.calls.clear();
-        f.Timer1Timer();
+        f.strip().Timer1Timer();
         const DetailsSnapshot& d = s.panel->snapshot();
         QCOMPARE(d.processors.size(), std::size_t(2));
         QCOMPARE(d.processors[0].percent, 100.0);
@@ -113,8 +113,8 @@ private slots:
         QVERIFY(!s.fx.processes.keepingProcessors);
         s.details.calls.clear();
         s.fx.processes.calls.clear();
-        f.Timer1Timer();
-        f.Timer1Timer();
+        f.strip().Timer1Timer();
+        f.strip().Timer1Timer();
         QVERIFY(s.details.calls.empty()); // nothing of the details while hidden
         QCOMPARE(count(s.fx.processes.calls, "processors"), 0);
         QCOMPARE(count(s.fx.processes.calls, "list"), 0); // and nothing per process
@@ -145,7 +145,7 @@ private slots:
             QCOMPARE(f.geometry().topLeft(), before.topLeft() + QPoint(30, 20));
             QCOMPARE(f.size(), before.size());
         }
-        QVERIFY(!f.resizeMode());
+        QVERIFY(!f.strip().resizeMode());
         QTest::qWait(DetailsPanel::kRestMs + 200);
         QVERIFY(!s.panel->isVisible()); // a drag is no rest
     }
@@ -182,7 +182,7 @@ private slots:
         for (auto& c : cpus)
             c = {c.index, c.idle + 50 + c.index, c.total + 100 + c.index};
         s.fx.processes.processors = cpus;
-        f.Timer1Timer();
+        f.strip().Timer1Timer();
         QCOMPARE(s.panel->snapshot().processors.size(), std::size_t(64));
         const QRect panel = s.panel->geometry();
         QVERIFY2(area.contains(panel), qPrintable(QStringLiteral("%1,%2 %3x%4")

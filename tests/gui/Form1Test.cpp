@@ -15,14 +15,14 @@ private slots:
         StripFixture f;
         f.memory.status = MemoryStatus{16000ull << 20, (16000ull - 8480) << 20};
         TForm1& form = f.create();
-        QVERIFY(form.Label1.text.isEmpty());
-        QCOMPARE(form.Label2.text, QString(QChar(0xE1E9)));
-        form.SepStr = QStringLiteral("｜");
-        form.DateFormatStr = QStringLiteral("yyyy/m/d hh:nn:ss");
-        form.Timer1Timer();
-        QCOMPARE(form.Label1.text,
+        QVERIFY(toQString(form.strip().Label1.text).isEmpty());
+        QCOMPARE(toQString(form.strip().Label2.text), QString(QChar(0xE1E9)));
+        form.strip().SepStr = toU16(QStringLiteral("｜"));
+        form.strip().DateFormatStr = toU16(QStringLiteral("yyyy/m/d hh:nn:ss"));
+        form.strip().Timer1Timer();
+        QCOMPARE(toQString(form.strip().Label1.text),
                  QStringLiteral("｜2023/5/30 08:18:13｜RAM: 52% (8.3/15.6)｜CPU:  0%"));
-        QCOMPARE(form.Label2.text, QString(QChar(0xEC37)));
+        QCOMPARE(toQString(form.strip().Label2.text), QString(QChar(0xEC37)));
     }
 
     void intervalRules_data() {
@@ -43,8 +43,8 @@ private slots:
         QTest::qWait(1300);
         QCOMPARE(spy.count() > 0, ticks);
         if (!ticks) {
-            QVERIFY(form.Label1.text.isEmpty());
-            QCOMPARE(form.Label2.text, QString(QChar(0xE1E9)));
+            QVERIFY(toQString(form.strip().Label1.text).isEmpty());
+            QCOMPARE(toQString(form.strip().Label2.text), QString(QChar(0xE1E9)));
         }
     }
 
@@ -65,7 +65,7 @@ private slots:
         StripFixture f;
         if (!stored.isNull()) f.writeIni(QStringLiteral("[Form]\n") + stored + QLatin1Char('\n'));
         TForm1& form = f.create();
-        form.showFirst();
+        form.strip().showFirst();
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         if (centred)
             QCOMPARE(form.geometry().center(), screen.center());
@@ -82,7 +82,7 @@ private slots:
         // Re-setting 600 every 400 ms must not restart the timer, so ticks still come.
         for (int i = 0; i < 4; ++i) {
             QTest::qWait(400);
-            form.Timer1->setInterval(600);
+            form.strip().setTimerInterval(600);
         }
         QVERIFY(spy.count() >= 2);
     }

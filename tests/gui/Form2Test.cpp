@@ -1,9 +1,9 @@
 // The settings window on the offscreen platform: the window itself, the fill from the strip, the
 // copy-back, the handlers that act at once, and the modal run with its two ways of closing.
 #include "StripFixture.h"
-#include "app/QtText.h"
-#include "appearance/ColorPicker.h"
-#include "appearance/Unit2.h"
+#include "faces/qt/QtText.h"
+#include "faces/qt/ColorPicker.h"
+#include "faces/qt/SettingsWindow.h"
 #include "settings/SettingsFile.h"
 #include <QApplication>
 #include <QCheckBox>
@@ -176,24 +176,24 @@ private slots:
         w.fillFromStrip();
         QCOMPARE(w.SpinBox1->value(), shown);
         w.copyBackToStrip(); // the user touched nothing
-        QCOMPARE(form.Timer1->interval(), returned);
+        QCOMPARE(form.strip().timerInterval(), returned);
     }
 
     void outOfRangeValuesComeBackLimited() {
         StripFixture f;
         f.writeIni(QStringLiteral("[Form]\nOpacity=0.05\nOriginal=12\n"));
         TForm1& form = f.create();
-        QCOMPARE(form.Rectangle1.opacity(), 0.05f);
+        QCOMPARE(form.strip().Rectangle1.opacity(), 0.05f);
         TForm2 w(&form);
         w.fillFromStrip();
         QCOMPARE(w.OpSpin->value(), 0.1);
         QCOMPARE(w.OrgWidthSpin->value(), 10.0);
         w.copyBackToStrip();
-        QCOMPARE(form.Rectangle1.opacity(), 0.1f);
-        QCOMPARE(form.MuWidth, 10.0);
-        QCOMPARE(form.OriginalWidth, 5150);
+        QCOMPARE(form.strip().Rectangle1.opacity(), 0.1f);
+        QCOMPARE(form.strip().MuWidth, 10.0);
+        QCOMPARE(form.strip().OriginalWidth, 5150);
         QCOMPARE(form.width(), 5160);
-        QCOMPARE(form.ScaledLayout1.logicalWidth, 5150.0f);
+        QCOMPARE(form.strip().ScaledLayout1.logicalWidth, 5150.0f);
     }
 
     // The fractional boxes show one and two decimals; a value the user leaves alone comes back
@@ -265,8 +265,8 @@ private slots:
             typeInto(w.OrgWidthSpin, words.value(2));
         }
         w.copyBackToStrip();
-        QCOMPARE(form.Rectangle1.opacity(), opacityAfter);
-        QCOMPARE(form.MuWidth, originalAfter);
+        QCOMPARE(form.strip().Rectangle1.opacity(), opacityAfter);
+        QCOMPARE(form.strip().MuWidth, originalAfter);
         QCOMPARE(form.width(), widthAfter);
     }
 
@@ -277,13 +277,13 @@ private slots:
         const QString sep = QStringLiteral("🐯").repeated(20000); // 40,000 UTF-16 units
         f.writeIni(QStringLiteral("[DATE]\nFORMAT=%1\nSEP=%2\n").arg(format, sep));
         TForm1& form = f.create();
-        QCOMPARE(form.DateFormatStr.size(), format.size());
+        QCOMPARE(toQString(form.strip().DateFormatStr).size(), format.size());
         TForm2 w(&form);
         w.fillFromStrip();
         QCOMPARE(w.Edit1->text().size(), format.size());
         w.copyBackToStrip();
-        QCOMPARE(form.DateFormatStr, format);
-        QCOMPARE(form.SepStr, sep);
+        QCOMPARE(toQString(form.strip().DateFormatStr), format);
+        QCOMPARE(toQString(form.strip().SepStr), sep);
     }
 
     void fontFamily_data() {
@@ -309,8 +309,8 @@ private slots:
         w.fillFromStrip();
         QCOMPARE(w.ComboBox1->currentIndex(), shown);
         w.copyBackToStrip();
-        QCOMPARE(form.FontFamilyName, after);
-        QCOMPARE(form.Label1.family, after);
+        QCOMPARE(toQString(form.strip().FontFamilyName), after);
+        QCOMPARE(toQString(form.strip().Label1.family), after);
     }
 
     void direction_data() {
@@ -338,9 +338,9 @@ private slots:
         QCOMPARE(w.DirectionBox1->currentIndex(), shown);
         if (picked >= 0) w.DirectionBox1->setCurrentIndex(picked);
         w.copyBackToStrip();
-        QCOMPARE(form.Direction, after);
-        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Gradient);
-        QCOMPARE(form.Rectangle1.fill.endPoint, end);
+        QCOMPARE(form.strip().Direction, after);
+        QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Gradient);
+        QCOMPARE(toQPointF(form.strip().Rectangle1.fill.endPoint), end);
     }
 
     void separatorFromListClicks() {
@@ -362,11 +362,11 @@ private slots:
         QCOMPARE(w.Edit2->text(), QStringLiteral("｜🐯｜"));
 
         w.copyBackToStrip();
-        QCOMPARE(form.SepStr, QStringLiteral("｜🐯｜"));
-        form.Timer1Timer();
-        QVERIFY2(form.Label1.text.startsWith(QStringLiteral("｜🐯｜2023")),
-                 qPrintable(form.Label1.text));
-        QCOMPARE(form.Label1.text.count(QStringLiteral("｜🐯｜")), 3);
+        QCOMPARE(toQString(form.strip().SepStr), QStringLiteral("｜🐯｜"));
+        form.strip().Timer1Timer();
+        QVERIFY2(toQString(form.strip().Label1.text).startsWith(QStringLiteral("｜🐯｜2023")),
+                 qPrintable(toQString(form.strip().Label1.text)));
+        QCOMPARE(toQString(form.strip().Label1.text).count(QStringLiteral("｜🐯｜")), 3);
     }
 
     void colourPickerEditsAllFourChannels() {
@@ -390,9 +390,9 @@ private slots:
         QTest::mouseClick(w.FontColorBox1, Qt::LeftButton);
         QCOMPARE(w.FontColorBox1->color(), 0x78123456u); // cancelled: unchanged
         w.copyBackToStrip();
-        QCOMPARE(form.FontColor, 0x78123456u);
-        QCOMPARE(form.Label1.color, 0x78123456u);
-        QCOMPARE(form.SpeedButton1.color, 0x78123456u);
+        QCOMPARE(form.strip().FontColor, 0x78123456u);
+        QCOMPARE(form.strip().Label1.color, 0x78123456u);
+        QCOMPARE(form.strip().SpeedButton1.color, 0x78123456u);
     }
 
     // The real command: the modal run, the handlers that act at once while the strip keeps
@@ -414,23 +414,23 @@ private slots:
             d->ShadowCheck->click();
             d->TopCheck->click();
             d->BoldCheck->click();
-            QVERIFY(form.ShadowEffect1.enabled); // the shadow shows at once
-            QVERIFY(!form.isShadow);             // its field waits for the close
-            QVERIFY(form.IsTop);                 // stay-on-top at once
-            QVERIFY(form.isBold);
-            QVERIFY(!form.Label1.bold);     // bold only when the window closes
+            QVERIFY(form.strip().ShadowEffect1.enabled); // the shadow shows at once
+            QVERIFY(!form.strip().isShadow);             // its field waits for the close
+            QVERIFY(form.strip().IsTop);                 // stay-on-top at once
+            QVERIFY(form.strip().isBold);
+            QVERIFY(!form.strip().Label1.bold);     // bold only when the window closes
             QTRY_VERIFY(ticks.count() > 0); // the strip keeps ticking
             checked = true;
             d->close(); // the caption bar's close button
         });
-        form.SetCmdExecute();
+        form.strip().SetCmdExecute();
         QVERIFY(checked);
         QVERIFY(!w.isVisible());
-        QVERIFY(form.Label1.bold);
-        QVERIFY(form.isShadow);
-        QVERIFY(form.IsTop);
-        QCOMPARE(form.BC0, 0xFF405060u);
-        QCOMPARE(form.Rectangle1.fill.color, 0xFF405060u);
+        QVERIFY(form.strip().Label1.bold);
+        QVERIFY(form.strip().isShadow);
+        QVERIFY(form.strip().IsTop);
+        QCOMPARE(form.strip().BC0, 0xFF405060u);
+        QCOMPARE(form.strip().Rectangle1.fill.color, 0xFF405060u);
         QCOMPARE(fileBytes(f.iniPath()), before); // nothing saved
     }
 
@@ -459,18 +459,18 @@ private slots:
                 static_cast<QDialog*>(fd)->accept(); // QFileDialog::accept, checks the file
             });
             QTest::mouseClick(d->SelectFileBtn, Qt::LeftButton);
-            QCOMPARE(form.GazouFile, picture); // at once
+            QCOMPARE(toQString(form.strip().GazouFile), picture); // at once
             QTest::mouseClick(d->CloseBtn, Qt::LeftButton);
         });
-        form.SetCmdExecute();
+        form.strip().SetCmdExecute();
         QVERIFY(!w.isVisible());
         // The strip shows the new values ...
-        QCOMPARE(form.Rectangle1.fill.color, 0xFF405060u);
-        QCOMPARE(form.Timer1->interval(), 3000);
+        QCOMPARE(form.strip().Rectangle1.fill.color, 0xFF405060u);
+        QCOMPARE(form.strip().timerInterval(), 3000);
         QCOMPARE(form.width(), 1040);
         // ... but not the picture: 画像表示 was not ticked.
-        QCOMPARE(form.Rectangle1.fill.kind, FillKind::Solid);
-        QVERIFY(!form.isGazou);
+        QCOMPARE(form.strip().Rectangle1.fill.kind, FillKind::Solid);
+        QVERIFY(!form.strip().isGazou);
         // The file holds the same values.
         const StripSettings saved =
             readStripSettings(f.iniPath().toStdString(), f.services.localeSettings.decimalSep);
@@ -505,11 +505,11 @@ private slots:
             QCOMPARE(d->Edit2->text(), QStringLiteral("/")); // what the user set is still there
             d->close(); // the caption bar: applies without saving
         });
-        form.SetCmdExecute();
+        form.strip().SetCmdExecute();
         QVERIFY(stayedOpen);
         QVERIFY2(error.contains(QStringLiteral("/proc/zrm58/ZRM58.ini")), qPrintable(error));
         QVERIFY(!w.isVisible());
-        QCOMPARE(form.SepStr, QStringLiteral("/"));
+        QCOMPARE(toQString(form.strip().SepStr), QStringLiteral("/"));
     }
 };
 

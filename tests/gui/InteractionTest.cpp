@@ -1,7 +1,7 @@
 // Pointer interaction on the offscreen platform: move and resize tracking, resize mode, the
 // size guard, the menu's position, and the strip kept on a screen.
 #include "StripFixture.h"
-#include "app/StripMenu.h"
+#include "faces/qt/StripMenu.h"
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -79,7 +79,7 @@ private slots:
         StripFixture f;
         TForm1& form = f.create();
         form.menu()->ResizeMenu->trigger();
-        QVERIFY(form.resizeMode());
+        QVERIFY(form.strip().resizeMode());
         const QPointF start = at(form, QPointF(300, 20));
         mouse(form, QEvent::MouseButtonPress, start);
         mouse(form, QEvent::MouseMove, start + QPointF(40, 10));
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(form.pos(), QPoint(200, 200));
         // Released over the strip: resize mode ends.
         mouse(form, QEvent::MouseButtonRelease, at(form, QPointF(40, 15)));
-        QVERIFY(!form.resizeMode());
+        QVERIFY(!form.strip().resizeMode());
     }
 
     // Resize tracking from the size at the press along a pointer path (travel from the press
@@ -158,7 +158,7 @@ private slots:
             mouse(form, QEvent::MouseMove, start + travel);
         mouse(form, QEvent::MouseButtonRelease, start + path.last());
         QCOMPARE(form.geometry(), expected);
-        QCOMPARE(form.resizeMode(), modeAfter);
+        QCOMPARE(form.strip().resizeMode(), modeAfter);
         // The window never takes a size below the minimum, not even for a moment: a window of
         // no size is unmapped by X, and the drag with it.
         for (const QSize& s : log.sizes)
@@ -171,7 +171,7 @@ private slots:
         TForm1& form = f.create();
         form.menu()->ResizeMenu->trigger();
         drag(form, QPointF(200, 20), QPointF(0, 0));
-        QVERIFY(!form.resizeMode());
+        QVERIFY(!form.strip().resizeMode());
         QCOMPARE(form.geometry(), QRect(200, 200, 523, 40));
     }
 
@@ -182,7 +182,7 @@ private slots:
         // Pressed near the left end and dragged left: the pointer ends up left of the strip.
         drag(form, QPointF(60, 20), QPointF(-100, 0));
         QCOMPARE(form.width(), 423);
-        QVERIFY(form.resizeMode());
+        QVERIFY(form.strip().resizeMode());
         drag(form, QPointF(60, 20), QPointF(-10, 0)); // the next press resizes again
         QCOMPARE(form.width(), 413);
     }
@@ -192,7 +192,7 @@ private slots:
         TForm1& form = f.create();
         form.menu()->ResizeMenu->trigger();
         form.menu()->ResizeMenu->trigger();
-        QVERIFY(!form.resizeMode());
+        QVERIFY(!form.strip().resizeMode());
         drag(form, QPointF(200, 20), QPointF(10, 10));
         QCOMPARE(form.geometry(), QRect(210, 210, 523, 40)); // moved, not resized
     }
@@ -247,8 +247,8 @@ private slots:
         StripFixture f;
         TForm1& form = f.create();
         form.resize(size);
-        form.MuWidth = widthFactor;
-        form.applyStartWidth();
+        form.strip().MuWidth = widthFactor;
+        form.strip().applyStartWidth();
         // The button's logical (0, 33) maps to the margin's inside, whatever the scale.
         QCOMPARE(form.menuAnchor(), form.mapToGlobal(QPoint(5, size.height() - 5)));
     }

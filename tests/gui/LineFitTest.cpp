@@ -74,16 +74,18 @@ private slots:
             f.writeIni(ini);
         }
         TForm1& form = f.create();
-        form.Timer1Timer();
+        form.strip().Timer1Timer();
 
         if (oneLine) {
-            QVERIFY2(form.lineWidth(form.Label1.text) <= form.label1Rect().width(),
-                     qPrintable(form.Label1.text));
+            QVERIFY2(form.lineWidth(toQString(form.strip().Label1.text)) <=
+                         toQRectF(form.strip().label1Rect()).width(),
+                     qPrintable(toQString(form.strip().Label1.text)));
             QCOMPARE(form.height(), 40);
             const bool widened = form.width() > 523;
-            QCOMPARE(form.width(), widened ? form.OriginalWidth + 10 : 523);
+            QCOMPARE(form.width(), widened ? form.strip().OriginalWidth + 10 : 523);
         } else {
-            QVERIFY(form.lineWidth(form.Label1.text) > form.label1Rect().width()); // it wraps
+            QVERIFY(form.lineWidth(toQString(form.strip().Label1.text)) >
+                    toQRectF(form.strip().label1Rect()).width()); // it wraps
         }
 
         const QImage img = drawn(form);
@@ -95,23 +97,48 @@ private slots:
                         QStringLiteral("drawn at %1, %2 outside the rectangle").arg(x).arg(y)));
     }
 
+    // The width a first start takes is the same whatever the load at its first tick: a machine
+    // busy at login must not leave a wider strip than an idle one.
+    void firstStartWidthIgnoresTheLoad_data() {
+        QTest::addColumn<QByteArray>("lang");
+        QTest::newRow("ja_JP") << QByteArray("ja_JP.UTF-8");
+        QTest::newRow("th_TH") << QByteArray("th_TH.UTF-8");
+    }
+    void firstStartWidthIgnoresTheLoad() {
+        QFETCH(QByteArray, lang);
+        int widths[2] = {};
+        for (int busy = 0; busy < 2; ++busy) {
+            StripFixture f;
+            useLocale(f.services, lang);
+            std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
+            f.services.altCalendar = calendar.get();
+            TForm1& form = f.create();
+            f.machine.advance(busy ? 1000 : 0, busy ? 0 : 1000);
+            form.strip().Timer1Timer();
+            QVERIFY(toQString(form.strip().cpuInfo)
+                        .endsWith(busy ? QStringLiteral("100%") : QStringLiteral(" 0%")));
+            widths[busy] = form.width();
+        }
+        QCOMPARE(widths[1], widths[0]);
+    }
+
     void widenedFirstStartIsStoredAsItsWidthFactor() {
         StripFixture f;
         useLocale(f.services, "he_IL.UTF-8");
         std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
         f.services.altCalendar = calendar.get();
         TForm1& first = f.create();
-        first.Timer1Timer();
-        const double factor = first.MuWidth;
+        first.strip().Timer1Timer();
+        const double factor = first.strip().MuWidth;
         const int width = first.width();
         QVERIFY(factor > 1.0);
-        QCOMPARE(width, first.OriginalWidth + 10); // content at scale 1 across
-        first.WriteIniFile();
+        QCOMPARE(width, first.strip().OriginalWidth + 10); // content at scale 1 across
+        first.strip().WriteIniFile();
         // The next start reads what the first stored, as the settings window would have left it.
         TForm1& next = f.create();
-        QCOMPARE(next.MuWidth, factor);
+        QCOMPARE(next.strip().MuWidth, factor);
         QCOMPARE(next.width(), width);
-        next.Timer1Timer();
+        next.strip().Timer1Timer();
         QCOMPARE(next.width(), width);
     }
 };

@@ -2,8 +2,8 @@
 // window until it is asked for, and repaints of part of the strip that leave exactly the pixels a
 // whole repaint leaves.
 #include "StripFixture.h"
-#include "app/StartupPlatform.h"
-#include "appearance/Unit2.h"
+#include "faces/qt/StartupPlatform.h"
+#include "faces/qt/SettingsWindow.h"
 #include <QApplication>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -126,11 +126,11 @@ private slots:
             });
         };
         closeWhenUp();
-        form.SetCmdExecute();
+        form.strip().SetCmdExecute();
         QVERIFY(seen && seen == Form2);
         QCOMPARE(Form2->parent(), &form);
         closeWhenUp();
-        form.SetCmdExecute();
+        form.strip().SetCmdExecute();
         QCOMPARE(seen, Form2); // the same window again
         QVERIFY(!Form2->isVisible());
     }
@@ -173,23 +173,23 @@ private slots:
         f.clock.time = LocalTime{2023, 5, 30, 8, 18, 13, 7};
         f.memory.status = MemoryStatus{24 * GiB, 24 * GiB - std::uint64_t(9.6 * GiB)};
         TForm1& form = f.create();
-        form.Timer1Timer();
+        form.strip().Timer1Timer();
         QImage img = wholePaint(form);
 
         f.clock.time = LocalTime{
             2023, 5, 30, 8, static_cast<std::uint16_t>(minute), static_cast<std::uint16_t>(second),
             7};
         f.memory.status = MemoryStatus{24 * GiB, 24 * GiB - std::uint64_t(usedGiB * GiB)};
-        const QString before = form.Label1.text;
-        form.UpdateDateInfo();
-        form.UpdateMemoryInfo();
-        const QString after = form.SepStr + form.dateInfo + form.SepStr + form.memoryInfo +
-                              form.SepStr + form.cpuInfo;
+        const QString before = toQString(form.strip().Label1.text);
+        form.strip().UpdateDateInfo();
+        form.strip().UpdateMemoryInfo();
+        const QString after = toQString(form.strip().SepStr) + toQString(form.strip().dateInfo) + toQString(form.strip().SepStr) + toQString(form.strip().memoryInfo) +
+                              toQString(form.strip().SepStr) + toQString(form.strip().cpuInfo);
         QVERIFY(after != before);
         const QRect area = form.lineChangeArea(after);
         if (partial)
             QVERIFY2(area.width() < form.width(), "a one-line change repaints part of the strip");
-        form.Label1.text = after;
+        form.strip().Label1.text = toU16(after);
         partialPaint(form, img, area);
 
         // Afresh: another size drops every kept layer, and the size back builds them anew.

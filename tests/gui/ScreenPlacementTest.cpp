@@ -1,6 +1,6 @@
 // Where the strip goes when it must lie wholly on a screen (a screen went away, another start
 // asked it to come forward).
-#include "app/ScreenPlacement.h"
+#include "faces/qt/ScreenPlacement.h"
 #include <QTest>
 
 using namespace zrm58;

@@ -1,8 +1,8 @@
 // The session-end query through the dispatcher's hooks: it saves while the strip keeps running,
 // and a failed save disturbs nothing.
-#include "app/SessionEnd.h"
+#include "faces/qt/SessionEnd.h"
 #include "StripFixture.h"
-#include "app/MessageHooks.h"
+#include "faces/qt/MessageHooks.h"
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -34,7 +34,7 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("Top=123\r\n")));
         QVERIFY(form.isVisible());
         // The strip goes on ticking after the query.
-        form.Timer1->setInterval(100);
+        form.strip().setTimerInterval(100);
         QSignalSpy ticks(&form, &TForm1::ticked);
         QVERIFY(ticks.wait(2000));
     }

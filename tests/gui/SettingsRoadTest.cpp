@@ -20,15 +20,15 @@ private slots:
                                   "[Timer]\nInterval=0x3E8\n[DATE]\nFORMAT=hh:nn\nSEP=#\n"));
         TForm1& form = f.create();
         QCOMPARE(form.geometry(), QRect(7, -5, 600, 30)); // height raised by the size guard
-        QCOMPARE(form.Rectangle1.opacity(), 1.0f);
-        QVERIFY(form.isBold && form.Label1.bold);
-        QCOMPARE(form.FontColor, QRgb(0xFF00FF00));
-        QCOMPARE(form.Label2.color, QRgb(0xFF00FF00));
-        QCOMPARE(form.Label1.family, QStringLiteral("Tahoma"));
-        QCOMPARE(form.Rectangle1.fill.gradientColor0, QRgb(0xFF112233));
-        QCOMPARE(form.Timer1->interval(), 1000);
-        QCOMPARE(form.DateFormatStr, QStringLiteral("hh:nn"));
-        QCOMPARE(form.SepStr, QStringLiteral("#"));
+        QCOMPARE(form.strip().Rectangle1.opacity(), 1.0f);
+        QVERIFY(form.strip().isBold && form.strip().Label1.bold);
+        QCOMPARE(form.strip().FontColor, QRgb(0xFF00FF00));
+        QCOMPARE(form.strip().Label2.color, QRgb(0xFF00FF00));
+        QCOMPARE(toQString(form.strip().Label1.family), QStringLiteral("Tahoma"));
+        QCOMPARE(form.strip().Rectangle1.fill.gradientColor0, QRgb(0xFF112233));
+        QCOMPARE(form.strip().timerInterval(), 1000);
+        QCOMPARE(toQString(form.strip().DateFormatStr), QStringLiteral("hh:nn"));
+        QCOMPARE(toQString(form.strip().SepStr), QStringLiteral("#"));
     }
 
     void badColourStopsTheReadAtThatKey() {
@@ -36,13 +36,13 @@ private slots:
         f.writeIni(QStringLiteral("[Form]\nLeft=77\n[Font]\nColor=black\nFamily=Arial\n"));
         f.form = std::make_unique<TForm1>(f.services);
         try {
-            f.form->FormCreate();
+            f.form->strip().FormCreate();
             QFAIL("no conversion error");
         } catch (const ConversionError& e) {
             QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("'$black' は整数ではありません"));
         }
         QCOMPARE(f.form->x(), 77);                                    // read before the colour
-        QCOMPARE(f.form->FontFamilyName, QStringLiteral("Segoe UI")); // never read
+        QCOMPARE(toQString(f.form->strip().FontFamilyName), QStringLiteral("Segoe UI")); // never read
     }
 
     void closingSavesTheSettings() {
@@ -58,7 +58,7 @@ private slots:
         f.services.settingsPath = "/proc/zrm58-no-such-dir/ZRM58.ini";
         TForm1& form = f.create();
         form.show();
-        form.SepStr = QStringLiteral("*");
+        form.strip().SepStr = toU16(QStringLiteral("*"));
         QString shown;
         QTimer::singleShot(150, [&shown] {
             for (QWidget* w : QApplication::topLevelWidgets())
@@ -69,7 +69,7 @@ private slots:
         });
         QVERIFY(!form.close()); // abandoned
         QVERIFY(form.isVisible());
-        QCOMPARE(form.SepStr, QStringLiteral("*")); // with all its state
+        QCOMPARE(toQString(form.strip().SepStr), QStringLiteral("*")); // with all its state
         QVERIFY2(shown.startsWith(QStringLiteral(
                      "ファイル \"/proc/zrm58-no-such-dir/ZRM58.ini\" を作成できません。")),
                  qPrintable(shown));

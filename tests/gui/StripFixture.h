@@ -1,7 +1,8 @@
 #pragma once
 // A strip window on fake services: fixed clock, fixed memory, an idle machine, no processes,
 // and a settings file in a temporary directory.
-#include "app/Unit1.h"
+#include "faces/qt/QtText.h"
+#include "faces/qt/StripWindow.h"
 #include "fakes/FakeAltCalendar.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeMemorySource.h"
@@ -51,7 +52,7 @@ struct StripFixture {
 
     TForm1& create() {
         form = std::make_unique<TForm1>(services);
-        form->FormCreate();
+        form->strip().FormCreate();
         return *form;
     }
 };

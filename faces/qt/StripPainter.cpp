@@ -1,0 +1,428 @@
+// Geometry of the logical box and the painting of the strip.
+#include "faces/qt/Glyphs.h"
+#include "faces/qt/QtText.h"
+#include "faces/qt/StripWindow.h"
+#include "drawing/ShadowBlur.h"
+#include <QCoreApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace zrm58 {
+namespace {
+
+
+// `tint` (premultiplied) at every alpha, exactly as a SourceIn fill with it leaves a pixel of
+// that alpha: taken from the toolkit's own fill of a ramp.
+std::array<QRgb, 256> tintByAlpha(QRgb tint) {
+    QImage ramp(256, 1, QImage::Format_ARGB32_Premultiplied);
+    auto* px = reinterpret_cast<QRgb*>(ramp.scanLine(0));
+    for (int a = 0; a < 256; ++a)
+        px[a] = qRgba(0, 0, 0, a);
+    {
+        QPainter p(&ramp);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(ramp.rect(), QColor::fromRgba(tint));
+    }
+    std::array<QRgb, 256> table;
+    const auto* done = reinterpret_cast<const QRgb*>(ramp.constScanLine(0));
+    std::copy_n(done, 256, table.begin());
+    return table;
+}
+
+// Blurs the alpha of `img` (the shared blur of the text shadow), then leaves `tint` at the
+// blurred alpha in every pixel.
+void blurAndTint(QImage& img, int radius, QRgb tint) {
+    const int w = img.width(), h = img.height();
+    if (w < 1 || h < 1) return;
+    std::vector<std::uint8_t> alpha(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        std::uint8_t* a = alpha.data() + static_cast<std::ptrdiff_t>(y) * w;
+        for (int x = 0; x < w; ++x)
+            a[x] = static_cast<std::uint8_t>(qAlpha(row[x]));
+    }
+    blurAlphaPlane(alpha.data(), w, h, radius);
+    // The table is made by painting: kept while the tint stays.
+    static QRgb tintOfTable = 0;
+    static std::array<QRgb, 256> tinted = tintByAlpha(0);
+    if (tint != tintOfTable) tinted = tintByAlpha(tint), tintOfTable = tint;
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const std::uint8_t* a = alpha.data() + static_cast<std::ptrdiff_t>(y) * w;
+        for (int x = 0; x < w; ++x)
+            row[x] = tinted[a[x]];
+    }
+}
+
+QFont labelFont(const TLabel& label) {
+    QFont f(toQString(label.family));
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(label.size))));
+    f.setBold(label.bold);
+    return f;
+}
+
+// Label1's text laid out the way a left-aligned, vertically centred, word-wrapped drawText()
+// lays it out, kept while text, font and width stay: the text, its shadow and the area a new
+// line repaints all use this one layout instead of shaping the line again each.
+struct LineLayout {
+    QString text;
+    QString fontKey;
+    qreal width = -1;
+    qreal height = -1;
+    QTextLayout layout;
+    QPointF origin; // of the layout within the box: drawText's vertical centring
+};
+
+std::unique_ptr<LineLayout> laidOut(const QString& text, const QFont& font, const QRectF& box) {
+    auto l = std::make_unique<LineLayout>();
+    l->text = text;
+    l->fontKey = font.key();
+    l->width = box.width();
+    l->height = box.height();
+    l->layout.setText(text);
+    l->layout.setFont(font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    l->layout.setTextOption(option);
+    l->layout.setCacheEnabled(true);
+    // The lines are stacked as drawText() stacks them: each on a whole pixel, the leading
+    // between them, the block's height rounded up, then centred in the box.
+    const qreal leading = QFontMetricsF(font).leading();
+    qreal height = -leading;
+    l->layout.beginLayout();
+    for (QTextLine line = l->layout.createLine(); line.isValid(); line = l->layout.createLine()) {
+        line.setLineWidth(std::max<qreal>(0, box.width()));
+        height += leading;
+        height = qCeil(height);
+        line.setPosition(QPointF(0, height));
+        height += line.ascent() + line.descent();
+    }
+    l->layout.endLayout();
+    height = qCeil(height);
+    l->origin = QPointF(box.x(), box.y() + (box.height() - height) / 2);
+    return l;
+}
+
+// The one strip's current and previous line layouts.
+std::unique_ptr<LineLayout> currentLine, previousLine;
+
+const LineLayout& lineLayout(const QString& text, const QFont& font, const QRectF& box) {
+    // Layouts hold fonts: they go with the application, not after it.
+    static const bool cleared = [] {
+        qAddPostRoutine([] {
+            currentLine.reset();
+            previousLine.reset();
+        });
+        return true;
+    }();
+    Q_UNUSED(cleared);
+    if (!currentLine || currentLine->text != text || currentLine->fontKey != font.key() ||
+        currentLine->width != box.width() || currentLine->height != box.height()) {
+        previousLine = std::move(currentLine);
+        currentLine = laidOut(text, font, box);
+    }
+    currentLine->origin.setX(box.x());
+    return *currentLine;
+}
+
+// Whether the bidirectional algorithm may reorder the text: then the x of a logical position
+// says nothing about where the changed glyphs stand. Stepped by code point, so that the
+// right-to-left scripts beyond the Basic Multilingual Plane count too.
+bool mayReorder(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        switch (QChar::direction(c)) {
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirAN:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirRLI:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+// The span of box x (logical units, from the box's left edge) in which `before` and `after`
+// differ, widened by `margin`; empty when either lays out on more than one line or may be
+// reordered (everything may move then).
+std::optional<std::pair<qreal, qreal>> changedSpan(const LineLayout& before,
+                                                   const LineLayout& after, qreal margin) {
+    if (before.layout.lineCount() != 1 || after.layout.lineCount() != 1 ||
+        before.fontKey != after.fontKey || before.width != after.width || mayReorder(before.text) ||
+        mayReorder(after.text))
+        return std::nullopt;
+    const QString &a = before.text, &b = after.text;
+    qsizetype prefix = 0;
+    while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix])
+        ++prefix;
+    if (prefix > 0 && a.size() > prefix && a[prefix].isLowSurrogate()) --prefix;
+    qsizetype suffix = 0;
+    while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
+           a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+        ++suffix;
+    if (suffix > 0 && a[a.size() - suffix].isLowSurrogate()) --suffix;
+    const QTextLine la = before.layout.lineAt(0), lb = after.layout.lineAt(0);
+    const qreal left = std::min(la.cursorToX(int(prefix)), lb.cursorToX(int(prefix)));
+    const qreal endA = la.cursorToX(int(a.size() - suffix)),
+                endB = lb.cursorToX(int(b.size() - suffix));
+    // When the changed middle changes width, everything after it moves.
+    const qreal right = qFuzzyCompare(1 + endA, 1 + endB)
+                            ? std::max(endA, endB)
+                            : std::max(la.naturalTextWidth(), lb.naturalTextWidth());
+    return std::make_pair(left - margin, right + margin);
+}
+
+// Everything the shadow layer is made from. The layer is rebuilt only when one of them changes,
+// so a repaint for anything but a new line (an expose, the glyph, the compositor) reuses it.
+struct ShadowSource {
+    QString text;
+    QString fontKey;
+    QRectF box;         // the text's box, logical units
+    QTransform toLayer; // logical units -> layer pixels
+    QSize size;         // of the layer, in device pixels
+    int blur = 0;
+    int textAlpha = 0; // the text casts the shadow at its own alpha: a transparent one casts none
+    QRgb color = 0;
+    qreal dpr = 1;
+    bool operator==(const ShadowSource&) const = default;
+    bool sameButText(const ShadowSource& o) const {
+        ShadowSource copy = o;
+        copy.text = text;
+        return copy == *this;
+    }
+};
+
+// The text's glyphs drawn from `line` into `img` (whose column 0 is layer column `fromX`),
+// blurred and tinted.
+void renderShadow(QImage& img, const ShadowSource& source, const LineLayout& line, int fromX) {
+    img.fill(Qt::transparent);
+    {
+        QPainter lp(&img);
+        lp.setRenderHint(QPainter::TextAntialiasing);
+        lp.setTransform(source.toLayer * QTransform::fromTranslate(-fromX, 0));
+        lp.setPen(QColor(0, 0, 0, source.textAlpha));
+        line.layout.draw(&lp, line.origin);
+    }
+    blurAndTint(img, source.blur, source.color);
+}
+
+// The shadow of the text: its glyphs drawn into a device-pixel layer, blurred and tinted. One
+// strip per process, so one layer is kept. When only the text changed on one line, only the
+// columns its changed glyphs reach are made again: the three box passes of the blur reach 3 x
+// the radius, so those columns are blurred from a band that reaches that far beyond them on
+// each side, and come out as the whole layer's blur would make them.
+const QImage& shadowLayer(const ShadowSource& source, const LineLayout& line,
+                          const LineLayout* before) {
+    static ShadowSource made;
+    static QImage layer;
+    if (!layer.isNull() && source == made) return layer;
+    std::optional<std::pair<qreal, qreal>> span;
+    if (before && !layer.isNull() && source.sameButText(made) && before->text == made.text)
+        span = changedSpan(*before, line, QFontInfo(line.layout.font()).pixelSize());
+    const int reach = 3 * std::max(source.blur, 0) + 1;
+    if (span) {
+        const qreal x0 = source.toLayer.map(QPointF(line.origin.x() + span->first, 0)).x();
+        const qreal x1 = source.toLayer.map(QPointF(line.origin.x() + span->second, 0)).x();
+        const int keepFrom = std::max(0, qFloor(x0) - reach);
+        const int keepTo = std::min(layer.width(), qCeil(x1) + reach);
+        const int bandFrom = std::max(0, keepFrom - reach);
+        const int bandTo = std::min(layer.width(), keepTo + reach);
+        if (keepTo > keepFrom) {
+            QImage band(bandTo - bandFrom, layer.height(), QImage::Format_ARGB32_Premultiplied);
+            renderShadow(band, source, line, bandFrom);
+            for (int y = 0; y < layer.height(); ++y)
+                std::copy_n(
+                    reinterpret_cast<const QRgb*>(band.constScanLine(y)) + (keepFrom - bandFrom),
+                    keepTo - keepFrom, reinterpret_cast<QRgb*>(layer.scanLine(y)) + keepFrom);
+        }
+        made = source;
+        return layer;
+    }
+    if (layer.size() != source.size)
+        layer = QImage(source.size, QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(1);
+    renderShadow(layer, source, line, 0);
+    layer.setDevicePixelRatio(source.dpr);
+    made = source;
+    return layer;
+}
+
+} // namespace
+
+double TForm1::lineWidth(const QString& text) const {
+    QTextLayout layout(text, labelFont(strip_.Label1));
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.isValid() ? line.naturalTextWidth() : 0;
+}
+
+QRect TForm1::changeArea(const QString& was, const QString& now) {
+    const QRectF l1 = toQRectF(strip_.label1Rect());
+    if (was.isEmpty() || now.isEmpty() || l1.width() <= 0) return rect();
+    const TLabel& Label1 = strip_.Label1;
+    const TShadowEffect& ShadowEffect1 = strip_.ShadowEffect1;
+    const TScaledLayout& ScaledLayout1 = strip_.ScaledLayout1;
+    const QFont font = labelFont(Label1);
+    lineLayout(was, font, l1);
+    const LineLayout& next = lineLayout(now, font, l1);
+    const std::optional<std::pair<qreal, qreal>> span =
+        changedSpan(*previousLine, next, QFontInfo(font).pixelSize());
+    if (!span) return rect();
+    const qreal left = fromLayout(QPointF(next.origin.x() + span->first, 0)).x();
+    const qreal right = fromLayout(QPointF(next.origin.x() + span->second, 0)).x();
+    // The shadow is drawn shifted right and blurred: three box passes of its radius reach past
+    // the glyphs on either side.
+    qreal before = 2, beyond = 2;
+    if (ShadowEffect1.enabled) {
+        const QRectF r = layoutRect();
+        const qreal dpr = devicePixelRatioF();
+        const qreal sx = r.width() / std::max(1.0f, ScaledLayout1.logicalWidth);
+        const qreal sy = r.height() / std::max(1.0f, ScaledLayout1.logicalHeight);
+        const int blur =
+            std::max(1, static_cast<int>(std::lround(ShadowEffect1.softness * 5 * dpr * sy)));
+        const qreal spread = (3 * blur + 1) / dpr;
+        const qreal shift = ShadowEffect1.distance *
+                            std::cos(qDegreesToRadians(ShadowEffect1.directionDegrees)) * sx;
+        before += std::max<qreal>(0, spread - shift);
+        beyond += spread + std::max<qreal>(0, shift);
+    }
+    return QRect(QPoint(qFloor(left - before), 0), QPoint(qCeil(right + beyond), height() - 1))
+        .intersected(rect());
+}
+
+void TForm1::invalidateBackground() {
+    backgroundCache_ = QImage();
+    update();
+}
+
+void TForm1::paintEvent(QPaintEvent*) {
+    const TRectangle& Rectangle1 = strip_.Rectangle1;
+    const TScaledLayout& ScaledLayout1 = strip_.ScaledLayout1;
+    const TLabel &Label1 = strip_.Label1, &Label2 = strip_.Label2,
+                 &SpeedButton1 = strip_.SpeedButton1;
+    const TShadowEffect& ShadowEffect1 = strip_.ShadowEffect1;
+    QPainter p(this);
+    const qreal dpr = devicePixelRatioF();
+    // Rectangle1 is drawn whole into a layer first, so that its opacity applies to fill and
+    // outline together; the layer is kept until size or look change.
+    const QSize px(qCeil(width() * dpr), qCeil(height() * dpr));
+    if (backgroundCache_.size() != px) {
+        backgroundCache_ = QImage(px, QImage::Format_ARGB32_Premultiplied);
+        backgroundCache_.setDevicePixelRatio(dpr);
+        backgroundCache_.fill(Qt::transparent);
+        QPainter bp(&backgroundCache_);
+        bp.setRenderHint(QPainter::Antialiasing);
+        bp.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QRectF r = layoutRect();
+        QPainterPath path;
+        path.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
+        const TFill& f = Rectangle1.fill;
+        if (f.kind == FillKind::Solid) {
+            bp.fillPath(path, QColor::fromRgba(f.color));
+        } else if (f.kind == FillKind::Gradient) {
+            // The gradient lives in the rectangle's relative coordinates (0..1 on each axis):
+            // its lines of equal colour are at right angles there, so a diagonal runs from
+            // corner to corner whatever the strip's aspect ratio.
+            QLinearGradient g(toQPointF(f.startPoint), toQPointF(f.endPoint));
+            g.setColorAt(0, QColor::fromRgba(f.gradientColor0));
+            g.setColorAt(1, QColor::fromRgba(f.gradientColor1));
+            QBrush brush(g);
+            brush.setTransform(
+                QTransform::fromTranslate(r.left(), r.top()).scale(r.width(), r.height()));
+            bp.fillPath(path, brush);
+        } else if (!picture_.isNull()) {
+            bp.setClipPath(path);
+            bp.drawImage(r, picture_);
+            bp.setClipping(false);
+        }
+        if (Rectangle1.strokeOn) {
+            bp.setPen(QPen(QColor::fromRgba(Rectangle1.stroke), 1));
+            bp.setBrush(Qt::NoBrush);
+            const QRectF inner = r.adjusted(0.5, 0.5, -0.5, -0.5);
+            bp.drawRoundedRect(inner, Rectangle1.radius - 0.5, Rectangle1.radius - 0.5);
+        }
+    }
+    p.setOpacity(Rectangle1.opacity());
+    p.drawImage(0, 0, backgroundCache_);
+    p.setOpacity(1.0);
+
+    // The logical box, scaled axis by axis into the area inside the margin.
+    const QRectF r = layoutRect();
+    const qreal sx = r.width() / std::max(1.0f, ScaledLayout1.logicalWidth);
+    const qreal sy = r.height() / std::max(1.0f, ScaledLayout1.logicalHeight);
+    QTransform t;
+    t.translate(r.left(), r.top());
+    t.scale(sx, sy);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setTransform(t);
+
+    glyphs::drawGlyphText(p, toQRectF(strip_.speedButtonRect()), toQString(SpeedButton1.text),
+                          SpeedButton1.size, QColor::fromRgba(SpeedButton1.color));
+
+    const QRectF l1 = toQRectF(strip_.label1Rect());
+    if (l1.width() > 0 && !Label1.text.empty()) {
+        const QString text = toQString(Label1.text);
+        // Word wrap may make the line taller than the strip, and a long word wider than its
+        // place: nothing of the line or its shadow is drawn outside the strip's rectangle.
+        p.save();
+        QPainterPath strip;
+        strip.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
+        p.setClipPath(t.inverted().map(strip));
+        const QFont font = labelFont(Label1);
+        const LineLayout& line = lineLayout(text, font, l1);
+        if (ShadowEffect1.enabled) {
+            // The shadow layer drawn shifted by the effect's distance in its direction.
+            const int blur =
+                std::max(1, static_cast<int>(std::lround(ShadowEffect1.softness * 5 * dpr * sy)));
+            const QRectF dev = t.mapRect(l1);
+            const QSize size(qCeil(dev.width() * dpr) + 4 * blur,
+                             qCeil(dev.height() * dpr) + 4 * blur);
+            const QTransform lt = t * QTransform::fromTranslate(-dev.left(), -dev.top()) *
+                                  QTransform::fromScale(dpr, dpr) *
+                                  QTransform::fromTranslate(2 * blur, 2 * blur);
+            const QImage& layer = shadowLayer({text, font.key(), l1, lt, size, blur,
+                                               qAlpha(Label1.color), ShadowEffect1.color, dpr},
+                                              line, previousLine.get());
+            const qreal rad = qDegreesToRadians(ShadowEffect1.directionDegrees);
+            const QPointF shift(ShadowEffect1.distance * std::cos(rad) * sx,
+                                ShadowEffect1.distance * std::sin(rad) * sy);
+            p.save();
+            p.resetTransform();
+            p.setOpacity(ShadowEffect1.opacity); // the tint carries the colour's own alpha
+            p.drawImage(dev.topLeft() + shift - QPointF(2 * blur, 2 * blur) / dpr, layer);
+            p.restore();
+        }
+        p.setPen(QColor::fromRgba(Label1.color));
+        line.layout.draw(&p, line.origin);
+        p.restore();
+    }
+
+    QFont glyphFont(toQString(Label2.family));
+    p.setFont(glyphFont);
+    glyphs::drawGlyphText(p, toQRectF(strip_.label2Rect()), toQString(Label2.text), Label2.size,
+                          QColor::fromRgba(Label2.color));
+}
+
+} // namespace zrm58

@@ -1,0 +1,278 @@
+#include "faces/qt/StripWindow.h"
+#include "faces/qt/DetailsPanel.h"
+#include "faces/qt/ErrorDialog.h"
+#include "faces/qt/QtText.h"
+#include "faces/qt/ScreenPlacement.h"
+#include "faces/qt/SettingsWindow.h"
+#include "faces/qt/StripMenu.h"
+#include "faces/qt/WindowSystem.h"
+#include <QBuffer>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainterPath>
+#include <QScreen>
+#include <algorithm>
+
+namespace zrm58 {
+
+TForm1* Form1 = nullptr;
+
+// The strip's calls on this window.
+class TForm1::Face final : public StripFace {
+public:
+    explicit Face(TForm1& w) : w_(w) {}
+
+    Rect geometry() const override { return {w_.x(), w_.y(), w_.width(), w_.height()}; }
+    void setGeometry(const Rect& r) override {
+        if (QPoint(r.left, r.top) != w_.pos()) w_.move(r.left, r.top);
+        if (QSize(r.width, r.height) != w_.size()) w_.resize(r.width, r.height);
+    }
+    Size desktopSize() const override {
+        const QScreen* s = QGuiApplication::primaryScreen();
+        if (!s) return {65535, 65535}; // the X protocol's largest window
+        const QSize size = s->virtualSize().expandedTo(QSize(kMinStripWidth, kMinStripHeight));
+        return {size.width(), size.height()};
+    }
+    std::optional<Rect> primaryScreen() const override {
+        const QScreen* s = QGuiApplication::primaryScreen();
+        if (!s) return std::nullopt;
+        const QRect g = s->geometry();
+        return Rect{g.x(), g.y(), g.width(), g.height()};
+    }
+    std::optional<Rect> workArea() const override {
+        const QScreen* s = w_.screen() ? w_.screen() : QGuiApplication::primaryScreen();
+        if (!s) return std::nullopt;
+        const QRect g = s->availableGeometry();
+        return Rect{g.x(), g.y(), g.width(), g.height()};
+    }
+    void createWindow() override {
+        w_.ensureOnScreen();
+        w_.winId();
+    }
+    void showWindow() override { w_.show(); }
+    void setStaysOnTop(bool on) override { windowSystem().setStaysOnTop(&w_, on); }
+    void setTaskBarButton(bool shown) override { windowSystem().setSkipTaskbar(&w_, !shown); }
+    void requestClose() override {
+        // After the menu has gone.
+        QMetaObject::invokeMethod(&w_, &QWidget::close, Qt::QueuedConnection);
+    }
+
+    void repaint() override { w_.update(); }
+    void repaintBackground() override { w_.invalidateBackground(); }
+    void repaintLine(std::u16string_view previousLine) override {
+        w_.update(w_.changeArea(toQString(previousLine), toQString(w_.strip_.Label1.text)));
+    }
+    void repaintGlyph() override {
+        const QRectF box = toQRectF(w_.strip_.label2Rect());
+        w_.update(QRectF(w_.fromLayout(box.topLeft()), w_.fromLayout(box.bottomRight()))
+                      .toAlignedRect()
+                      .adjusted(-2, -2, 2, 2)); // room for antialiasing
+    }
+    double lineWidth(std::u16string_view text) const override {
+        return w_.lineWidth(toQString(text));
+    }
+    bool loadBackgroundPicture(const std::string& path, std::string_view bytes) override {
+        return w_.decodePicture(path, bytes);
+    }
+
+    void capturePointer(bool on) override {
+        if (on)
+            w_.grabMouse();
+        else
+            w_.releaseMouse();
+    }
+    void setSizingPointer(bool on) override {
+        if (on)
+            w_.setCursor(Qt::SizeFDiagCursor);
+        else
+            w_.unsetCursor();
+    }
+    void openMenu(PointF p) override { w_.menu_->popupAt(w_.mapToGlobal(toQPointF(p).toPoint())); }
+    void showResizeMode(bool on) override { w_.menu_->ResizeMenu->setChecked(on); }
+    void setTimerInterval(int ms) override {
+        if (ms > 0)
+            w_.timer_.start(ms);
+        else
+            w_.timer_.stop();
+    }
+    void ticked() override { emit w_.ticked(); }
+
+    void showError(std::u16string_view text) override {
+        showStandardError(Form2 && Form2->isVisible() ? static_cast<QWidget*>(Form2) : &w_,
+                          toQString(text));
+    }
+    void runSettingsWindow(SettingsModel& model) override {
+        // Created at the first use, owned by the strip, and kept: it is hidden between uses.
+        if (!Form2) new TForm2(&w_);
+        Form2->run(model);
+    }
+    std::optional<std::u16string> openFileDialog() override {
+        return Form2 ? Form2->openFileDialog() : std::nullopt;
+    }
+
+private:
+    TForm1& w_;
+};
+
+TForm1::TForm1(const StripServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), face_(std::make_unique<Face>(*this)),
+      strip_(*face_, services) {
+    Form1 = this;
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowTitle(QStringLiteral("ZRM58"));
+    setObjectName(QStringLiteral("Form1"));
+    // Design geometry; FormCreate replaces it with the stored one.
+    setGeometry(0, 0, 525, 43);
+
+    // Precise: a coarse timer may slip a 1 s period by up to 50 ms, and the seconds would stutter.
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { strip_.Timer1Timer(); });
+    timer_.start(StripFace::kDesignInterval);
+    menu_ = new StripMenu(this);
+    if (services.processes && services.details) // the details on hover
+        new DetailsPanel(this, *services.processes, *services.details,
+                         services.localeSettings.decimalSep);
+
+    // A screen that goes away or shrinks must not leave the strip out of reach.
+    auto watch = [this](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, [this] { ensureOnScreen(); });
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, watch);
+    // A screen gone (unplugged, switched off): the whole strip comes back onto a remaining one,
+    // also when the window manager already pulled a corner of it back into view.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+            [this] { QTimer::singleShot(0, this, [this] { bringWholeOnScreen(this); }); });
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this) Form1 = nullptr;
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        // The shape follows the compositing manager as it starts and stops.
+        compositing_ = windowSystem().compositorActive();
+        windowSystem().watchCompositor(this, [this](bool active) { followCompositor(active); });
+        updateShape();
+    }
+}
+
+bool TForm1::decodePicture(const std::string& path, std::string_view bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QImageReader reader(&buffer, QFileInfo(QString::fromStdString(path)).suffix().toLatin1());
+    QImage picture = reader.read();
+    if (picture.isNull()) return false;
+    picture_ = std::move(picture);
+    return true;
+}
+
+// --- Geometry in Qt's types ---
+
+QRectF TForm1::layoutRect() const {
+    return toQRectF(strip_.layoutRect());
+}
+
+QPointF TForm1::toLayout(QPointF p) const {
+    return toQPointF(strip_.toLayout(toPointF(p)));
+}
+
+QPointF TForm1::fromLayout(QPointF p) const {
+    return toQPointF(strip_.fromLayout(toPointF(p)));
+}
+
+QPoint TForm1::menuAnchor() const {
+    return mapToGlobal(toQPointF(strip_.menuAnchor()).toPoint());
+}
+
+QRect TForm1::lineChangeArea(const QString& next) {
+    return changeArea(toQString(strip_.Label1.text), next);
+}
+
+// --- Input ---
+
+// Window coordinates from the global position and the position this window last asked for,
+// so that events generated before the window system carried out a move do not jitter, and so
+// that the press and the moves measure alike.
+QPointF TForm1::windowPoint(const QMouseEvent& e) const {
+    return e.globalPosition() - QPointF(pos());
+}
+
+void TForm1::mousePressEvent(QMouseEvent* e) {
+    if (!strip_.pointerPress(toPointF(windowPoint(*e)))) e->ignore();
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* e) {
+    strip_.pointerMove(toPointF(windowPoint(*e)));
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent* e) {
+    strip_.pointerRelease(toPointF(windowPoint(*e)));
+}
+
+void TForm1::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    strip_.FormResize(); // whoever changed the size
+    invalidateBackground();
+    updateShape();
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    if (strip_.FormCloseQuery())
+        e->accept();
+    else
+        e->ignore();
+}
+
+bool TForm1::ensureOnScreen() {
+    // Enough of the strip to grab it with the pointer counts as reachable.
+    constexpr int kGrip = 20;
+    const QRect strip = geometry();
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect visible = s->geometry().intersected(strip);
+        if (visible.width() >= std::min(kGrip, strip.width()) &&
+            visible.height() >= std::min(kGrip, strip.height()))
+            return false;
+    }
+    QScreen* target = QGuiApplication::primaryScreen();
+    if (!target) return false;
+    const QRect area = target->availableGeometry();
+    const int left = std::clamp(strip.left(), area.left(),
+                                std::max(area.left(), area.right() - strip.width() + 1));
+    const int top = std::clamp(strip.top(), area.top(),
+                               std::max(area.top(), area.bottom() - strip.height() + 1));
+    move(left, top);
+    return true;
+}
+
+// --- Window shape ---
+
+void TForm1::updateShape() {
+    if (!testAttribute(Qt::WA_WState_Created)) return;
+    QPainterPath path;
+    path.addRoundedRect(layoutRect(), strip_.Rectangle1.radius, strip_.Rectangle1.radius);
+    const QRegion rounded(path.toFillPolygon().toPolygon());
+    // Without a compositing manager the transparent margin would show black: clip the window to
+    // its rounded rectangle instead.
+    if (!compositing_)
+        setMask(rounded);
+    else
+        clearMask();
+    windowSystem().setInputRegion(this, rounded);
+}
+
+void TForm1::followCompositor(bool now) {
+    if (now == compositing_) return;
+    compositing_ = now;
+    updateShape();
+    update();
+}
+
+} // namespace zrm58

@@ -1,0 +1,449 @@
+#include "faces/win32/StripWindow.h"
+#include "faces/win32/Gdip.h"
+#include "faces/win32/SettingsWindow.h"
+#include "faces/win32/StripMenu.h"
+#include "strip/Strip.h"
+#include <cmath>
+#include <commdlg.h>
+#include <shlwapi.h>
+#include <windowsx.h>
+
+namespace zrm58::win32face {
+namespace {
+
+constexpr UINT_PTR kTimerId = 1;
+// Posted to the strip itself: draw what changed (several changes, one drawing), and open the
+// menu after the press that asked for it has been handled.
+constexpr UINT kMsgPresent = WM_APP + 2;
+constexpr UINT kMsgOpenMenu = WM_APP + 3;
+
+StripWindow* fromHwnd(HWND hwnd) {
+    return reinterpret_cast<StripWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+// GetDpiForWindow exists from Windows 10 1607 on; before it, the screen's DPI.
+UINT windowDpi(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && hwnd) {
+        if (const UINT dpi = getDpiForWindow(hwnd)) return dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+std::wstring wide(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+} // namespace
+
+StripWindow::StripWindow(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.lpszClassName = kStripClass;
+    RegisterClassExW(&wc);
+    // Created hidden with the task-bar button's extended style; the strip may take it away
+    // before the first showing.
+    hwnd_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_APPWINDOW, kStripClass, L"ZRM58", WS_POPUP,
+                            frame_.left, frame_.top, frame_.width, frame_.height, nullptr, nullptr,
+                            instance, this);
+    SetTimer(hwnd_, kTimerId, kDesignInterval, nullptr);
+}
+
+StripWindow::~StripWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void StripWindow::enableDetails(ProcessSource& processes, SystemDetailsSource& source,
+                                char16_t decimalSep) {
+    if (strip_)
+        details_ = std::make_unique<DetailsPanel>(*strip_, hwnd_, processes, source, decimalSep);
+}
+
+void StripWindow::hover(PointF p, WPARAM buttons) {
+    if (!details_) return;
+    const bool inArea = strip_->tracking() == Strip::Tracking::None &&
+                        strip_->layoutRect().contains(p) &&
+                        !strip_->speedButtonRect().contains(strip_->toLayout(p));
+    details_->pointerMoved(inArea, (buttons & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0);
+    TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, hwnd_, 0};
+    TrackMouseEvent(&leave);
+}
+
+// --- The window ---
+
+double StripWindow::scale() const {
+    return windowDpi(hwnd_) / 96.0;
+}
+
+RECT StripWindow::pixels() const {
+    const double k = scale();
+    const auto px = [k](int v) { return static_cast<LONG>(std::lround(v * k)); };
+    return {px(frame_.left), px(frame_.top), px(frame_.left) + px(frame_.width),
+            px(frame_.top) + px(frame_.height)};
+}
+
+void StripWindow::setGeometry(const Rect& frame) {
+    const bool resized = frame.width != frame_.width || frame.height != frame_.height;
+    frame_ = frame;
+    if (resized) {
+        schedulePresent(); // the new size reaches the window with its new pixels
+    } else if (IsWindowVisible(hwnd_)) {
+        const RECT r = pixels();
+        SetWindowPos(hwnd_, nullptr, r.left, r.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+Size StripWindow::desktopSize() const {
+    const double k = scale();
+    return {std::max(kMinStripWidth, static_cast<int>(GetSystemMetrics(SM_CXVIRTUALSCREEN) / k)),
+            std::max(kMinStripHeight, static_cast<int>(GetSystemMetrics(SM_CYVIRTUALSCREEN) / k))};
+}
+
+std::optional<Rect> StripWindow::primaryScreen() const {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
+        return std::nullopt;
+    const RECT& r = info.rcMonitor;
+    const double k = scale();
+    const auto logical = [k](LONG v) { return static_cast<int>(std::lround(v / k)); };
+    return Rect{logical(r.left), logical(r.top), logical(r.right - r.left),
+                logical(r.bottom - r.top)};
+}
+
+void StripWindow::createWindow() {
+    // The window exists since the constructor. Enough of the strip to grab it with the pointer
+    // must lie on a monitor, else it comes onto the primary one.
+    constexpr int kGrip = 20;
+    const RECT strip = pixels();
+    const int grip = static_cast<int>(std::lround(kGrip * scale()));
+    HMONITOR monitor = MonitorFromRect(&strip, MONITOR_DEFAULTTONULL);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT visible{};
+    if (monitor && GetMonitorInfoW(monitor, &info) &&
+        IntersectRect(&visible, &strip, &info.rcMonitor) &&
+        visible.right - visible.left >= std::min<LONG>(grip, strip.right - strip.left) &&
+        visible.bottom - visible.top >= std::min<LONG>(grip, strip.bottom - strip.top))
+        return;
+    if (const std::optional<Rect> screen = primaryScreen()) {
+        frame_.left =
+            std::clamp(frame_.left, screen->left,
+                       std::max(screen->left, screen->left + screen->width - frame_.width));
+        frame_.top =
+            std::clamp(frame_.top, screen->top,
+                       std::max(screen->top, screen->top + screen->height - frame_.height));
+    }
+}
+
+void StripWindow::showWindow() {
+    present();
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+void StripWindow::setStaysOnTop(bool on) {
+    SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void StripWindow::setTaskBarButton(bool shown) {
+    // A tool window has no task-bar button; the change reaches the task bar when the window is
+    // shown again.
+    LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    ex = shown ? (ex | WS_EX_APPWINDOW) & ~WS_EX_TOOLWINDOW
+               : (ex | WS_EX_TOOLWINDOW) & ~WS_EX_APPWINDOW;
+    const bool visible = IsWindowVisible(hwnd_);
+    if (visible) ShowWindow(hwnd_, SW_HIDE);
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
+    if (visible) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+void StripWindow::requestClose() {
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+// --- Drawing ---
+
+void StripWindow::schedulePresent() {
+    if (presentPending_ || !hwnd_) return;
+    presentPending_ = true;
+    PostMessageW(hwnd_, kMsgPresent, 0, 0);
+}
+
+StripScene StripWindow::scene() const {
+    StripScene s;
+    const RECT r = pixels();
+    s.width = r.right - r.left;
+    s.height = r.bottom - r.top;
+    s.scale = static_cast<float>(scale());
+    if (!strip_) return s;
+    const Strip& st = *strip_;
+    s.opacity = st.Rectangle1.opacity();
+    const TFill& fill = st.Rectangle1.fill;
+    s.fill = fill.kind == zrm58::FillKind::Solid      ? FillKind::Solid
+             : fill.kind == zrm58::FillKind::Gradient ? FillKind::Gradient
+                                                      : FillKind::Picture;
+    s.fillColor = fill.color;
+    s.gradient0 = fill.gradientColor0;
+    s.gradient1 = fill.gradientColor1;
+    s.startX = fill.startPoint.x, s.startY = fill.startPoint.y;
+    s.endX = fill.endPoint.x, s.endY = fill.endPoint.y;
+    s.picture = picture_;
+    s.strokeOn = st.Rectangle1.strokeOn;
+    s.strokeColor = st.Rectangle1.stroke;
+    s.radius = static_cast<float>(st.Rectangle1.radius);
+    s.logicalWidth = st.ScaledLayout1.logicalWidth;
+    s.logicalHeight = st.ScaledLayout1.logicalHeight;
+    s.line = st.Label1.text;
+    s.family = st.Label1.family;
+    s.lineSize = static_cast<float>(st.Label1.size);
+    s.bold = st.Label1.bold;
+    s.lineColor = st.Label1.color;
+    s.glyph = st.Label2.text;
+    s.glyphSize = static_cast<float>(st.Label2.size);
+    s.glyphColor = st.Label2.color;
+    s.menuGlyph = st.SpeedButton1.text;
+    s.menuSize = static_cast<float>(st.SpeedButton1.size);
+    s.menuColor = st.SpeedButton1.color;
+    s.shadow = st.ShadowEffect1.enabled;
+    s.shadowColor = st.ShadowEffect1.color;
+    return s;
+}
+
+void StripWindow::present() {
+    presentPending_ = false;
+    if (!hwnd_ || frame_.width <= 0 || frame_.height <= 0) return;
+    const StripScene s = scene();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = s.width;
+    info.bmiHeader.biHeight = -s.height; // top-down, as the painter writes
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib) {
+        paintStrip(s, static_cast<std::uint32_t*>(bits));
+        HGDIOBJ old = SelectObject(memory, dib);
+        const RECT r = pixels();
+        POINT at{r.left, r.top}, origin{0, 0};
+        SIZE size{s.width, s.height};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UpdateLayeredWindow(hwnd_, screen, &at, &size, memory, &origin, 0, &blend, ULW_ALPHA);
+        SelectObject(memory, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+bool StripWindow::loadBackgroundPicture(const std::string&, std::string_view bytes) {
+    IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                        static_cast<UINT>(bytes.size()));
+    if (!stream) return false;
+    // Decoded into a bitmap of its own, so that the stream can go.
+    std::shared_ptr<Gdiplus::Bitmap> decoded;
+    {
+        Gdiplus::Bitmap source(stream);
+        if (source.GetLastStatus() == Gdiplus::Ok && source.GetWidth() > 0) {
+            decoded = std::make_shared<Gdiplus::Bitmap>(source.GetWidth(), source.GetHeight(),
+                                                        PixelFormat32bppPARGB);
+            Gdiplus::Graphics g(decoded.get());
+            g.DrawImage(&source, 0, 0, source.GetWidth(), source.GetHeight());
+        }
+    }
+    stream->Release();
+    if (!decoded) return false;
+    picture_ = std::move(decoded);
+    return true;
+}
+
+// --- Pointer and menu ---
+
+void StripWindow::capturePointer(bool on) {
+    if (on)
+        SetCapture(hwnd_);
+    else if (GetCapture() == hwnd_)
+        ReleaseCapture();
+}
+
+void StripWindow::setSizingPointer(bool on) {
+    sizing_ = on;
+    SetCursor(LoadCursorW(nullptr, on ? IDC_SIZENWSE : IDC_ARROW));
+}
+
+void StripWindow::openMenu(PointF p) {
+    // After the release that asked for it has been handled: the menu runs a loop of its own.
+    const double k = scale();
+    const RECT r = pixels();
+    const POINT at{r.left + static_cast<LONG>(std::lround(p.x * k)),
+                   r.top + static_cast<LONG>(std::lround(p.y * k))};
+    PostMessageW(hwnd_, kMsgOpenMenu, static_cast<WPARAM>(at.x), static_cast<LPARAM>(at.y));
+}
+
+void StripWindow::runMenu(POINT at) {
+    switch (showStripMenu(hwnd_, at, resizeChecked_)) {
+    case MenuChoice::Resize:
+        strip_->ResizeCmdExecute();
+        break;
+    case MenuChoice::Settings:
+        strip_->SetCmdExecute();
+        break;
+    case MenuChoice::Close:
+        strip_->CloseCmdExecute();
+        break;
+    case MenuChoice::None:
+        break;
+    }
+}
+
+// --- Timer and dialogs ---
+
+void StripWindow::setTimerInterval(int ms) {
+    KillTimer(hwnd_, kTimerId);
+    if (ms > 0) SetTimer(hwnd_, kTimerId, static_cast<UINT>(ms), nullptr);
+}
+
+void StripWindow::showError(std::u16string_view text) {
+    MessageBoxW(hwnd_, wide(text).c_str(), L"ZRM58", MB_OK | MB_ICONERROR);
+}
+
+void StripWindow::runSettingsWindow(SettingsModel& model) {
+    runSettingsDialog(hwnd_, model, *this);
+}
+
+std::optional<std::u16string> StripWindow::openFileDialog() {
+    // All files, no filter, no title, no starting folder: the dialog remembers the last one.
+    wchar_t file[32768] = L"";
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = GetActiveWindow();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = static_cast<DWORD>(std::size(file));
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+    const std::wstring chosen(file);
+    return std::u16string(chosen.begin(), chosen.end());
+}
+
+// --- Messages ---
+
+PointF StripWindow::windowPoint(LPARAM lp) const {
+    // From the screen position and the frame this window last asked for, so that moves
+    // reported before a move was carried out do not jitter.
+    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ClientToScreen(hwnd_, &p);
+    const RECT r = pixels();
+    const double k = scale();
+    return {(p.x - r.left) / k, (p.y - r.top) / k};
+}
+
+LRESULT CALLBACK StripWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self =
+            static_cast<StripWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    StripWindow* self = fromHwnd(hwnd);
+    if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (self && self->handle(msg, wp, lp)) return 0;
+    if (self && msg == WM_SETCURSOR && self->sizing_) return TRUE;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (details_) details_->hide();
+        if (strip_) strip_->pointerPress(windowPoint(lp));
+        return true;
+    case WM_MOUSEMOVE:
+        if (strip_) {
+            strip_->pointerMove(windowPoint(lp));
+            hover(windowPoint(lp), wp);
+        }
+        return true;
+    case WM_MOUSELEAVE:
+        if (details_) details_->hide();
+        return true;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        if (strip_) strip_->pointerRelease(windowPoint(lp));
+        return true;
+    case WM_CAPTURECHANGED:
+        // Another window took the pointer in the middle of a move or resize (a system dialog,
+        // a menu of another program): the tracking ends where the pointer is, as at a release;
+        // else the strip would follow the pointer with no button held.
+        if (strip_ && reinterpret_cast<HWND>(lp) != hwnd_ &&
+            (strip_->tracking() == Strip::Tracking::Moving ||
+             strip_->tracking() == Strip::Tracking::Resizing)) {
+            POINT p{};
+            GetCursorPos(&p);
+            ScreenToClient(hwnd_, &p);
+            strip_->pointerRelease(windowPoint(MAKELPARAM(p.x, p.y)));
+        }
+        return true;
+    case WM_SETCURSOR:
+        if (sizing_) SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
+        return false; // windowProc answers TRUE while sizing
+    case WM_TIMER:
+        if (wp == kTimerId && strip_) {
+            strip_->Timer1Timer();
+            if (details_) details_->ticked();
+        } else if (wp == DetailsPanel::kRestTimer && details_) {
+            details_->restElapsed();
+        }
+        return true;
+    case kMsgPresent:
+        present();
+        return true;
+    case kMsgOpenMenu:
+        if (strip_) runMenu(POINT{static_cast<LONG>(wp), static_cast<LONG>(lp)});
+        return true;
+    case WM_MEASUREITEM:
+        return wp == 0 && measureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+    case WM_DRAWITEM:
+        return wp == 0 && drawMenuItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+    case WM_CLOSE:
+        // The close query saves; a failed save keeps the strip open.
+        if (!strip_ || strip_->FormCloseQuery()) DestroyWindow(hwnd_);
+        return true;
+    case WM_DESTROY:
+        details_.reset();
+        KillTimer(hwnd_, kTimerId);
+        hwnd_ = nullptr;
+        PostQuitMessage(0);
+        return true;
+    case WM_DPICHANGED:
+        // Moved onto a monitor of another scale: the same logical frame in its pixels.
+        schedulePresent();
+        return true;
+    case kMsgComeForward:
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        if (strip_) setStaysOnTop(strip_->IsTop);
+        SetForegroundWindow(hwnd_);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace zrm58::win32face

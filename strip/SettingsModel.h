@@ -1,0 +1,84 @@
+#pragma once
+// The settings window `TForm2` without a toolkit: the values its controls hold while it is open,
+// the fill from the strip and the copy-back, and its handlers' effects on the strip.
+#include <cstdint>
+#include <string>
+
+namespace zrm58 {
+
+class Strip;
+
+class SettingsModel {
+public:
+    explicit SettingsModel(Strip& strip) : strip_(strip) {}
+
+    Strip& strip() const { return strip_; }
+
+    // The settings command's first half: every control from the strip's fields, in the fixed
+    // order. The check boxes' change handlers are the face's to run when it shows the values.
+    void fillFromStrip();
+    // The second half, after the window closed: every value back into the strip's fields, then
+    // the appearance re-applied.
+    void copyBackToStrip();
+    // True when the Close button has copied the values back (and saved them); the settings
+    // command then does not copy back again.
+    bool copiedBackByClose() const { return copiedBackByClose_; }
+
+    // --- Handlers, called by the face with the window's values already in the model ---
+
+    // Only the strip's field: its text changes weight when the window closes.
+    void BoldCheckChange();
+    // The strip's shadow at once; isShadow itself is taken when the window closes.
+    void ShadowCheckChange();
+    // The strip's IsTop and its window style at once.
+    void TopCheckChange();
+    // Appends ListBox1's entry `index` to Edit2 (the face shows Edit2 again afterwards); an
+    // index that names no entry appends nothing.
+    void ListBox1Click(int index);
+    // The file-open dialog; a chosen file becomes the strip's GazouFile at once.
+    void SelectFileBtnClick();
+    // Copies back, then saves. True when the window may close; a failed save shows the error
+    // dialog and keeps the window open with everything the user set.
+    bool CloseBtnClick();
+
+    // --- The controls' values ---
+    std::uint32_t ComboColorBox1 = 0; // first background colour
+    std::uint32_t ComboColorBox2 = 0; // second background colour
+    std::uint32_t FontColorBox1 = 0;  // text colour
+    bool GraCheck = false;
+    // DirectionBox1's selected index: 0..2, or a value that names no entry (kept as given, a
+    // negative one as -1) until the user picks one.
+    std::int32_t DirectionBox1 = 0;
+    int SpinBox1 = 1; // interval in whole seconds, 1..5
+    bool GazouCheck = false;
+    double OpSpin = 0.5; // opacity, 0.1..1.0
+    bool ShowTaskCheck = true;
+    bool TopCheck = false;
+    bool BoldCheck = false;
+    bool ShadowCheck = true;
+    double OrgWidthSpin = 1; // width factor, 0.1..10
+    std::u16string Edit1;    // date-time format
+    std::u16string Edit2;    // separator
+    int ComboBox1 = -1;      // font family index into kFontFamilies; -1: none selected
+
+    // The values' ranges.
+    static constexpr double kMinOpacity = 0.1, kMaxOpacity = 1.0;
+    static constexpr int kMinSeconds = 1, kMaxSeconds = 5;
+    static constexpr double kMinWidthFactor = 0.1, kMaxWidthFactor = 10.0;
+
+private:
+    Strip& strip_;
+    bool copiedBackByClose_ = false;
+};
+
+// The index of the first font family equal to `family`, the letters A to Z compared without
+// case and every other UTF-16 unit exactly; -1 when there is none.
+int fontFamilyIndex(std::u16string_view family);
+// The timer's interval in whole seconds for SpinBox1: halves go to the even neighbour (1500 ms
+// and 2500 ms both give 2), then the range 1..5.
+int intervalSeconds(int milliseconds);
+// ListBox1's entry `index` as UTF-16 (one character, two units for an astral one); empty when
+// the index names no entry.
+std::u16string separatorEntry(int index);
+
+} // namespace zrm58

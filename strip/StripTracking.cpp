@@ -1,0 +1,166 @@
+// The logical box, the menu's commands, move and resize tracking and the size guard.
+#include "strip/Strip.h"
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zrm58 {
+namespace {
+
+// Nearest integer, halves to the even neighbour (the default rounding mode); clamped so that a
+// runaway coordinate cannot overflow the integer.
+int roundEven(double v) {
+    constexpr double lo = std::numeric_limits<int>::min() / 2;
+    constexpr double hi = std::numeric_limits<int>::max() / 2;
+    return static_cast<int>(std::nearbyint(std::clamp(v, lo, hi)));
+}
+
+} // namespace
+
+// --- The logical box ---
+
+RectF Strip::layoutRect() const {
+    const Rect frame = face_.geometry();
+    return {kStripMargin, kStripMargin, std::max(0.0, frame.width - 2 * kStripMargin),
+            std::max(0.0, frame.height - 2 * kStripMargin)};
+}
+
+PointF Strip::toLayout(PointF p) const {
+    const RectF r = layoutRect();
+    const double lw = std::max(1.0f, ScaledLayout1.logicalWidth);
+    const double lh = std::max(1.0f, ScaledLayout1.logicalHeight);
+    return {(p.x - r.x) * lw / std::max(r.width, 1e-9),
+            (p.y - r.y) * lh / std::max(r.height, 1e-9)};
+}
+
+PointF Strip::fromLayout(PointF p) const {
+    const RectF r = layoutRect();
+    const double lw = std::max(1.0f, ScaledLayout1.logicalWidth);
+    const double lh = std::max(1.0f, ScaledLayout1.logicalHeight);
+    return {r.x + p.x * r.width / lw, r.y + p.y * r.height / lh};
+}
+
+RectF Strip::speedButtonRect() const {
+    return {0, 0, 33, ScaledLayout1.logicalHeight};
+}
+
+RectF Strip::label1Rect() const {
+    return {33, 0, ScaledLayout1.logicalWidth - 66.0, ScaledLayout1.logicalHeight};
+}
+
+RectF Strip::label2Rect() const {
+    return {ScaledLayout1.logicalWidth - 6.0 - 27.0, 0, 27, ScaledLayout1.logicalHeight};
+}
+
+PointF Strip::menuAnchor() const {
+    // The button's bottom-left corner, through the scaling of the logical box.
+    return fromLayout({0, speedButtonRect().height});
+}
+
+// --- Menu and commands ---
+
+void Strip::SpeedButton1Click() {
+    face_.openMenu(menuAnchor());
+}
+
+void Strip::ResizeCmdExecute() {
+    setResizeMode(!resizeMenuChecked_);
+}
+
+void Strip::setResizeMode(bool on) {
+    if (on == resizeMenuChecked_) return;
+    resizeMenuChecked_ = on;
+    face_.showResizeMode(on);
+}
+
+// --- Tracking ---
+
+bool Strip::overLayout(PointF p) const {
+    return layoutRect().contains(p) && !speedButtonRect().contains(toLayout(p));
+}
+
+bool Strip::pointerPress(PointF p) {
+    if (tracking_ != Tracking::None || !layoutRect().contains(p)) return false;
+    if (speedButtonRect().contains(toLayout(p))) {
+        tracking_ = Tracking::ButtonPress; // a click: the button acts on the release over it
+        return true;
+    }
+    ScaledLayout1MouseDown(p);
+    return true;
+}
+
+void Strip::ScaledLayout1MouseDown(PointF p) {
+    // Any button, any modifiers: resize mode decides between resizing and moving.
+    if (resizeMode()) {
+        tracking_ = Tracking::Resizing;
+        const Rect frame = face_.geometry();
+        working_ = {frame.width, frame.height};
+        lastPoint_ = p;
+    } else {
+        tracking_ = Tracking::Moving;
+        pressPoint_ = p;
+    }
+    face_.capturePointer(true);
+}
+
+void Strip::pointerMove(PointF p) {
+    Rect frame = face_.geometry();
+    if (tracking_ == Tracking::Moving) {
+        // The press point stays under the pointer; the size stays.
+        frame.left = roundEven(frame.left + (p.x - pressPoint_.x));
+        frame.top = roundEven(frame.top + (p.y - pressPoint_.y));
+        face_.setGeometry(frame);
+    } else if (tracking_ == Tracking::Resizing) {
+        // The window's size is its size at the press plus the pointer's travel since, never
+        // below the guard's minimum; the working size itself is never guarded, so that a drag
+        // back grows the window only once the pointer passes where the minimum was reached.
+        working_ = {roundEven(p.x - lastPoint_.x + working_.width),
+                    roundEven(p.y - lastPoint_.y + working_.height)};
+        resizeGuarded(working_.width, working_.height);
+        face_.setSizingPointer(true);
+        lastPoint_ = p;
+    }
+}
+
+void Strip::pointerRelease(PointF p) {
+    const Tracking was = tracking_;
+    tracking_ = Tracking::None;
+    if (was == Tracking::ButtonPress) {
+        if (layoutRect().contains(p) && speedButtonRect().contains(toLayout(p)))
+            SpeedButton1Click();
+        return;
+    }
+    if (was == Tracking::None) return;
+    face_.capturePointer(false);
+    face_.setSizingPointer(false);
+    // The release reaches ScaledLayout1 only when the pointer is over it (not over the button).
+    if (overLayout(p)) ScaledLayout1MouseUp();
+}
+
+void Strip::ScaledLayout1MouseUp() {
+    setResizeMode(false);
+}
+
+// --- Size guard ---
+
+void Strip::resizeGuarded(int width, int height) {
+    Rect frame = face_.geometry();
+    frame.width = std::max(width, kMinStripWidth);
+    frame.height = std::max(height, kMinStripHeight);
+    face_.setGeometry(frame);
+    FormResize();
+}
+
+void Strip::FormResize() {
+    Rect frame = face_.geometry();
+    if (frame.height < kMinStripHeight) {
+        frame.height = kMinStripHeight;
+        face_.setGeometry(frame);
+    }
+    if (frame.width < kMinStripWidth) {
+        frame.width = kMinStripWidth;
+        face_.setGeometry(frame);
+    }
+}
+
+} // namespace zrm58

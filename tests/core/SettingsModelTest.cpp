@@ -1,0 +1,164 @@
+// The settings window's model on a fake face: the fill from the strip, the copy-back, the
+// handlers' effects and the Close button's save.
+#include "strip/SettingsModel.h"
+#include "StripFixture.h"
+#include <gtest/gtest.h>
+#include <system_error>
+
+using namespace zrm58;
+using namespace zrm58::testing;
+
+namespace {
+
+struct RoundTripRow {
+    const char16_t* ini;
+    // What the window shows ...
+    int seconds;
+    double opacity, widthFactor;
+    int direction, family;
+    // ... and what the strip holds after closing without a change.
+    int intervalAfter;
+    float opacityAfter;
+    int originalWidthAfter;
+    std::u16string_view familyAfter;
+};
+
+class SettingsRoundTrip : public ::testing::TestWithParam<RoundTripRow> {};
+
+TEST_P(SettingsRoundTrip, FillsTheWindowAndCopiesItBack) {
+    const RoundTripRow& row = GetParam();
+    StripFixture f;
+    f.writeIni(row.ini);
+    Strip& strip = f.create();
+    bool shown = false;
+    f.face.onSettingsWindow = [&](SettingsModel& m) {
+        shown = true;
+        EXPECT_EQ(m.SpinBox1, row.seconds);
+        EXPECT_DOUBLE_EQ(m.OpSpin, row.opacity);
+        EXPECT_DOUBLE_EQ(m.OrgWidthSpin, row.widthFactor);
+        EXPECT_EQ(m.DirectionBox1, row.direction);
+        EXPECT_EQ(m.ComboBox1, row.family);
+    };
+    strip.SetCmdExecute();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(strip.timerInterval(), row.intervalAfter);
+    EXPECT_EQ(strip.Rectangle1.opacity(), row.opacityAfter);
+    EXPECT_EQ(strip.OriginalWidth, row.originalWidthAfter);
+    EXPECT_EQ(strip.FontFamilyName, row.familyAfter);
+    EXPECT_EQ(strip.Direction, row.direction);
+    EXPECT_FALSE(f.face.called("error"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsRoundTrip,
+    ::testing::Values(
+        RoundTripRow{u"", 1, 0.5, 1.0, 0, 0, 1000, 0.5f, 515, u"Segoe UI"},
+        RoundTripRow{u"[Timer]\nInterval=1500\n", 2, 0.5, 1.0, 0, 0, 2000, 0.5f, 515, u"Segoe UI"},
+        RoundTripRow{u"[Timer]\nInterval=2500\n", 2, 0.5, 1.0, 0, 0, 2000, 0.5f, 515, u"Segoe UI"},
+        RoundTripRow{u"[Timer]\nInterval=250\n", 1, 0.5, 1.0, 0, 0, 1000, 0.5f, 515, u"Segoe UI"},
+        RoundTripRow{u"[Timer]\nInterval=10000\n", 5, 0.5, 1.0, 0, 0, 5000, 0.5f, 515, u"Segoe UI"},
+        RoundTripRow{u"[Form]\nOpacity=0.05\n", 1, 0.1, 1.0, 0, 0, 1000, 0.1f, 515, u"Segoe UI"},
+        RoundTripRow{u"[Form]\nOriginal=12\n", 1, 0.5, 10.0, 0, 0, 1000, 0.5f, 5150, u"Segoe UI"},
+        RoundTripRow{u"[Font]\nFamily=segoe ui\n", 1, 0.5, 1.0, 0, 0, 1000, 0.5f, 515, u"Segoe UI"},
+        RoundTripRow{u"[Font]\nFamily=Comic\n", 1, 0.5, 1.0, 0, -1, 1000, 0.5f, 515, u"Comic"},
+        RoundTripRow{u"[Back]\nDirection=7\n", 1, 0.5, 1.0, 7, 0, 1000, 0.5f, 515, u"Segoe UI"},
+        RoundTripRow{u"[Back]\nDirection=-3\n", 1, 0.5, 1.0, -1, 0, 1000, 0.5f, 515, u"Segoe UI"}));
+
+TEST(SettingsHandlers, ActOnTheStripAtOnceOrAtTheClose) {
+    StripFixture f;
+    Strip& strip = f.create();
+    f.face.onSettingsWindow = [&](SettingsModel& m) {
+        m.ListBox1Click(1);  // 🐯
+        m.ListBox1Click(0);  // ｜
+        m.ListBox1Click(44); // no entry: nothing
+        EXPECT_EQ(m.Edit2, u"｜🐯｜");
+        m.TopCheck = true;
+        m.TopCheckChange();
+        EXPECT_TRUE(f.face.staysOnTop); // at once
+        m.ShadowCheck = false;
+        m.ShadowCheckChange();
+        EXPECT_FALSE(strip.ShadowEffect1.enabled); // at once
+        EXPECT_TRUE(strip.isShadow);               // the field at the close
+        m.BoldCheck = true;
+        m.BoldCheckChange();
+        EXPECT_TRUE(strip.isBold);
+        EXPECT_FALSE(strip.Label1.bold); // the text at the close
+        f.face.chosenFile.reset();
+        m.SelectFileBtnClick(); // cancelled
+        EXPECT_TRUE(strip.GazouFile.empty());
+        f.face.chosenFile = u"/pictures/sky.png";
+        m.SelectFileBtnClick();
+        EXPECT_EQ(strip.GazouFile, u"/pictures/sky.png");
+    };
+    strip.SetCmdExecute();
+    EXPECT_EQ(strip.SepStr, u"｜🐯｜");
+    EXPECT_TRUE(strip.Label1.bold);
+    EXPECT_FALSE(strip.isShadow);
+    EXPECT_EQ(strip.Rectangle1.fill.kind, FillKind::Solid); // no picture without GazouCheck
+    strip.Timer1Timer();
+    EXPECT_TRUE(strip.Label1.text.starts_with(u"｜🐯｜2023"));
+}
+
+TEST(SettingsClose, SavesAfterTheCopyBackAndClosesOnlyOnSuccess) {
+    StripFixture f;
+    Strip& strip = f.create();
+    int closeClicks = 0;
+    f.face.onSettingsWindow = [&](SettingsModel& m) {
+        m.ComboColorBox1 = 0xFF112233;
+        f.files.replaceError = std::make_error_code(std::errc::permission_denied);
+        EXPECT_FALSE(m.CloseBtnClick()); // stays open
+        ++closeClicks;
+        ASSERT_EQ(f.face.errors.size(), 1u);
+        EXPECT_NE(f.face.errors[0].find(u"を作成できません"), std::u16string::npos);
+        f.files.replaceError = {};
+        m.ComboColorBox1 = 0xFF445566; // the user goes on, then tries again
+        EXPECT_TRUE(m.CloseBtnClick());
+        ++closeClicks;
+        m.ComboColorBox1 = 0xFF000000; // after the close nothing is copied back again
+    };
+    strip.SetCmdExecute();
+    EXPECT_EQ(closeClicks, 2);
+    EXPECT_EQ(strip.BC0, 0xFF445566u);
+    EXPECT_NE(f.ini().find(u"Color1=FF445566"), std::u16string::npos);
+}
+
+TEST(SettingsClose, TheCaptionBarsCloseAppliesWithoutSaving) {
+    StripFixture f;
+    Strip& strip = f.create();
+    f.face.onSettingsWindow = [](SettingsModel& m) { m.ComboColorBox1 = 0xFF010203; };
+    strip.SetCmdExecute();
+    EXPECT_EQ(strip.BC0, 0xFF010203u);
+    EXPECT_EQ(strip.Rectangle1.fill.color, 0xFF010203u);
+    EXPECT_FALSE(f.files.files.contains(kIniPath));
+}
+
+TEST(SettingsBackground, APictureThatDoesNotDecodeKeepsTheBackgroundAndSaysSo) {
+    StripFixture f;
+    f.files.files["/pictures/sky.png"] = "not a picture";
+    f.face.pictureDecodes = false;
+    Strip& strip = f.create();
+    strip.isGazou = true;
+    strip.GazouFile = u"/pictures/sky.png";
+    const TRectangle before = strip.Rectangle1;
+    strip.UpdateBackground();
+    EXPECT_EQ(strip.Rectangle1, before);
+    ASSERT_EQ(f.face.errors.size(), 1u);
+    EXPECT_EQ(f.face.errors[0], u"ビットマップの読み込みに失敗しました (/pictures/sky.png)。.");
+
+    f.face.pictureDecodes = true;
+    strip.UpdateBackground();
+    EXPECT_EQ(strip.Rectangle1.fill.kind, FillKind::Bitmap);
+    EXPECT_FALSE(strip.Rectangle1.strokeOn);
+    EXPECT_EQ(f.face.picturePath, "/pictures/sky.png");
+
+    // The file gone: the picture already shown stays; a later solid fill keeps the outline off.
+    f.files.files.erase("/pictures/sky.png");
+    strip.UpdateBackground();
+    EXPECT_EQ(strip.Rectangle1.fill.kind, FillKind::Bitmap);
+    strip.isGazou = false;
+    strip.UpdateBackground();
+    EXPECT_EQ(strip.Rectangle1.fill.kind, FillKind::Solid);
+    EXPECT_FALSE(strip.Rectangle1.strokeOn);
+}
+
+} // namespace

@@ -1,0 +1,302 @@
+# shellcheck shell=bash
+# End-to-end under Wine on the real zrm58.exe, sourced by scripts/test-windows.sh (which defines
+# root, out, run_env, pass, fail and check, and exports the Wine prefix). A private Xvfb with a
+# compositing manager and a known root colour; Wine's window driver on it; xdotool finds the
+# window titled ZRM58, drags it and clicks the menu; screenshots give the pixels. Wine's window
+# driver needs the display from its start, so the prefix's wineserver is restarted here.
+
+# shellcheck source=scripts/xserver.sh
+. "$root/scripts/xserver.sh"
+e2e=$out/e2e
+app=$e2e/app # the portable folder: zrm58.exe with ZRM58.ini beside it
+rm -rf "$e2e"
+mkdir -p "$app"
+cp "$out/core/bin/zrm58.exe" "$app/"
+send=$out/core/bin/send_to_strip.exe
+ini=$app/ZRM58.ini
+
+desktop_key='HKCU\Control Panel\Desktop'
+# The screen at 96 DPI, also when an earlier run stopped in its 144 DPI step.
+wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+start_xserver 1280x800
+# The known background behind the strip: a window of one colour over the whole screen (the
+# compositing manager paints the root its own grey whatever its background is).
+xmessage -bg '#205080' -geometry 1280x800+0+0 ' ' >/dev/null 2>&1 &
+backdrop_pid=$!
+trap 'wineserver -k >/dev/null 2>&1 || true; kill $backdrop_pid 2>/dev/null; stop_xserver' EXIT
+background=(32 80 128)
+sleep 0.5
+
+strip_pid=
+start_strip() {
+  (cd "$app" && run_env wine "$app/zrm58.exe" >"$e2e/strip.log" 2>&1) &
+  strip_pid=$!
+}
+# Waits at most $1 seconds for the strip started last to end; sets status (124: runs on).
+wait_strip() {
+  local i
+  for i in $(seq 1 $(($1 * 10))); do
+    kill -0 "$strip_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$strip_pid" 2>/dev/null; then
+    status=124
+    return
+  fi
+  status=0
+  wait "$strip_pid" || status=$?
+}
+# The X window of the strip (title ZRM58), waiting for it to be mapped; empty after 20 s.
+strip_window() {
+  local i id
+  for i in $(seq 1 200); do
+    id=$(xdotool search --onlyvisible --name '^ZRM58$' 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+}
+# "X Y W H" of an X window.
+geometry() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+# Waits up to 5 s for the window's geometry to become $2, then checks it.
+check_geometry() { # check_geometry NAME EXPECTED WINDOW
+  local i now
+  for i in $(seq 1 50); do
+    now=$(geometry "$3")
+    [ "$now" = "$2" ] && break
+    sleep 0.1
+  done
+  check "$1" "$2" "$now"
+}
+# "R G B" of a screen pixel in the screenshot $1.
+pixel() { convert "$1" -format '%[fx:int(255*p{'"$2"','"$3"'}.r+0.5)] %[fx:int(255*p{'"$2"','"$3"'}.g+0.5)] %[fx:int(255*p{'"$2"','"$3"'}.b+0.5)]' info:; }
+near() { # near "R G B" "R G B": every channel within 3
+  local a b i
+  read -r -a a <<<"$1"
+  read -r -a b <<<"$2"
+  for i in 0 1 2; do
+    [ $((a[i] - b[i])) -le 3 ] && [ $((b[i] - a[i])) -le 3 ] || return 1
+  done
+}
+# The menu's X window: the visible window of the program that is not the strip.
+menu_window() {
+  local i id
+  for i in $(seq 1 50); do
+    for id in $(xdotool search --onlyvisible --class 'zrm58' 2>/dev/null); do
+      [ "$id" != "$1" ] && [ "$(xdotool getwindowname "$id")" != ZRM58 ] && { echo "$id"; return; }
+    done
+    sleep 0.1
+  done
+}
+# Opens the menu with a click on the strip's button and chooses item $2 (1..3) of three.
+choose() { # choose STRIP_WINDOW ITEM
+  local X Y WIDTH HEIGHT menu
+  read -r X Y WIDTH HEIGHT <<<"$(geometry "$1")"
+  xdotool mousemove $((X + 7)) $((Y + HEIGHT / 2)) click 1
+  menu=$(menu_window "$1")
+  [ -n "$menu" ] || { fail "menu did not open"; return; }
+  read -r X Y WIDTH HEIGHT <<<"$(geometry "$menu")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * (2 * $2 - 1) / 6))
+  sleep 0.2
+  xdotool click 1
+  sleep 0.3
+}
+drag() { # drag FROM_X FROM_Y TO_X TO_Y, in steps as a hand does
+  xdotool mousemove "$1" "$2" mousedown 1
+  sleep 0.1
+  local k
+  for k in 1 2 3 4; do
+    xdotool mousemove $(($1 + ($3 - $1) * k / 4)) $(($2 + ($4 - $2) * k / 4))
+    sleep 0.05
+  done
+  xdotool mouseup 1
+  sleep 0.2
+}
+ini_value() { iconv -f UTF-16 -t UTF-8 "$ini" 2>/dev/null | tr -d '\r' | sed -n "s/^$1=//p" | head -1; }
+
+# 1. First start without a settings file: at 200, 200, 523 x 40, drawn per pixel translucent.
+start_strip
+win=$(strip_window)
+if [ -z "$win" ]; then
+  fail "zrm58.exe: no window titled ZRM58"
+else
+  check "first start: geometry" "200 200 523 40" "$(geometry "$win")"
+  sleep 2.5 # ticks
+  shot=$e2e/strip.png
+  import -window root "$shot"
+  check "background outside the strip" "${background[*]}" "$(pixel "$shot" 150 150)"
+  # The 5-pixel margin is fully transparent; inside it the rectangle FFDCDCDC at opacity 0.5
+  # lies over the background: 0.5 x 220 + 0.5 x background per channel.
+  check "margin: the background shows through" "${background[*]}" "$(pixel "$shot" 202 220)"
+  expected="$(((220 + background[0]) / 2)) $(((220 + background[1]) / 2)) $(((220 + background[2]) / 2))"
+  got=$(pixel "$shot" 300 207)
+  if near "$expected" "$got"; then pass; else fail "rectangle at opacity 0.5: expected ~$expected, got $got"; fi
+  # The line: dark glyphs in the label's box.
+  dark=$(convert "$shot" -crop 400x22+240+211 -colorspace gray -threshold 30% -format '%[fx:int(w*h*(1-mean))]' info:)
+  if [ "$dark" -gt 150 ]; then pass; else fail "the line: $dark dark pixels in its box"; fi
+
+  # The details on hover: after a rest on the line a panel shows below the strip; it goes when
+  # the pointer leaves.
+  xdotool mousemove 400 218
+  sleep 0.1
+  xdotool mousemove 402 219
+  panel=
+  for i in $(seq 1 30); do
+    panel=$(xdotool search --onlyvisible --name '^ZRM58 details$' 2>/dev/null | head -1 || true)
+    [ -n "$panel" ] && break
+    sleep 0.1
+  done
+  if [ -n "$panel" ]; then
+    read -r px py _ ph <<<"$(geometry "$panel")"
+    check "details: below the strip" "200 240" "$px $py"
+    [ "$ph" -gt 100 ] && pass || fail "details: only $ph pixels high"
+    xdotool mousemove 900 600
+    sleep 0.5
+    check "details: gone when the pointer leaves" "" \
+      "$(xdotool search --onlyvisible --name '^ZRM58 details$' 2>/dev/null || true)"
+  else
+    fail "details: no panel after a rest on the line"
+  fi
+
+  # 2. A drag moves it by the pointer's travel.
+  drag 500 215 550 265
+  check_geometry "drag: new position" "250 250 523 40" "$win"
+
+  # 3. The menu opens at the button's bottom-left corner (5 + 33 x 30/33 below the top).
+  xdotool mousemove 262 270 click 1
+  menu=$(menu_window "$win")
+  if [ -n "$menu" ]; then
+    read -r mx my _ _ <<<"$(geometry "$menu")"
+    check "menu at the button's bottom-left corner" "255 285" "$mx $my"
+    xdotool key Escape
+    sleep 0.3
+    [ -z "$(xdotool search --onlyvisible --class zrm58 2>/dev/null | grep -vx "$win" || true)" ] ||
+      xdotool mousemove 900 600 click 1
+  else
+    fail "menu did not open at a click on the button"
+  fi
+
+  # 4. Resize mode: a drag resizes from the bottom-right corner; the size guard stops at 80 x 30.
+  choose "$win" 1
+  drag 700 270 800 290
+  check_geometry "resize: +100, +20" "250 250 623 60" "$win"
+  drag 700 290 750 300 # the mode ended with the release over the strip: this moves it
+  check_geometry "after a resize, a drag moves" "300 260 623 60" "$win"
+  choose "$win" 1
+  drag 800 300 60 200
+  check_geometry "size guard" "300 260 80 30" "$win"
+  xdotool mousemove 360 275 click 1 # a click on the strip ends the mode left on outside it
+  sleep 0.2
+
+  # 5. The exit item saves Left and Top (UTF-16 LE with a byte-order mark) and ends with 0.
+  choose "$win" 3
+  wait_strip 10
+  check "exit: status" 0 "$status"
+  check "exit: UTF-16 LE byte-order mark" "fffe" "$(head -c 2 "$ini" 2>/dev/null | od -An -tx1 | tr -d ' \n')"
+  check "exit: Left Top Width Height saved" "300 260 80 30" \
+    "$(ini_value Left) $(ini_value Top) $(ini_value Width) $(ini_value Height)"
+fi
+
+# 6. A second start finds the settings; the session-end query saves; a later start hands over.
+# Values that the settings window limits are put in the file first (UTF-8 is read as well).
+iconv -f UTF-16 -t UTF-8 "$ini" | tr -d '\r' |
+  sed -e 's/^Interval=.*/Interval=2500/' -e 's/^Opacity=.*/Opacity=0.05/' >"$ini.utf8" && mv "$ini.utf8" "$ini"
+start_strip
+win=$(strip_window)
+if [ -z "$win" ]; then
+  fail "zrm58.exe (second run): no window"
+else
+  first_pid=$strip_pid
+  check "restart: saved geometry" "300 260 80 30" "$(geometry "$win")"
+  drag 330 270 430 370
+  check_geometry "drag before the session end" "400 360 80 30" "$win"
+  check "WM_QUERYENDSESSION: the answer (may end)" 1 "$(run_env wine "$send" queryendsession | tr -d '\r')"
+  check "WM_QUERYENDSESSION: saved" "400 360" "$(ini_value Left) $(ini_value Top)"
+  start_strip
+  wait_strip 15
+  check "a second start hands over and ends" 0 "$status"
+  check "one strip" 1 "$(xdotool search --onlyvisible --name '^ZRM58$' | wc -l)"
+  strip_pid=$first_pid
+
+  # 7. The settings window: filled from the strip, a click on a separator entry appends it,
+  # Close copies back, saves and closes. Control ids as the window numbers them.
+  choose "$win" 2
+  dialog=
+  for i in $(seq 1 50); do
+    dialog=$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 || true)
+    [ -n "$dialog" ] && break
+    sleep 0.1
+  done
+  if [ -z "$dialog" ]; then
+    fail "settings window did not open"
+  else
+    control() { run_env wine "$send" "settings-$1" "$2" | tr -d '\r'; }
+    read -r l t r _ <<<"$(control rect 110)"
+    xdotool mousemove $(((l + r) / 2)) $((t + 8)) click 1 # the separator list's first entry, ｜
+    sleep 0.3
+    read -r l t r b <<<"$(control rect 122)"
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1 # Close
+    sleep 0.5
+    # Filled from the strip (2500 ms shows 2 s, opacity 0.05 shows 0.1), copied back (the width
+    # factor 1 gives the window 515 + 10) and saved by Close; the entry appended to the separator.
+    # (The opacity is kept in single precision: 0.1 is written as the float nearest to it.)
+    check "settings: Close saves what the window holds" "2000 0.100000001 525 ｜｜" \
+      "$(ini_value Interval) $(ini_value Opacity | cut -c1-11) $(ini_value Width) $(ini_value SEP)"
+    for i in $(seq 1 30); do
+      [ -z "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)" ] && break
+      sleep 0.1
+    done
+    check "settings: Close closes" "" "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)"
+  fi
+  run_env wine "$send" close >/dev/null
+  wait_strip 10
+  check "WM_CLOSE: status" 0 "$status"
+fi
+
+# 8. A stored colour that does not convert: the error box, no strip, exit status 1.
+printf '[Back]\r\nColor1=NOCOLOUR\r\n' >"$ini"
+start_strip
+box=
+for i in $(seq 1 150); do
+  box=$(xdotool search --onlyvisible --name 'アプリケーションエラー' 2>/dev/null | head -1 || true)
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+if [ -n "$box" ]; then
+  pass
+  check "bad colour: no strip" "" "$(xdotool search --onlyvisible --name '^ZRM58$' 2>/dev/null || true)"
+  xdotool windowfocus "$box" key Return 2>/dev/null || true
+else
+  fail "bad colour: no error box titled アプリケーションエラー"
+fi
+wait_strip 10
+[ "$status" = 124 ] && kill "$strip_pid" 2>/dev/null
+check "bad colour: exit status" 1 "$status"
+
+# 9. At 144 DPI (150 %) the strip, aware of each monitor's DPI, takes 1.5 times the pixels for
+# the same logical frame, and its settings file keeps logical pixels.
+rm -f "$ini"
+wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+start_strip
+win=$(strip_window)
+if [ -n "$win" ]; then
+  check "144 DPI: the frame in pixels" "300 300 785 60" "$(geometry "$win")"
+  run_env wine "$send" close >/dev/null
+  wait_strip 10
+  check "144 DPI: saved in logical pixels" "200 200 523 40" \
+    "$(ini_value Left) $(ini_value Top) $(ini_value Width) $(ini_value Height)"
+else
+  fail "144 DPI: no window"
+fi
+wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
+
+wineserver -k >/dev/null 2>&1 || true
+kill "$backdrop_pid" 2>/dev/null || true
+stop_xserver
