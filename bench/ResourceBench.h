@@ -19,6 +19,9 @@ double msSince(Clock::time_point t0);
 // CPU time of all the process's live threads, in nanoseconds (/proc/PID/task/*/schedstat,
 // which counts to the nanosecond, where /proc/PID/stat counts 10 ms clock ticks).
 std::optional<std::uint64_t> cpuNs(pid_t pid);
+// Context switches of all the process's live threads, voluntary and not (each one is the thread
+// going to sleep or being put aside: a wake-up of the process), from /proc/PID/task/*/status.
+std::optional<std::uint64_t> contextSwitches(pid_t pid);
 
 // Resident, proportional and anonymous memory, in MiB (/proc/PID/smaps_rollup).
 struct Memory {

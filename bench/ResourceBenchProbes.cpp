@@ -35,6 +35,23 @@ std::optional<std::uint64_t> cpuNs(pid_t pid) {
     return sum;
 }
 
+std::optional<std::uint64_t> contextSwitches(pid_t pid) {
+    const std::string taskDir = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(taskDir.c_str());
+    if (!dir) return std::nullopt;
+    std::uint64_t sum = 0;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        std::ifstream in(taskDir + "/" + entry->d_name + "/status");
+        std::string line;
+        while (std::getline(in, line))
+            if (line.find("_ctxt_switches:") != std::string::npos)
+                sum += std::strtoull(line.c_str() + line.find(':') + 1, nullptr, 10);
+    }
+    closedir(dir);
+    return sum;
+}
+
 std::optional<Memory> memoryOf(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
     if (!in) return std::nullopt;

@@ -1,16 +1,67 @@
 #include "faces/qt/DesktopIntegration.h"
 #include <QCoreApplication>
+#include <QIconEngine>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPainter>
+#include <QPixmap>
 #include <QTranslator>
+#include <algorithm>
+#include <iterator>
 
 namespace zrm58 {
 
+namespace {
+
+// The icon's pictures stay in the embedded resources and are decoded when asked for: the window
+// system copies them once into the window's icon property, so keeping them decoded would hold
+// about 350 KiB (the 256-pixel picture alone is 256 KiB) for nothing. Read as PNG with the
+// format guess off: a reader that may guess loads every image format plugin installed to ask it
+// first (about 1 MiB and a dozen libraries at start).
+class EmbeddedIconEngine final : public QIconEngine {
+public:
+    static constexpr int kSizes[] = {16, 32, 48, 64, 128, 256};
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const int side : kSizes)
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = pictureSide(size);
+        return QSize(side, side).scaled(size, Qt::KeepAspectRatio);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        QImageReader reader(QStringLiteral(":/icons/zrm58-%1.png").arg(pictureSide(size)), "png");
+        reader.setAutoDetectImageFormat(false);
+        QImage picture = reader.read();
+        if (!picture.isNull() && picture.size() != size)
+            picture = picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return QPixmap::fromImage(std::move(picture));
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QIconEngine* clone() const override { return new EmbeddedIconEngine; }
+    QString key() const override { return QStringLiteral("zrm58-embedded"); }
+
+private:
+    // The smallest picture at least as large as asked, else the largest.
+    static int pictureSide(const QSize& size) {
+        const int wanted = std::max(size.width(), size.height());
+        for (const int side : kSizes)
+            if (side >= wanted) return side;
+        return kSizes[std::size(kSizes) - 1];
+    }
+};
+
+} // namespace
+
 QIcon programIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/zrm58-%1.png").arg(size), QSize(size, size));
-    return icon;
+    return QIcon(new EmbeddedIconEngine);
 }
 
 void installToolkitTranslations() {

@@ -90,8 +90,10 @@ public:
         else
             w_.unsetCursor();
     }
-    void openMenu(PointF p) override { w_.menu_->popupAt(w_.mapToGlobal(toQPointF(p).toPoint())); }
-    void showResizeMode(bool on) override { w_.menu_->ResizeMenu->setChecked(on); }
+    void openMenu(PointF p) override { w_.menu()->popupAt(w_.mapToGlobal(toQPointF(p).toPoint())); }
+    void showResizeMode(bool on) override {
+        if (w_.menu_) w_.menu_->ResizeMenu->setChecked(on); // a menu made later starts in step
+    }
     void setTimerInterval(int ms) override {
         if (ms > 0)
             w_.timer_.start(ms);
@@ -131,7 +133,6 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { strip_.Timer1Timer(); });
     timer_.start(StripFace::kDesignInterval);
-    menu_ = new StripMenu(this);
     if (services.processes && services.details) // the details on hover
         new DetailsPanel(this, *services.processes, *services.details,
                          services.localeSettings.decimalSep);
@@ -147,6 +148,14 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     // also when the window manager already pulled a corner of it back into view.
     connect(qGuiApp, &QGuiApplication::screenRemoved, this,
             [this] { QTimer::singleShot(0, this, [this] { bringWholeOnScreen(this); }); });
+}
+
+StripMenu* TForm1::menu() {
+    if (!menu_) {
+        menu_ = new StripMenu(this);
+        menu_->ResizeMenu->setChecked(strip_.resizeMode());
+    }
+    return menu_;
 }
 
 TForm1::~TForm1() {

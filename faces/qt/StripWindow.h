@@ -22,7 +22,9 @@ public:
 
     Strip& strip() { return strip_; }
     const Strip& strip() const { return strip_; }
-    StripMenu* menu() const { return menu_; }
+    // The button's menu, made at its first use: its style sheet and pictures cost about 0.7 MiB
+    // that a strip whose menu is never opened need not carry.
+    StripMenu* menu();
     // The picture the Bitmap fill draws stretched; null until one was decoded.
     const QImage& backgroundPicture() const { return picture_; }
 
