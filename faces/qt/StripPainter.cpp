@@ -1,8 +1,8 @@
 // Geometry of the logical box and the painting of the strip.
+#include "drawing/ShadowBlur.h"
 #include "faces/qt/Glyphs.h"
 #include "faces/qt/QtText.h"
 #include "faces/qt/StripWindow.h"
-#include "drawing/ShadowBlur.h"
 #include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -18,7 +18,6 @@
 
 namespace zrm58 {
 namespace {
-
 
 // `tint` (premultiplied) at every alpha, exactly as a SourceIn fill with it leaves a pixel of
 // that alpha: taken from the toolkit's own fill of a ramp.

@@ -93,8 +93,8 @@ private slots:
             QSignalSpy ticks(&form, &TForm1::ticked);
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 5000); // a whole interval measured
 
-            const QPoint line =
-                form.mapToGlobal(form.fromLayout(toQRectF(form.strip().label1Rect()).center()).toPoint());
+            const QPoint line = form.mapToGlobal(
+                form.fromLayout(toQRectF(form.strip().label1Rect()).center()).toPoint());
             pointerTo(line);
             QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible(), 3000);
             // The per-processor figures need the tick after the showing; then one more tick,

@@ -1,8 +1,8 @@
 // The settings window on the offscreen platform: the window itself, the fill from the strip, the
 // copy-back, the handlers that act at once, and the modal run with its two ways of closing.
 #include "StripFixture.h"
-#include "faces/qt/QtText.h"
 #include "faces/qt/ColorPicker.h"
+#include "faces/qt/QtText.h"
 #include "faces/qt/SettingsWindow.h"
 #include "settings/SettingsFile.h"
 #include <QApplication>
@@ -418,8 +418,8 @@ private slots:
             QVERIFY(!form.strip().isShadow);             // its field waits for the close
             QVERIFY(form.strip().IsTop);                 // stay-on-top at once
             QVERIFY(form.strip().isBold);
-            QVERIFY(!form.strip().Label1.bold);     // bold only when the window closes
-            QTRY_VERIFY(ticks.count() > 0); // the strip keeps ticking
+            QVERIFY(!form.strip().Label1.bold); // bold only when the window closes
+            QTRY_VERIFY(ticks.count() > 0);     // the strip keeps ticking
             checked = true;
             d->close(); // the caption bar's close button
         });

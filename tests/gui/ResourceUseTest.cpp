@@ -2,8 +2,8 @@
 // window until it is asked for, and repaints of part of the strip that leave exactly the pixels a
 // whole repaint leaves.
 #include "StripFixture.h"
-#include "faces/qt/StartupPlatform.h"
 #include "faces/qt/SettingsWindow.h"
+#include "faces/qt/StartupPlatform.h"
 #include <QApplication>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -183,7 +183,8 @@ private slots:
         const QString before = toQString(form.strip().Label1.text);
         form.strip().UpdateDateInfo();
         form.strip().UpdateMemoryInfo();
-        const QString after = toQString(form.strip().SepStr) + toQString(form.strip().dateInfo) + toQString(form.strip().SepStr) + toQString(form.strip().memoryInfo) +
+        const QString after = toQString(form.strip().SepStr) + toQString(form.strip().dateInfo) +
+                              toQString(form.strip().SepStr) + toQString(form.strip().memoryInfo) +
                               toQString(form.strip().SepStr) + toQString(form.strip().cpuInfo);
         QVERIFY(after != before);
         const QRect area = form.lineChangeArea(after);

@@ -41,8 +41,9 @@ private slots:
         } catch (const ConversionError& e) {
             QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("'$black' は整数ではありません"));
         }
-        QCOMPARE(f.form->x(), 77);                                    // read before the colour
-        QCOMPARE(toQString(f.form->strip().FontFamilyName), QStringLiteral("Segoe UI")); // never read
+        QCOMPARE(f.form->x(), 77); // read before the colour
+        QCOMPARE(toQString(f.form->strip().FontFamilyName),
+                 QStringLiteral("Segoe UI")); // never read
     }
 
     void closingSavesTheSettings() {
