@@ -221,13 +221,7 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
     p.setOpacity(rect.opacity());
     const TFill& f = rect.fill;
     if (f.kind == FillKind::Gradient) {
-        QLinearGradient g(toQPointF(f.startPoint), toQPointF(f.endPoint));
-        g.setColorAt(0, QColor::fromRgba(f.gradientColor0));
-        g.setColorAt(1, QColor::fromRgba(f.gradientColor1));
-        QBrush brush(g);
-        brush.setTransform(
-            QTransform::fromTranslate(r.left(), r.top()).scale(r.width(), r.height()));
-        p.fillPath(path, brush);
+        p.fillPath(path, gradientBrush(f, r));
     } else if (f.kind == FillKind::Bitmap && !form_->backgroundPicture().isNull()) {
         p.save();
         p.setClipPath(path);

@@ -340,16 +340,7 @@ void TForm1::paintEvent(QPaintEvent*) {
         if (f.kind == FillKind::Solid) {
             bp.fillPath(path, QColor::fromRgba(f.color));
         } else if (f.kind == FillKind::Gradient) {
-            // The gradient lives in the rectangle's relative coordinates (0..1 on each axis):
-            // its lines of equal colour are at right angles there, so a diagonal runs from
-            // corner to corner whatever the strip's aspect ratio.
-            QLinearGradient g(toQPointF(f.startPoint), toQPointF(f.endPoint));
-            g.setColorAt(0, QColor::fromRgba(f.gradientColor0));
-            g.setColorAt(1, QColor::fromRgba(f.gradientColor1));
-            QBrush brush(g);
-            brush.setTransform(
-                QTransform::fromTranslate(r.left(), r.top()).scale(r.width(), r.height()));
-            bp.fillPath(path, brush);
+            bp.fillPath(path, gradientBrush(f, r));
         } else if (!picture_.isNull()) {
             bp.setClipPath(path);
             bp.drawImage(r, picture_);
@@ -422,6 +413,16 @@ void TForm1::paintEvent(QPaintEvent*) {
     p.setFont(glyphFont);
     glyphs::drawGlyphText(p, toQRectF(strip_.label2Rect()), toQString(Label2.text), Label2.size,
                           QColor::fromRgba(Label2.color));
+}
+
+QBrush gradientBrush(const TFill& fill, const QRectF& rect) {
+    QLinearGradient g(toQPointF(fill.startPoint), toQPointF(fill.endPoint));
+    g.setColorAt(0, QColor::fromRgba(fill.gradientColor0));
+    g.setColorAt(1, QColor::fromRgba(fill.gradientColor1));
+    QBrush brush(g);
+    brush.setTransform(
+        QTransform::fromTranslate(rect.left(), rect.top()).scale(rect.width(), rect.height()));
+    return brush;
 }
 
 } // namespace zrm58

@@ -1,5 +1,6 @@
 #pragma once
 #include "strip/Strip.h"
+#include <QBrush>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -8,6 +9,11 @@
 namespace zrm58 {
 
 class StripMenu;
+
+// The brush of a gradient fill over `rect`: the gradient lives in the rectangle's relative
+// coordinates (0..1 on each axis), so its lines of equal colour are at right angles there and a
+// diagonal runs from corner to corner whatever the rectangle's aspect ratio.
+QBrush gradientBrush(const TFill& fill, const QRectF& rect);
 
 // The strip's Qt face: a frameless, per-pixel translucent window that draws the strip's
 // controls, hands pointer input to the strip's behaviour (Strip) and carries out its
