@@ -20,36 +20,39 @@ double msSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-std::optional<std::uint64_t> cpuNs(pid_t pid) {
+// The sum over the process's threads of what `perThread` reads from the file `name` of each
+// thread's folder in /proc; nothing when the process is gone.
+template <typename PerThread>
+std::optional<std::uint64_t> sumOverThreads(pid_t pid, const char* name, PerThread perThread) {
     const std::string taskDir = "/proc/" + std::to_string(pid) + "/task";
     DIR* dir = opendir(taskDir.c_str());
     if (!dir) return std::nullopt;
     std::uint64_t sum = 0;
     while (const dirent* entry = readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
-        std::ifstream in(taskDir + "/" + entry->d_name + "/schedstat");
-        std::uint64_t onCpu = 0;
-        if (in >> onCpu) sum += onCpu;
+        std::ifstream in(taskDir + "/" + entry->d_name + "/" + name);
+        sum += perThread(in);
     }
     closedir(dir);
     return sum;
 }
 
+std::optional<std::uint64_t> cpuNs(pid_t pid) {
+    return sumOverThreads(pid, "schedstat", [](std::ifstream& in) {
+        std::uint64_t onCpu = 0;
+        return (in >> onCpu) ? onCpu : 0;
+    });
+}
+
 std::optional<std::uint64_t> contextSwitches(pid_t pid) {
-    const std::string taskDir = "/proc/" + std::to_string(pid) + "/task";
-    DIR* dir = opendir(taskDir.c_str());
-    if (!dir) return std::nullopt;
-    std::uint64_t sum = 0;
-    while (const dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] == '.') continue;
-        std::ifstream in(taskDir + "/" + entry->d_name + "/status");
+    return sumOverThreads(pid, "status", [](std::ifstream& in) {
+        std::uint64_t sum = 0;
         std::string line;
         while (std::getline(in, line))
             if (line.find("_ctxt_switches:") != std::string::npos)
                 sum += std::strtoull(line.c_str() + line.find(':') + 1, nullptr, 10);
-    }
-    closedir(dir);
-    return sum;
+        return sum;
+    });
 }
 
 std::optional<Memory> memoryOf(pid_t pid) {
