@@ -20,13 +20,6 @@ using namespace e2e;
 
 namespace {
 
-QStringList visibleWindowsOf(qint64 pid) {
-    const QString out =
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--pid"), QString::number(pid)});
-    return out.isEmpty() ? QStringList() : out.split('\n');
-}
-
 // The process's visible window, once it is mapped; empty after 10 s.
 QString waitForWindowOf(const QProcess& p) {
     QElapsedTimer t;
