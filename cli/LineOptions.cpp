@@ -1,5 +1,6 @@
 #include "cli/LineOptions.h"
 #include <charconv>
+#include <string>
 
 namespace zrm58::cli {
 namespace {
@@ -98,9 +99,10 @@ ParseResult parseLineOptions(const std::vector<std::string>& args) {
             if (arg == "--interval") {
                 int ms = 0;
                 auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), ms);
-                if (ec != std::errc() || end != v->data() + v->size() || ms < 1 || ms > 86400000)
-                    return fail("--interval takes milliseconds from 1 to 86400000, not '" + *v +
-                                "'");
+                if (ec != std::errc() || end != v->data() + v->size() || ms < 1 ||
+                    ms > kMaxLineIntervalMs)
+                    return fail("--interval takes milliseconds from 1 to " +
+                                std::to_string(kMaxLineIntervalMs) + ", not '" + *v + "'");
                 r.options.intervalMs = ms;
             }
         } else {
@@ -108,6 +110,14 @@ ParseResult parseLineOptions(const std::vector<std::string>& args) {
         }
     }
     return r;
+}
+
+int lineIntervalMs(std::optional<int> given, int stored, bool& refused) {
+    refused = false;
+    if (given) return *given;
+    if (stored >= 1 && stored <= kMaxLineIntervalMs) return stored;
+    refused = stored > kMaxLineIntervalMs;
+    return kDefaultLineIntervalMs;
 }
 
 const char* usageText() {

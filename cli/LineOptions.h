@@ -30,6 +30,17 @@ struct ParseResult {
 
 ParseResult parseLineOptions(const std::vector<std::string>& args);
 
+// The longest interval the line samples over, in milliseconds (one day).
+constexpr int kMaxLineIntervalMs = 86'400'000;
+// The default interval, used where the settings give none the line can use.
+constexpr int kDefaultLineIntervalMs = 1000;
+
+// The interval the line samples over: --interval as given (already bounded by the parser), else
+// the stored one when it is within 1 .. kMaxLineIntervalMs, else the default. `refused` is set
+// when the stored value was above the bound (0 and below mean "no tick" to the strip and are
+// no mistake).
+int lineIntervalMs(std::optional<int> given, int stored, bool& refused);
+
 // "YYYY-MM-DDTHH:MM:SS[.mmm]" as a valid local date and time; std::nullopt otherwise.
 std::optional<LocalTime> parseInstant(const std::string& text);
 

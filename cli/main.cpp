@@ -156,9 +156,13 @@ int main(int argc, char** argv) {
         }
         *target = *text;
     }
-    ctx.intervalMs = opt.intervalMs ? *opt.intervalMs : stored.interval;
-    if (ctx.intervalMs <= 0)
-        ctx.intervalMs = 1000; // the strip would not tick; a line still needs one
+    // A stored interval of 0 or below means no tick to the strip; a line still needs one.
+    bool refused = false;
+    ctx.intervalMs = lineIntervalMs(opt.intervalMs, stored.interval, refused);
+    if (refused)
+        std::cerr << "zrm58-line: " << path << ": Interval=" << stored.interval
+                  << " is above the longest interval (" << kMaxLineIntervalMs
+                  << " ms); the line samples over " << ctx.intervalMs << " ms\n";
 
     const bool needsCpu = opt.json || opt.only == Piece::All || opt.only == Piece::Cpu;
     std::unique_ptr<ProcessSource> processes; // the per-process shares of --json's details

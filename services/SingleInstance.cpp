@@ -74,19 +74,30 @@ std::string canonicalPath(const std::string& path) {
     return ec ? path : p.native();
 }
 
-// Where the lock may live, in order: the user's runtime folder, a folder of the user's in the
-// temporary folder (which another user may have taken first), a folder beside the settings
-// file (as safe as the settings file itself).
-std::vector<std::pair<std::string, bool>> folderCandidates(const std::string& settingsPath) {
-    std::vector<std::pair<std::string, bool>> list; // path, whether to create it
-    if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg)
-        list.emplace_back(xdg, false);
-    const char* tmpEnv = std::getenv("TMPDIR");
-    const std::string tmp = tmpEnv && *tmpEnv == '/' ? tmpEnv : "/tmp";
-    list.emplace_back(tmp + "/zrm58-" + std::to_string(::getuid()), true);
+// Where the lock may live, in order: a folder beside the settings file (as safe as the settings
+// file itself), else a folder of the user's in the system's temporary folder (which another user
+// may have taken first). Neither depends on the environment: a strip started from a login, an
+// ssh or su shell or cron (each with its own XDG_RUNTIME_DIR and TMPDIR) finds the same lock for
+// the same settings file.
+std::vector<std::string> folderCandidates(const std::string& settingsPath) {
     const std::string beside = std::filesystem::path(settingsPath).parent_path().native();
-    list.emplace_back((beside.empty() ? std::string(".") : beside) + "/.zrm58-run", true);
-    return list;
+    return {(beside.empty() ? std::string(".") : beside) + "/.zrm58-run",
+            "/tmp/zrm58-" + std::to_string(::getuid())};
+}
+
+// Makes `folder` and the folders above it that are missing, readable by this user only (as the
+// save makes them).
+void makeFolders(const std::string& folder) {
+    if (folder.empty() || ::mkdir(folder.c_str(), 0700) == 0 || errno != ENOENT) return;
+    makeFolders(std::filesystem::path(folder).parent_path().native());
+    ::mkdir(folder.c_str(), 0700);
+}
+
+// The name of this machine: a settings file in a home folder shared by several machines gets a
+// lock per machine (the socket serves only this machine's strips).
+std::string machineName() {
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
 }
 
 // The socket's address: its path, or a path through the open folder when the full one does
@@ -172,14 +183,18 @@ bool askToComeForward(const sockaddr_un& address, Clock::time_point deadline, st
 SingleInstance::SingleInstance(const std::string& settingsPath, QObject* parent)
     : QObject(parent), settingsPath_(settingsPath) {
     const std::string path = canonicalPath(settingsPath);
-    name_ = "zrm58-" +
-            QCryptographicHash::hash(QByteArray::fromStdString(path), QCryptographicHash::Sha256)
-                .toHex()
-                .left(24)
-                .toStdString();
+    name_ =
+        "zrm58-" + QCryptographicHash::hash(QByteArray::fromStdString(path + '\0' + machineName()),
+                                            QCryptographicHash::Sha256)
+                       .toHex()
+                       .left(24)
+                       .toStdString();
+    // The settings file's folder is made now if it is missing; its first save would make it.
+    const std::string settingsFolder = std::filesystem::path(path).parent_path().native();
+    makeFolders(settingsFolder);
     std::string tried;
-    for (const auto& [folder, create] : folderCandidates(path)) {
-        if (create) ::mkdir(folder.c_str(), 0700); // an existing one is checked as it is opened
+    for (const std::string& folder : folderCandidates(path)) {
+        ::mkdir(folder.c_str(), 0700); // an existing one is checked as it is opened
         std::string why;
         folderFd_ = openPrivateFolder(folder, why);
         if (folderFd_ >= 0) {

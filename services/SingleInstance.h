@@ -10,13 +10,13 @@ class QSocketNotifier;
 
 namespace zrm58 {
 
-// One strip per settings file and user. The first strip on a settings file holds a lock beside a
-// local socket, both named after the bytes of the file's canonical path, in a folder only this
-// user may write to: the user's runtime folder, else a private folder in the temporary folder,
-// else a private folder beside the settings file. A later start on the same file asks that strip
-// to come forward and ends. A strip on another settings file (another folder) has another name
-// and runs on its own. The strip removes both files when it ends; a pair left by a strip that
-// died is taken over by the next start.
+// One strip per settings file, user and machine. The first strip on a settings file holds a lock
+// beside a local socket, both named after the bytes of the file's canonical path, in a folder
+// only this user may write to: a folder beside the settings file, else a private folder in the
+// system's temporary folder. The place follows the settings file alone, never the environment. A
+// later start on the same file asks that strip to come forward and ends. A strip on another
+// settings file (another folder) has another name and runs on its own. The strip removes both
+// files when it ends; a pair left by a strip that died is taken over by the next start.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:

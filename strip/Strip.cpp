@@ -174,8 +174,10 @@ bool Strip::FormCloseQuery() {
 }
 
 void Strip::WMQueryEndSession(MessageRecord& message) {
+    savedAtSessionEnd_ = false;
     try {
         WriteIniFile();
+        savedAtSessionEnd_ = true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zrm58: saving the settings at the session end failed: %s\n",
                      e.what());

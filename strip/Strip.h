@@ -45,6 +45,9 @@ public:
     bool FormCloseQuery();
     // The session-end query: saves, and writes a failed save to standard error. Never refuses.
     void WMQueryEndSession(MessageRecord& message);
+    // Whether the last session-end query's save succeeded (false before the first query), so
+    // that an end after it reports a failed save.
+    bool savedAtSessionEnd() const { return savedAtSessionEnd_; }
 
     // --- The tick ---
 
@@ -174,6 +177,7 @@ private:
     // Whether a failed read of the memory figures, of the processor counters, was reported: the
     // pieces show the figures of a failed read at every tick, standard error hears it once.
     bool memoryFailureSaid_ = false;
+    bool savedAtSessionEnd_ = false;
     bool cpuFailureSaid_ = false;
 };
 

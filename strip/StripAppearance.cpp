@@ -16,9 +16,13 @@ void Strip::UpdateBackground() {
         if (GazouFile.empty()) return;
         constexpr std::size_t kMaxPictureBytes = std::size_t{256} << 20;
         const std::string path = toUtf8(GazouFile);
-        const FileRead read = files().readRegularFile(path, kMaxPictureBytes);
-        if (!read.bytes && (!read.error || read.error == std::errc::is_a_directory)) return;
-        if (!read.bytes || !face_.loadBackgroundPicture(path, *read.bytes)) {
+        bool decoded = false;
+        {
+            const FileRead read = files().readRegularFile(path, kMaxPictureBytes);
+            if (!read.bytes && (!read.error || read.error == std::errc::is_a_directory)) return;
+            decoded = read.bytes && face_.loadBackgroundPicture(path, *read.bytes);
+        } // the file's bytes go here, before an error box waits
+        if (!decoded) {
             // The file is there but no picture could be decoded from it: say so, and keep what
             // the strip showed before.
             face_.showError(

@@ -173,10 +173,33 @@ void TForm1::showEvent(QShowEvent* e) {
     }
 }
 
+namespace {
+
+// The size a picture of `source` pixels is kept at. It is drawn stretched to the strip's
+// rectangle, which stands on a screen: a picture larger than the largest screen (in device
+// pixels) is kept at that screen's size on each axis that exceeds it, so that a picture near the
+// decoder's limit does not stay in memory at full size. Kept at this bound rather than at the
+// strip's present size, a strip made larger later needs no second decode.
+QSize keptPictureSize(const QSize& source) {
+    QSize bound;
+    for (const QScreen* screen : QGuiApplication::screens())
+        bound = bound.expandedTo(
+            (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize());
+    return bound.isEmpty() ? source : source.boundedTo(bound);
+}
+
+} // namespace
+
 bool TForm1::decodePicture(const std::string& path, std::string_view bytes) {
-    QBuffer buffer;
-    buffer.setData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    // Decoded where the bytes lie: a copy would hold the file twice.
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, QFileInfo(QString::fromStdString(path)).suffix().toLatin1());
+    if (const QSize size = reader.size(); size.isValid()) {
+        const QSize kept = keptPictureSize(size);
+        if (kept != size) reader.setScaledSize(kept);
+    }
     QImage picture = reader.read();
     if (picture.isNull()) return false;
     picture_ = std::move(picture);

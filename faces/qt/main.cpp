@@ -8,6 +8,7 @@
 #include "faces/qt/StartupPlatform.h"
 #include "faces/qt/StripWindow.h"
 #include "services/ExitSave.h"
+#include "services/ProcessLimits.h"
 #include "services/SingleInstance.h"
 #include "services/StartupChecks.h"
 #include "settings/SettingsFile.h"
@@ -24,7 +25,10 @@ int main(int argc, char** argv) {
     preferXcbPlatform(argc, argv);
     avoidBusAutolaunch();
     if (const std::optional<int> code = startupChecks(argc, argv)) return *code;
+    if (const std::optional<int> code = ensureDescriptors()) return *code;
+    ToolkitStartGuard toolkitStart(argc, argv);
     QApplication app(argc, argv); // takes the toolkit's own options out of argv
+    toolkitStart.done();
     if (const std::optional<int> code = rejectLeftoverArguments(argc, argv)) return *code;
     QApplication::setApplicationName(QStringLiteral("ZRM58"));
     QApplication::setWindowIcon(programIcon());
@@ -77,6 +81,16 @@ int main(int argc, char** argv) {
     int code = 0;
     {
         TForm1 form(services);
+        // Later starts are answered and end requests served from here on: creation may wait in
+        // an error box (a colour that does not convert, a picture that does not decode). While
+        // it does, a later start brings the box forward, and an end request ends in order
+        // without saving settings read only in part.
+        bool starting = true;
+        instance.serve([&form, &starting] {
+            QWidget* box = starting ? QApplication::activeModalWidget() : nullptr;
+            comeForward(box ? box : &form);
+        });
+        SessionEnd sessionEnd(&form, true);
         try {
             form.strip().FormCreate();
         } catch (const ConversionError& e) {
@@ -84,16 +98,17 @@ int main(int argc, char** argv) {
                             QString::fromUtf8(e.what()), QMessageBox::Ok);
             box.setWindowModality(Qt::ApplicationModal);
             box.exec();
-            MessageHooks::ModuleEnd();
-            uTotalCpuUsagePct::ModuleEnd();
-            return 1;
+            code = 1;
         }
-        // The settings window is created at the settings command's first use (SetCmdExecute).
-        SessionEnd sessionEnd(&form);
-        form.strip().showFirst();
-        instance.serve([&form] { comeForward(&form); });
-        saveSettingsAtAbruptExit();
-        code = app.exec();
+        starting = false;
+        sessionEnd.started();
+        if (code == 0 && !sessionEnd.endedWhileStarting()) {
+            // The settings window is created at the settings command's first use
+            // (SetCmdExecute).
+            form.strip().showFirst();
+            saveSettingsAtAbruptExit();
+            code = app.exec();
+        }
     }
     // The start-up steps undone in reverse order, after the windows are gone.
     MessageHooks::ModuleEnd();

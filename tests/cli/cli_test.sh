@@ -59,6 +59,16 @@ for target in "$tmp/ZRM58.ini" /dev/zero "$tmp/zero.ini"; do
     printf 'FAIL not a regular file %s: exit %s, stderr: %s\n' "$target" "$code" "$err"; fi
 done
 
+# A stored interval gets the bound --interval has: one above it is told in one line and the line
+# samples over the default instead of waiting for it (the timeout turns a long wait into 124).
+printf '[Timer]\nInterval=2147483647\n' >"$tmp/huge_interval.ini"
+err=$(timeout 60 "$line" --settings "$tmp/huge_interval.ini" --only cpu 2>&1 >/dev/null); code=$?
+case "$code:$err" in
+  "0:zrm58-line: $tmp/huge_interval.ini: Interval=2147483647 is above"*"the line samples over 1000 ms")
+    passed=$((passed + 1)) ;;
+  *) failures=$((failures + 1)); printf 'FAIL stored interval above the bound: exit %s, stderr: %s\n' "$code" "$err" ;;
+esac
+
 # A failed write ends the line with 1 and one line on stderr, in both modes; a reader that goes
 # away (a closed pipe) is a quiet end (the timeout turns a line that keeps going into 124).
 write_failure() { # write_failure WHAT WANT-CODE WANT-LINES REDIRECT MODE-OPTIONS...

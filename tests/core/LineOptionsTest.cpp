@@ -40,6 +40,35 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{"interval not a number", {"--interval", "1s"}, false},
                       OptionCase{"at without seconds", {"--at", "2023-01-03T08:04"}, false}));
 
+struct IntervalCase {
+    const char* what;
+    std::optional<int> given;
+    int stored;
+    int want;
+    bool refused;
+};
+
+class LineIntervalTable : public ::testing::TestWithParam<IntervalCase> {};
+
+TEST_P(LineIntervalTable, StoredValueHasTheOptionsBound) {
+    const IntervalCase& c = GetParam();
+    bool refused = !c.refused;
+    EXPECT_EQ(lineIntervalMs(c.given, c.stored, refused), c.want) << c.what;
+    EXPECT_EQ(refused, c.refused) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, LineIntervalTable,
+    ::testing::Values(IntervalCase{"stored", std::nullopt, 2000, 2000, false},
+                      IntervalCase{"the option wins", 500, 2000, 500, false},
+                      IntervalCase{"the option wins over a bad stored", 500, 2147483647, 500,
+                                   false},
+                      IntervalCase{"stored 0: no tick for the strip", std::nullopt, 0, 1000, false},
+                      IntervalCase{"stored negative", std::nullopt, -5, 1000, false},
+                      IntervalCase{"stored one day", std::nullopt, 86400000, 86400000, false},
+                      IntervalCase{"stored above one day", std::nullopt, 86400001, 1000, true},
+                      IntervalCase{"stored largest int", std::nullopt, 2147483647, 1000, true}));
+
 struct InstantCase {
     const char* text;
     bool valid;

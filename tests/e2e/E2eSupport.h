@@ -32,6 +32,14 @@ inline QImage screenshot(const QString& path) {
     return QImage(path).convertToFormat(QImage::Format_RGB32);
 }
 
+// The visible X windows of the process `pid` (decimal ids as xdotool prints them).
+inline QStringList visibleWindowsOf(qint64 pid) {
+    const QString out =
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--pid"), QString::number(pid)});
+    return out.isEmpty() ? QStringList() : out.split('\n');
+}
+
 // The rectangle in what `xdotool getwindowgeometry --shell` printed.
 inline QRect geometryFromShell(const QString& out) {
     QRect r;

@@ -30,13 +30,6 @@ QStringList visibleStrips() {
     return out.isEmpty() ? QStringList() : out.split('\n');
 }
 
-QStringList visibleWindowsOf(qint64 pid) {
-    const QString out =
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--pid"), QString::number(pid)});
-    return out.isEmpty() ? QStringList() : out.split('\n');
-}
-
 // A visible window of the process whose name is `title` (xdotool's own name search reads only
 // WM_NAME, which Qt leaves Latin-1).
 QString waitForTitled(qint64 pid, const QString& title, int timeoutMs = 10000) {
