@@ -10,10 +10,14 @@ namespace zrm58::picturelimit {
 
 inline constexpr std::uint64_t kMaxDecodedPictureBytes = std::uint64_t{128} << 20;
 
-// Bytes of a decoded width x height picture at `bitsPerPixel` (raised to 32).
+// Bytes of a decoded width x height picture at `bitsPerPixel` (raised to 32, at most 128), or
+// the largest number for a size past it.
 inline std::uint64_t decodedBytes(std::uint32_t width, std::uint32_t height, int bitsPerPixel) {
-    const std::uint64_t bits = bitsPerPixel < 32 ? 32 : static_cast<std::uint64_t>(bitsPerPixel);
-    const std::uint64_t row = (width * bits + 31) / 32 * 4;
+    const std::uint64_t bits = bitsPerPixel < 32    ? 32
+                               : bitsPerPixel > 128 ? 128
+                                                    : static_cast<std::uint64_t>(bitsPerPixel);
+    const std::uint64_t row = (width * bits + 31) / 32 * 4; // below 2^40
+    if (height != 0 && row > UINT64_MAX / height) return UINT64_MAX;
     return row * height;
 }
 

@@ -202,7 +202,11 @@ StripScene StripWindow::scene() const {
     s.gradient1 = fill.gradientColor1;
     s.startX = fill.startPoint.x, s.startY = fill.startPoint.y;
     s.endX = fill.endPoint.x, s.endY = fill.endPoint.y;
-    s.picture = picture_;
+    if (fill.kind == zrm58::FillKind::Bitmap) {
+        int width = 0, height = 0;
+        pictureSize(s, width, height);
+        s.picture = picture_.at(width, height);
+    }
     s.strokeOn = st.Rectangle1.strokeOn;
     s.strokeColor = st.Rectangle1.stroke;
     s.radius = static_cast<float>(st.Rectangle1.radius);
@@ -254,25 +258,16 @@ void StripWindow::present() {
     ReleaseDC(nullptr, screen);
 }
 
+void StripWindow::pictureSize(const StripScene& s, int& width, int& height) {
+    const BoxGeometry box(s);
+    width = static_cast<int>(std::ceil(box.width));
+    height = static_cast<int>(std::ceil(box.height));
+}
+
 bool StripWindow::loadBackgroundPicture(const std::string&, std::string_view bytes) {
-    IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
-                                        static_cast<UINT>(bytes.size()));
-    if (!stream) return false;
-    // Decoded into a bitmap of its own, so that the stream can go.
-    std::shared_ptr<Gdiplus::Bitmap> decoded;
-    {
-        Gdiplus::Bitmap source(stream);
-        if (source.GetLastStatus() == Gdiplus::Ok && source.GetWidth() > 0) {
-            decoded = std::make_shared<Gdiplus::Bitmap>(source.GetWidth(), source.GetHeight(),
-                                                        PixelFormat32bppPARGB);
-            Gdiplus::Graphics g(decoded.get());
-            g.DrawImage(&source, 0, 0, source.GetWidth(), source.GetHeight());
-        }
-    }
-    stream->Release();
-    if (!decoded) return false;
-    picture_ = std::move(decoded);
-    return true;
+    int width = 0, height = 0;
+    pictureSize(scene(), width, height);
+    return picture_.load(bytes, width, height);
 }
 
 // --- Pointer and menu ---
