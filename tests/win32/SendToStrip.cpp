@@ -12,8 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <psapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <psapi.h>
 
 int settingsControl(const char* what, int id) {
     HWND settings = FindWindowW(L"ZRM58Settings", nullptr);
