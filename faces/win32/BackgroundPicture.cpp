@@ -54,8 +54,8 @@ bool BackgroundPicture::load(std::string_view bytes, int width, int height) {
     return true;
 }
 
-std::shared_ptr<Gdiplus::Bitmap> BackgroundPicture::at(int width, int height) {
-    if (!scaled_) return nullptr;
+std::shared_ptr<Gdiplus::Bitmap> BackgroundPicture::at(int width, int height, bool settled) {
+    if (!scaled_ || !settled) return scaled_;
     width = std::max(1, width), height = std::max(1, height);
     if (static_cast<int>(scaled_->GetWidth()) != width ||
         static_cast<int>(scaled_->GetHeight()) != height) {

@@ -19,9 +19,10 @@ public:
     // Takes the picture in `bytes` at width x height pixels; false (and the previous picture
     // kept) when it is too large or does not decode.
     bool load(std::string_view bytes, int width, int height);
-    // The picture at width x height pixels, decoded anew from the bytes when the size changed;
-    // none before a picture was taken.
-    std::shared_ptr<Gdiplus::Bitmap> at(int width, int height);
+    // The picture at width x height pixels, decoded anew from the bytes when the size changed
+    // (while `settled` is false, as during a resize by the pointer, the one at hand is given to
+    // be stretched); none before a picture was taken.
+    std::shared_ptr<Gdiplus::Bitmap> at(int width, int height, bool settled = true);
 
 private:
     std::string bytes_;

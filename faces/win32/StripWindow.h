@@ -61,7 +61,8 @@ private:
     void schedulePresent();
     // Draws the strip and hands the pixels, position and size to the window system.
     void present();
-    StripScene scene() const;
+    // What to draw; without the picture for a measurement.
+    StripScene scene(bool withPicture = true) const;
     // The rectangle inside the margin in window pixels, where the picture is drawn.
     static void pictureSize(const StripScene& s, int& width, int& height);
     PointF windowPoint(LPARAM lp) const;
