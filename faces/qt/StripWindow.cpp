@@ -6,6 +6,7 @@
 #include "faces/qt/SettingsWindow.h"
 #include "faces/qt/StripMenu.h"
 #include "faces/qt/WindowSystem.h"
+#include "strip/PictureLimit.h"
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -125,6 +126,9 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     Form1 = this;
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QStringLiteral("ZRM58"));
+    // A background picture is refused above the decoding limit that every face shares (the
+    // reader's own default differs between Qt versions).
+    QImageReader::setAllocationLimit(static_cast<int>(picturelimit::kMaxDecodedPictureBytes >> 20));
     setObjectName(QStringLiteral("Form1"));
     // Design geometry; FormCreate replaces it with the stored one.
     setGeometry(0, 0, 525, 43);

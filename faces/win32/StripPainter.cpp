@@ -4,9 +4,11 @@
 // give the same picture.
 #include "faces/win32/StripPainter.h"
 #include "drawing/ShadowBlur.h"
-#include "faces/win32/FontChoice.h"
 #include "faces/win32/Gdip.h"
 #include "faces/win32/Glyphs.h"
+#include "faces/win32/LineRuns.h"
+#include "strip/LineFit.h"
+#include "strip/SettingLimits.h"
 #include <cmath>
 #include <vector>
 
@@ -149,29 +151,28 @@ void setBoxTransform(Gdiplus::Graphics& g, const BoxGeometry& box) {
     g.ScaleTransform(box.scaleX, box.scaleY);
 }
 
-void drawLine(Gdiplus::Graphics& g, const StripScene& s, const Gdiplus::Font& font,
+// The line on one line in its box (between the menu button and the glyph), cut where the box
+// ends.
+void drawLine(Gdiplus::Graphics& g, const StripScene& s, const LineRuns& line,
               std::uint32_t color) {
     const float lw = std::max(1.0f, s.logicalWidth), lh = std::max(1.0f, s.logicalHeight);
-    const Gdiplus::RectF box(33, 0, lw - 66, lh);
-    // Typographic: no padding around the glyphs, so the line takes the width its glyphs take.
-    Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
-    format.SetAlignment(Gdiplus::StringAlignmentNear);
-    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-    Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
-    const std::wstring text(s.line.begin(), s.line.end());
-    g.DrawString(text.c_str(), static_cast<INT>(text.size()), &font, box, &format, &brush);
+    line.draw(g, 33, 0, lw - 66, lh, color);
+}
+
+LineRuns lineRuns(const StripScene& s, float boxWidth) {
+    return LineRuns(s.line, s.family, s.lineSize, s.bold, boxWidth);
 }
 
 // The line's shadow: its glyphs at the text's alpha, blurred, tinted, shifted, at the shadow's
 // opacity, over what is drawn so far.
-void paintShadow(const StripScene& s, const BoxGeometry& box, const Gdiplus::Font& font,
+void paintShadow(const StripScene& s, const BoxGeometry& box, const LineRuns& line,
                  std::uint32_t* px) {
     const int w = s.width, h = s.height;
     std::vector<std::uint32_t> glyphs(static_cast<std::size_t>(w) * h, 0);
     {
         PixelCanvas c(glyphs.data(), w, h);
         setBoxTransform(c.graphics, box);
-        drawLine(c.graphics, s, font, (s.lineColor & 0xFF000000u));
+        drawLine(c.graphics, s, line, (s.lineColor & 0xFF000000u));
     }
     std::vector<std::uint8_t> alpha(glyphs.size());
     for (std::size_t i = 0; i < glyphs.size(); ++i)
@@ -220,23 +221,18 @@ void BoxGeometry::menuAnchor(int& x, int& y) const {
 
 double measureLine(const StripScene& s, const std::u16string& text) {
     if (text.empty()) return 0;
-    const FontChoice family(s.family, text);
-    const Gdiplus::Font font(family.get(), std::max(1.0f, std::round(s.lineSize)),
-                             s.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular,
-                             Gdiplus::UnitPixel);
+    // No box is wider than the widest the settings allow: what lies beyond it is not measured.
+    StripScene widest = s;
+    widest.line = text;
+    const LineRuns line =
+        lineRuns(widest, static_cast<float>(limits::kMaxWidthFactor * linefit::kDesignWidth));
     std::uint32_t pixel = 0;
     PixelCanvas c(&pixel, 1, 1);
     // Laid out under the transform the line is drawn with once the box is at scale 1 across
     // (the box's height keeps its scale): GDI+ may lay text out wider under a scaled transform
     // than without one, and the width asked for is the drawn line's.
     c.graphics.ScaleTransform(s.scale, BoxGeometry(s).scaleY);
-    Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
-    format.SetFormatFlags(format.GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);
-    const std::wstring wide(text.begin(), text.end());
-    Gdiplus::RectF bounds;
-    c.graphics.MeasureString(wide.c_str(), static_cast<INT>(wide.size()), &font,
-                             Gdiplus::PointF(0, 0), &format, &bounds);
-    return bounds.Width;
+    return line.width(c.graphics);
 }
 
 void paintStrip(const StripScene& s, std::uint32_t* px) {
@@ -244,16 +240,13 @@ void paintStrip(const StripScene& s, std::uint32_t* px) {
     if (s.width <= 0 || s.height <= 0) return;
     paintBackground(s, px);
     const BoxGeometry box(s);
-    const FontChoice family(s.family, s.line);
-    const Gdiplus::Font font(family.get(), std::max(1.0f, std::round(s.lineSize)),
-                             s.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular,
-                             Gdiplus::UnitPixel);
     const float lw = std::max(1.0f, s.logicalWidth), lh = std::max(1.0f, s.logicalHeight);
-    if (s.shadow && !s.line.empty() && lw - 66 > 0) paintShadow(s, box, font, px);
+    const LineRuns line = lineRuns(s, lw - 66);
+    if (s.shadow && !line.empty() && lw - 66 > 0) paintShadow(s, box, line, px);
     PixelCanvas c(px, s.width, s.height);
     setBoxTransform(c.graphics, box);
     glyphs::drawGlyphText(c.graphics, 0, 0, 33, lh, s.menuGlyph, s.menuSize, s.menuColor);
-    if (!s.line.empty() && lw - 66 > 0) drawLine(c.graphics, s, font, s.lineColor);
+    if (!line.empty() && lw - 66 > 0) drawLine(c.graphics, s, line, s.lineColor);
     glyphs::drawGlyphText(c.graphics, lw - 6 - 27, 0, 27, lh, s.glyph, s.glyphSize, s.glyphColor);
 }
 

@@ -181,10 +181,10 @@ void StripWindow::schedulePresent() {
 }
 
 double StripWindow::lineWidth(std::u16string_view text) const {
-    return measureLine(scene(), std::u16string(text));
+    return measureLine(scene(false), std::u16string(text));
 }
 
-StripScene StripWindow::scene() const {
+StripScene StripWindow::scene(bool withPicture) const {
     StripScene s;
     const RECT r = pixels();
     s.width = r.right - r.left;
@@ -202,7 +202,13 @@ StripScene StripWindow::scene() const {
     s.gradient1 = fill.gradientColor1;
     s.startX = fill.startPoint.x, s.startY = fill.startPoint.y;
     s.endX = fill.endPoint.x, s.endY = fill.endPoint.y;
-    s.picture = picture_;
+    if (withPicture && fill.kind == zrm58::FillKind::Bitmap) {
+        // Decoded anew for a new size once a resize by the pointer has ended (the release
+        // draws again), stretched meanwhile.
+        int width = 0, height = 0;
+        pictureSize(s, width, height);
+        s.picture = picture_.at(width, height, st.tracking() != Strip::Tracking::Resizing);
+    }
     s.strokeOn = st.Rectangle1.strokeOn;
     s.strokeColor = st.Rectangle1.stroke;
     s.radius = static_cast<float>(st.Rectangle1.radius);
@@ -254,25 +260,16 @@ void StripWindow::present() {
     ReleaseDC(nullptr, screen);
 }
 
+void StripWindow::pictureSize(const StripScene& s, int& width, int& height) {
+    const BoxGeometry box(s);
+    width = static_cast<int>(std::ceil(box.width));
+    height = static_cast<int>(std::ceil(box.height));
+}
+
 bool StripWindow::loadBackgroundPicture(const std::string&, std::string_view bytes) {
-    IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
-                                        static_cast<UINT>(bytes.size()));
-    if (!stream) return false;
-    // Decoded into a bitmap of its own, so that the stream can go.
-    std::shared_ptr<Gdiplus::Bitmap> decoded;
-    {
-        Gdiplus::Bitmap source(stream);
-        if (source.GetLastStatus() == Gdiplus::Ok && source.GetWidth() > 0) {
-            decoded = std::make_shared<Gdiplus::Bitmap>(source.GetWidth(), source.GetHeight(),
-                                                        PixelFormat32bppPARGB);
-            Gdiplus::Graphics g(decoded.get());
-            g.DrawImage(&source, 0, 0, source.GetWidth(), source.GetHeight());
-        }
-    }
-    stream->Release();
-    if (!decoded) return false;
-    picture_ = std::move(decoded);
-    return true;
+    int width = 0, height = 0;
+    pictureSize(scene(false), width, height);
+    return picture_.load(bytes, width, height);
 }
 
 // --- Pointer and menu ---
@@ -389,7 +386,11 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-        if (strip_) strip_->pointerRelease(windowPoint(lp));
+        if (strip_) {
+            const bool resizing = strip_->tracking() == Strip::Tracking::Resizing;
+            strip_->pointerRelease(windowPoint(lp));
+            if (resizing) schedulePresent(); // the picture at the size the resize ended at
+        }
         return true;
     case WM_CAPTURECHANGED:
         // Another window took the pointer in the middle of a move or resize (a system dialog,
@@ -402,6 +403,7 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
             GetCursorPos(&p);
             ScreenToClient(hwnd_, &p);
             strip_->pointerRelease(windowPoint(MAKELPARAM(p.x, p.y)));
+            schedulePresent();
         }
         return true;
     case WM_SETCURSOR:

@@ -1,4 +1,5 @@
 #pragma once
+#include "faces/win32/BackgroundPicture.h"
 #include "faces/win32/DetailsPanel.h"
 #include "faces/win32/StripPainter.h"
 #include "strip/StripFace.h"
@@ -60,7 +61,10 @@ private:
     void schedulePresent();
     // Draws the strip and hands the pixels, position and size to the window system.
     void present();
-    StripScene scene() const;
+    // What to draw; without the picture for a measurement.
+    StripScene scene(bool withPicture = true) const;
+    // The rectangle inside the margin in window pixels, where the picture is drawn.
+    static void pictureSize(const StripScene& s, int& width, int& height);
     PointF windowPoint(LPARAM lp) const;
     // Pixels per logical pixel on the strip's monitor (per-monitor DPI awareness), and the
     // frame in pixels.
@@ -77,7 +81,8 @@ private:
     bool presentPending_ = false;
     bool sizing_ = false;
     bool resizeChecked_ = false;
-    std::shared_ptr<Gdiplus::Bitmap> picture_;
+    // Drawn at the size of the rectangle inside the margin; scene() rescales it on a resize.
+    mutable BackgroundPicture picture_;
     std::unique_ptr<DetailsPanel> details_;
 };
 

@@ -2,6 +2,9 @@
 // ZRM58Strip titled ZRM58) the way Windows or a user would, for the end-to-end test:
 //   queryendsession  WM_QUERYENDSESSION (a log-off asking whether the session may end)
 //   close            WM_CLOSE
+//   memory           the strip process's private bytes and working set, in bytes (private bytes
+//                    as the commit charge: Wine leaves PrivateUsage at 0)
+//   cputime          the strip process's processor time so far, user and kernel, in 100 ns
 // Prints the window procedure's answer; exit status 1 when no strip was found. And, for the
 // settings window (class ZRM58Settings), what a screen reader would ask of a control:
 //   settings-text ID  the control's text in UTF-8
@@ -10,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <psapi.h>
 
 int settingsControl(const char* what, int id) {
     HWND settings = FindWindowW(L"ZRM58Settings", nullptr);
@@ -32,6 +37,29 @@ int settingsControl(const char* what, int id) {
     return 0;
 }
 
+int processFigures(HWND strip, const char* what) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(strip, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) return 1;
+    if (std::strcmp(what, "memory") == 0) {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        GetProcessMemoryInfo(process, &counters, sizeof counters);
+        std::printf("%llu %llu\n", static_cast<unsigned long long>(counters.PagefileUsage),
+                    static_cast<unsigned long long>(counters.WorkingSetSize));
+    } else {
+        FILETIME created, ended, kernel, user;
+        GetProcessTimes(process, &created, &ended, &kernel, &user);
+        const auto value = [](FILETIME t) {
+            return static_cast<unsigned long long>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+        };
+        std::printf("%llu\n", value(kernel) + value(user));
+    }
+    CloseHandle(process);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc == 3) return settingsControl(argv[1], std::atoi(argv[2]));
     if (argc != 2) return 2;
@@ -40,6 +68,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "send_to_strip: no strip window\n");
         return 1;
     }
+    if (std::strcmp(argv[1], "memory") == 0 || std::strcmp(argv[1], "cputime") == 0)
+        return processFigures(strip, argv[1]);
     LRESULT answer = 0;
     if (std::strcmp(argv[1], "queryendsession") == 0)
         answer = SendMessageW(strip, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);

@@ -285,6 +285,9 @@ wait_strip 10
 [ "$status" = 124 ] && kill "$strip_pid" 2>/dev/null
 check "bad colour: exit status" 1 "$status"
 
+# Hostile settings: a picture bomb, a large picture, a separator of 100,000 characters.
+. "$root/tests/win32/strip-hostile-e2e.sh"
+
 # 9. At 144 DPI (150 %) the strip, aware of each monitor's DPI, takes 1.5 times the pixels for
 # the same logical frame, and its settings file keeps logical pixels.
 rm -f "$ini"
