@@ -10,7 +10,7 @@
 set -euo pipefail
 
 PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine googletest locales nsis unzip
-  xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick python3 fonts-noto-cjk fonts-symbola)
+  xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick python3 fonts-noto-cjk)
 
 # shellcheck source=scripts/install-missing.sh
 . "$(dirname "${BASH_SOURCE[0]}")/install-missing.sh"

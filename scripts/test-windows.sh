@@ -42,6 +42,19 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true # the prefix's first boot has settled
 
+# Symbola, the outline emoji font of the line's fallback chain, goes into the prefix only:
+# installed on the host it would also take the emoji from the Linux strip's colour font.
+symbola=$out/fonts/Symbola.ttf
+if [ ! -s "$symbola" ]; then
+  rm -rf "$out/fonts"
+  mkdir -p "$out/fonts/deb"
+  (cd "$out/fonts/deb" && { apt-get download -q fonts-symbola >/dev/null 2>&1 ||
+    { apt-get update -q >/dev/null && apt-get download -q fonts-symbola >/dev/null; }; })
+  dpkg-deb -x "$out"/fonts/deb/fonts-symbola_*.deb "$out/fonts/deb/tree"
+  cp "$(find "$out/fonts/deb/tree" -name 'Symbola*.ttf' | head -n 1)" "$symbola"
+fi
+cp "$symbola" "$WINEPREFIX/drive_c/windows/Fonts/Symbola.ttf"
+
 passed=0
 failed=0
 pass() { passed=$((passed + 1)); }
