@@ -260,6 +260,22 @@ else
     done
     check "settings: Close closes" "" "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)"
   fi
+  # 7b. Near the screen's bottom the menu opens upward: its bottom at the button's top (the
+  # strip's top + 5), the button left free.
+  read -r sx sy sw sh <<<"$(geometry "$win")"
+  drag $((sx + sw / 2)) $((sy + sh / 2)) $((sx + sw / 2)) $((sy + sh / 2 + 760 - sy))
+  check_geometry "dragged to the bottom" "$sx 760 $sw $sh" "$win"
+  xdotool mousemove $((sx + 7)) $((760 + sh / 2)) click 1
+  menu=$(menu_window "$win")
+  if [ -n "$menu" ]; then
+    read -r mx my _ mh <<<"$(geometry "$menu")"
+    check "menu near the bottom: opens upward from the button's top-left corner" \
+      "$((sx + 5)) 765" "$mx $((my + mh))"
+    xdotool key Escape
+    sleep 0.3
+  else
+    fail "menu did not open near the bottom"
+  fi
   run_env wine "$send" close >/dev/null
   wait_strip 10
   check "WM_CLOSE: status" 0 "$status"
