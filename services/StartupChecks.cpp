@@ -1,5 +1,6 @@
 #include "services/StartupChecks.h"
 #include "faces/qt/DisplayProbe.h"
+#include "services/ToolkitOptions.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -74,6 +75,12 @@ std::optional<int> checkDisplay(const char* display) {
     return 1;
 }
 
+int refuseArgument(const char* arg) {
+    std::fprintf(stderr, "zrm58: %s '%s' (try zrm58 --help)\n",
+                 arg[0] == '-' && arg[1] != '\0' ? "unknown option" : "unexpected argument", arg);
+    return 2;
+}
+
 } // namespace
 
 std::optional<int> startupChecks(int argc, char** argv) {
@@ -87,6 +94,9 @@ std::optional<int> startupChecks(int argc, char** argv) {
             return 0;
         }
     }
+    // An unknown option is told the same way with a display as without one.
+    if (const std::optional<int> foreign = firstForeignArgument(argc, argv))
+        return refuseArgument(argv[*foreign]);
 
     // Only the X11 platform is checked here; a platform the user chose is the toolkit's business.
     const char* chosen = optionValue(argc, argv, "-platform");
@@ -112,11 +122,7 @@ std::optional<int> startupChecks(int argc, char** argv) {
 
 std::optional<int> rejectLeftoverArguments(int argc, char** argv) {
     if (argc < 2) return std::nullopt;
-    const char* first = argv[1];
-    std::fprintf(stderr, "zrm58: %s '%s' (try zrm58 --help)\n",
-                 first[0] == '-' && first[1] != '\0' ? "unknown option" : "unexpected argument",
-                 first);
-    return 2;
+    return refuseArgument(argv[1]);
 }
 
 } // namespace zrm58

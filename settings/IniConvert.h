@@ -15,9 +15,16 @@ class ConversionError : public std::runtime_error {
 public:
     explicit ConversionError(std::u16string storedText);
     const std::u16string& storedText() const { return storedText_; }
+    // Where the text is stored, once the reader has said (empty until then).
+    void setPlace(std::u16string_view section, std::u16string_view key) {
+        section_ = section, key_ = key;
+    }
+    const std::u16string& section() const { return section_; }
+    const std::u16string& key() const { return key_; }
 
 private:
     std::u16string storedText_;
+    std::u16string section_, key_;
 };
 
 // Integer text: a leading "0x"/"0X" of a text longer than 2 becomes "$"; then optional spaces, an

@@ -58,7 +58,13 @@ void readSettings(const std::u16string& text, std::span<const SettingDef* const>
         const SettingDef& def = *defs[i];
         const std::u16string value(stored[i] ? IniDocument::decodeValue(*stored[i])
                                              : std::u16string_view(def.defaultText));
-        SettingValue converted = convertSetting(def, value, decimalSep);
+        SettingValue converted;
+        try {
+            converted = convertSetting(def, value, decimalSep);
+        } catch (ConversionError& e) {
+            e.setPlace(def.section, def.name);
+            throw;
+        }
         if (def.key == SettingKey::Opacity)
             converted = double{limitOpacity(std::get<double>(converted))};
         onValue(def.key, converted);

@@ -1,5 +1,6 @@
 #include "strip/SettingsModel.h"
 #include "settings/Utf.h"
+#include "strip/FontFamilies.h"
 #include "strip/SettingsLists.h"
 #include "strip/Strip.h"
 #include <algorithm>
@@ -17,14 +18,14 @@ double limited(double v, double lo, double hi) {
 } // namespace
 
 int fontFamilyIndex(std::u16string_view family) {
-    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    for (std::size_t i = 0; i < kFontFamilies.size(); ++i) {
-        const std::u16string_view entry = kFontFamilies[i];
-        if (entry.size() == family.size() &&
-            std::equal(entry.begin(), entry.end(), family.begin(),
-                       [&](char16_t a, char16_t b) { return fold(a) == fold(b); }))
-            return static_cast<int>(i);
-    }
+    for (std::size_t i = 0; i < kFontFamilies.size(); ++i)
+        if (sameFamily(kFontFamilies[i], family)) return static_cast<int>(i);
+    return -1;
+}
+
+int fontFamilyIndex(std::u16string_view family, const std::vector<std::u16string>& entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (sameFamily(entries[i], family)) return static_cast<int>(i);
     return -1;
 }
 
@@ -60,7 +61,8 @@ void SettingsModel::fillFromStrip() {
     OrgWidthSpin = limited(s.MuWidth, kMinWidthFactor, kMaxWidthFactor);
     Edit1 = s.DateFormatStr;
     Edit2 = s.SepStr;
-    ComboBox1 = fontFamilyIndex(s.FontFamilyName);
+    fontFamilies = fontFamilyEntries(s.face().installedFontFamilies());
+    ComboBox1 = fontFamilyIndex(s.FontFamilyName, fontFamilies);
 }
 
 void SettingsModel::copyBackToStrip() {
@@ -86,8 +88,8 @@ void SettingsModel::copyBackToStrip() {
     s.applyWindowStyle();
     // With no entry selected (a stored family that is none of the entries, and none picked),
     // the strip keeps its family.
-    if (ComboBox1 >= 0 && ComboBox1 < static_cast<int>(kFontFamilies.size())) {
-        s.FontFamilyName = kFontFamilies[static_cast<std::size_t>(ComboBox1)];
+    if (ComboBox1 >= 0 && ComboBox1 < static_cast<int>(fontFamilies.size())) {
+        s.FontFamilyName = fontFamilies[static_cast<std::size_t>(ComboBox1)];
         s.applyFontFamily();
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The settings window `TForm2` without a toolkit: the values its controls hold while it is open,
 // the fill from the strip and the copy-back, and its handlers' effects on the strip.
+#include "strip/SettingsLists.h"
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zrm58 {
 
@@ -59,7 +61,10 @@ public:
     double OrgWidthSpin = 1; // width factor, 0.1..10
     std::u16string Edit1;    // date-time format
     std::u16string Edit2;    // separator
-    int ComboBox1 = -1;      // font family index into kFontFamilies; -1: none selected
+    int ComboBox1 = -1;      // font family index into fontFamilies; -1: none selected
+    // ComboBox1's entries: the fixed families, then those the face found installed
+    // (fontFamilyEntries), taken at every fill.
+    std::vector<std::u16string> fontFamilies{kFontFamilies.begin(), kFontFamilies.end()};
 
     // The values' ranges.
     static constexpr double kMinOpacity = 0.1, kMaxOpacity = 1.0;
@@ -71,9 +76,10 @@ private:
     bool copiedBackByClose_ = false;
 };
 
-// The index of the first font family equal to `family`, the letters A to Z compared without
-// case and every other UTF-16 unit exactly; -1 when there is none.
+// The index of the first of the fixed font families (or of `entries`) equal to `family`, as
+// sameFamily compares; -1 when there is none.
 int fontFamilyIndex(std::u16string_view family);
+int fontFamilyIndex(std::u16string_view family, const std::vector<std::u16string>& entries);
 // The timer's interval in whole seconds for SpinBox1: halves go to the even neighbour (1500 ms
 // and 2500 ms both give 2), then the range 1..5.
 int intervalSeconds(int milliseconds);

@@ -163,13 +163,14 @@ void Strip::setTimerInterval(int ms) {
 // --- Closing ---
 
 bool Strip::FormCloseQuery() {
-    // The close never refuses, but a save that fails abandons it.
+    // The close never refuses, but a save that fails abandons it unless the user chooses to end
+    // without saving (the file then stays as it was).
     try {
         WriteIniFile();
         return true;
     } catch (const std::exception& e) {
-        face_.showError(withFullStop(errorText(e)));
-        return false;
+        return face_.showFailedSaveAtClose(withFullStop(errorText(e))) ==
+               FailedSaveChoice::EndWithoutSaving;
     }
 }
 

@@ -82,7 +82,10 @@ public:
     RectF speedButtonRect() const; // in logical coordinates
     RectF label1Rect() const;
     RectF label2Rect() const;
-    // The menu's top-left corner in window coordinates: the menu button's bottom-left corner.
+    // The menu button's box in window coordinates, through the scaling of the logical box.
+    RectF menuButtonBox() const;
+    // The menu's top-left corner in window coordinates where it opens downward: the menu
+    // button's bottom-left corner.
     PointF menuAnchor() const;
 
     // --- Menu and commands ---

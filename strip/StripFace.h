@@ -7,10 +7,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zrm58 {
 
 class SettingsModel;
+
+// The answer to the error box of a save that failed at the close.
+enum class FailedSaveChoice { KeepRunning, EndWithoutSaving };
+// That box's two buttons, in this order; the first is its default.
+inline constexpr std::u16string_view kKeepRunningButton = u"終了しない";
+inline constexpr std::u16string_view kEndWithoutSavingButton = u"保存せずに終了";
 
 class StripFace {
 public:
@@ -77,10 +84,12 @@ public:
     virtual void capturePointer(bool on) = 0;
     // The diagonal sizing pointer shape while resizing (true), the normal one after (false).
     virtual void setSizingPointer(bool on) = 0;
-    // Opens the popup menu with its top-left corner at `windowPoint` (window coordinates; the
-    // face maps them to the screen and keeps the menu on it). Returns at once; the chosen item
-    // arrives later as ResizeCmdExecute, SetCmdExecute or CloseCmdExecute.
-    virtual void openMenu(PointF windowPoint) = 0;
+    // Opens the popup menu for the menu button whose box is `button` (window coordinates; the
+    // face maps them to the screen): below the box's bottom-left corner, or above its top-left
+    // one where the screen has no room below, as menuFrame (strip/MenuPlacement.h) places it.
+    // Returns at once; the chosen item arrives later as ResizeCmdExecute, SetCmdExecute or
+    // CloseCmdExecute.
+    virtual void openMenu(const RectF& button) = 0;
     // The resize item's check mark now shows `on`.
     virtual void showResizeMode(bool on) = 0;
 
@@ -100,6 +109,16 @@ public:
     // The standard error dialog: error icon, `text` as given (the full stop already there),
     // one OK button; modal, returns when dismissed. Ticks go on meanwhile.
     virtual void showError(std::u16string_view text) = 0;
+    // The error dialog of a save that failed at the close: error icon, `text` as given, and the
+    // buttons kKeepRunningButton (the default; Escape and the box's close give it too) and
+    // kEndWithoutSavingButton. Modal, returns the user's choice. Ticks go on meanwhile.
+    virtual FailedSaveChoice showFailedSaveAtClose(std::u16string_view text) {
+        showError(text);
+        return FailedSaveChoice::KeepRunning;
+    }
+    // The font families installed on the machine, in any order, for the settings window's font
+    // list after its fixed entries; none when the face offers only the fixed ones.
+    virtual std::vector<std::u16string> installedFontFamilies() const { return {}; }
     // Shows the settings window modally, filled from `model`, and returns when it has closed.
     // While it is open its controls' handlers call the model's (BoldCheckChange, ...,
     // CloseBtnClick, which may call back into the Strip and this face); a true CloseBtnClick

@@ -1,18 +1,50 @@
 // Reading the settings into the strip and collecting them for a save.
+#include "settings/IniConvert.h"
 #include "settings/SettingsFile.h"
+#include "settings/Utf.h"
 #include "strip/SettingLimits.h"
 #include "strip/Strip.h"
+#include <cstdio>
+#include <string>
 
 namespace zrm58 {
+namespace {
+
+// UTF-8 text for a terminal line: control characters (a stored text may hold any) as \xNN.
+std::string printable(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
 
 FileStore& Strip::files() const {
     return services_.files ? *services_.files : systemFileStore();
 }
 
 void Strip::ReadIniFile() {
-    ::zrm58::ReadIniFile(
-        files(), services_.settingsPath, services_.localeSettings.decimalSep,
-        [this](SettingKey key, const SettingValue& value) { applySetting(key, value); });
+    try {
+        ::zrm58::ReadIniFile(
+            files(), services_.settingsPath, services_.localeSettings.decimalSep,
+            [this](SettingKey key, const SettingValue& value) { applySetting(key, value); });
+    } catch (const ConversionError& e) {
+        // The box that follows names only the text; the terminal also learns where it is.
+        std::fprintf(stderr, "zrm58: %s: [%s] %s: \"%s\" is not a colour\n",
+                     printable(services_.settingsPath).c_str(),
+                     printable(toUtf8(e.section())).c_str(), printable(toUtf8(e.key())).c_str(),
+                     printable(toUtf8(e.storedText())).c_str());
+        throw;
+    }
 }
 
 // Applies one setting at once, as it is read: the window moves and resizes while later keys

@@ -52,6 +52,13 @@ RectF Strip::label2Rect() const {
     return {ScaledLayout1.logicalWidth - 6.0 - 27.0, 0, 27, ScaledLayout1.logicalHeight};
 }
 
+RectF Strip::menuButtonBox() const {
+    const RectF b = speedButtonRect();
+    const PointF topLeft = fromLayout({b.x, b.y});
+    const PointF bottomRight = fromLayout({b.x + b.width, b.y + b.height});
+    return {topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y};
+}
+
 PointF Strip::menuAnchor() const {
     // The button's bottom-left corner, through the scaling of the logical box.
     return fromLayout({0, speedButtonRect().height});
@@ -60,7 +67,7 @@ PointF Strip::menuAnchor() const {
 // --- Menu and commands ---
 
 void Strip::SpeedButton1Click() {
-    face_.openMenu(menuAnchor());
+    face_.openMenu(menuButtonBox());
 }
 
 void Strip::ResizeCmdExecute() {

@@ -1,5 +1,8 @@
 #include "faces/qt/ErrorDialog.h"
+#include "faces/qt/QtText.h"
+#include "strip/StripFace.h"
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace zrm58 {
 
@@ -7,6 +10,21 @@ void showStandardError(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("ZRM58"), text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("standardErrorDialog"));
     box.exec();
+}
+
+bool askEndWithoutSaving(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("ZRM58"), text, QMessageBox::NoButton,
+                    parent);
+    box.setObjectName(QStringLiteral("failedSaveAtCloseDialog"));
+    QPushButton* keep = box.addButton(toQString(kKeepRunningButton), QMessageBox::RejectRole);
+    QPushButton* end =
+        box.addButton(toQString(kEndWithoutSavingButton), QMessageBox::DestructiveRole);
+    keep->setObjectName(QStringLiteral("keepRunning"));
+    end->setObjectName(QStringLiteral("endWithoutSaving"));
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == end;
 }
 
 } // namespace zrm58

@@ -112,6 +112,10 @@ TForm2::TForm2(TForm1* strip)
     Form2 = this;
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("設定"));
+    // Laid out left to right as a whole, whatever the language: its controls sit at fixed
+    // places, and a right-to-left direction would move the texts within their boxes (towards
+    // the control beside them) while the controls stay where they are.
+    setLayoutDirection(Qt::LeftToRight);
     // 11 logical pixels: the Japanese texts then fit the design's sizes with the CJK fonts found
     // here, whose full-width characters are as wide as the text is high.
     QFont f = font();

@@ -32,6 +32,17 @@ void TForm2::showValues() {
     OrgWidthSpin->setKeptValue(m.OrgWidthSpin);
     Edit1->setText(toQString(m.Edit1));
     Edit2->setText(toQString(m.Edit2));
+    // The fixed families, then those installed here: the list is made again when it changed.
+    QStringList families;
+    for (const std::u16string& family : m.fontFamilies)
+        families << toQString(family);
+    QStringList shown;
+    for (int i = 0; i < ComboBox1->count(); ++i)
+        shown << ComboBox1->itemText(i);
+    if (shown != families) {
+        ComboBox1->clear();
+        ComboBox1->addItems(families);
+    }
     ComboBox1->setCurrentIndex(m.ComboBox1);
 }
 

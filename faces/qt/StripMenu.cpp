@@ -1,5 +1,6 @@
 #include "faces/qt/StripMenu.h"
 #include "faces/qt/StripWindow.h"
+#include "strip/MenuPlacement.h"
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -145,9 +146,23 @@ StripMenu::StripMenu(TForm1* form) : QMenu(form) {
     });
 }
 
-void StripMenu::popupAt(const QPoint& screenPoint) {
-    // QMenu keeps itself on the screen that holds the point, flipping near the edges.
-    popup(screenPoint);
+void StripMenu::popupFor(const QRect& button) {
+    // QMenu would only shift a menu that does not fit below the point up until it fits, over
+    // the button; the placement rule opens it above the button instead.
+    QScreen* screen = QGuiApplication::screenAt(button.bottomLeft());
+    if (!screen) screen = QGuiApplication::screenAt(button.topLeft());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    ensurePolished();
+    const QSize size = sizeHint();
+    QPoint at = button.bottomLeft() + QPoint(0, 1);
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        const Rect frame = menuFrame({button.left(), button.top(), button.width(), button.height()},
+                                     {size.width(), size.height()},
+                                     {area.left(), area.top(), area.width(), area.height()});
+        at = QPoint(frame.left, frame.top);
+    }
+    popup(at);
 }
 
 void StripMenu::paintEvent(QPaintEvent*) {

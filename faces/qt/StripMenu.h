@@ -26,8 +26,9 @@ public:
     QAction* SetMenu = nullptr;
     QAction* CloseMenu = nullptr;
 
-    // Opens the menu with its top-left corner at `screenPoint`, kept on the screen.
-    void popupAt(const QPoint& screenPoint);
+    // Opens the menu for the button whose box on the screen is `button`: below it, or above it
+    // where the screen has no room below (menuFrame).
+    void popupFor(const QRect& button);
     qreal checkOpacity() const { return checkOpacity_; }
 
 protected:

@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMouseEvent>
@@ -91,7 +92,11 @@ public:
         else
             w_.unsetCursor();
     }
-    void openMenu(PointF p) override { w_.menu()->popupAt(w_.mapToGlobal(toQPointF(p).toPoint())); }
+    void openMenu(const RectF& b) override {
+        const QRectF box = toQRectF(b);
+        w_.menu()->popupFor(QRect(w_.mapToGlobal(box.topLeft().toPoint()),
+                                  w_.mapToGlobal(box.bottomRight().toPoint()) - QPoint(1, 1)));
+    }
     void showResizeMode(bool on) override {
         if (w_.menu_) w_.menu_->ResizeMenu->setChecked(on); // a menu made later starts in step
     }
@@ -106,6 +111,16 @@ public:
     void showError(std::u16string_view text) override {
         showStandardError(Form2 && Form2->isVisible() ? static_cast<QWidget*>(Form2) : &w_,
                           toQString(text));
+    }
+    std::vector<std::u16string> installedFontFamilies() const override {
+        std::vector<std::u16string> families;
+        for (const QString& family : QFontDatabase::families())
+            if (!QFontDatabase::isPrivateFamily(family)) families.push_back(toU16(family));
+        return families;
+    }
+    FailedSaveChoice showFailedSaveAtClose(std::u16string_view text) override {
+        return askEndWithoutSaving(&w_, toQString(text)) ? FailedSaveChoice::EndWithoutSaving
+                                                         : FailedSaveChoice::KeepRunning;
     }
     void runSettingsWindow(SettingsModel& model) override {
         // Created at the first use, owned by the strip, and kept: it is hidden between uses.

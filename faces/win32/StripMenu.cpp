@@ -1,8 +1,10 @@
 #include "faces/win32/StripMenu.h"
 #include "faces/win32/FontChoice.h"
 #include "faces/win32/Gdip.h"
+#include "strip/MenuPlacement.h"
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 namespace zrm58::win32face {
 namespace {
@@ -166,7 +168,25 @@ bool drawMenuItem(const DRAWITEMSTRUCT& d) {
     return true;
 }
 
-MenuChoice showStripMenu(HWND owner, POINT at, bool resizeChecked) {
+namespace {
+
+// Whether the menu opens upward: the placement rule, with the menu's height as its owner-drawn
+// items and the frame give it.
+bool opensUpward(const RECT& button, int items) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&button, MONITOR_DEFAULTTONEAREST), &info)) return false;
+    const RECT& work = info.rcWork;
+    const int height = items * kItemHeight + 2 * (GetSystemMetrics(SM_CYFIXEDFRAME) + 1);
+    const Rect frame = menuFrame(
+        {button.left, button.top, button.right - button.left, button.bottom - button.top},
+        {1, height}, {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    return frame.top < button.top;
+}
+
+} // namespace
+
+MenuChoice showStripMenu(HWND owner, const RECT& button, bool resizeChecked) {
     // Made once: the pictures live as long as the program.
     static Gdiplus::Bitmap* const arrows = picture(drawArrowsOut);
     static Gdiplus::Bitmap* const gear = picture(drawGear);
@@ -187,9 +207,13 @@ MenuChoice showStripMenu(HWND owner, POINT at, bool resizeChecked) {
     // The owner in front, so that a click elsewhere closes the menu; the null message after it
     // lets the menu loop end cleanly.
     SetForegroundWindow(owner);
-    const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
-        menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
-        at.y, owner, nullptr));
+    // Upward: the menu's bottom at the button's top, whatever its exact height.
+    const bool up = opensUpward(button, static_cast<int>(std::size(items)));
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenuEx(menu,
+                         TPM_RETURNCMD | TPM_LEFTALIGN | (up ? TPM_BOTTOMALIGN : TPM_TOPALIGN) |
+                             TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                         button.left, up ? button.top : button.bottom, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
     DestroyMenu(menu);
     switch (chosen) {

@@ -4,6 +4,7 @@
 #include "faces/win32/StripMenu.h"
 #include "strip/Strip.h"
 #include <cmath>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shlwapi.h>
 #include <windowsx.h>
@@ -286,17 +287,19 @@ void StripWindow::setSizingPointer(bool on) {
     SetCursor(LoadCursorW(nullptr, on ? IDC_SIZENWSE : IDC_ARROW));
 }
 
-void StripWindow::openMenu(PointF p) {
+void StripWindow::openMenu(const RectF& b) {
     // After the release that asked for it has been handled: the menu runs a loop of its own.
     const double k = scale();
     const RECT r = pixels();
-    const POINT at{r.left + static_cast<LONG>(std::lround(p.x * k)),
-                   r.top + static_cast<LONG>(std::lround(p.y * k))};
-    PostMessageW(hwnd_, kMsgOpenMenu, static_cast<WPARAM>(at.x), static_cast<LPARAM>(at.y));
+    menuButton_ = RECT{r.left + static_cast<LONG>(std::lround(b.x * k)),
+                       r.top + static_cast<LONG>(std::lround(b.y * k)),
+                       r.left + static_cast<LONG>(std::lround((b.x + b.width) * k)),
+                       r.top + static_cast<LONG>(std::lround((b.y + b.height) * k))};
+    PostMessageW(hwnd_, kMsgOpenMenu, 0, 0);
 }
 
-void StripWindow::runMenu(POINT at) {
-    switch (showStripMenu(hwnd_, at, resizeChecked_)) {
+void StripWindow::runMenu() {
+    switch (showStripMenu(hwnd_, menuButton_, resizeChecked_)) {
     case MenuChoice::Resize:
         strip_->ResizeCmdExecute();
         break;
@@ -320,6 +323,31 @@ void StripWindow::setTimerInterval(int ms) {
 
 void StripWindow::showError(std::u16string_view text) {
     MessageBoxW(hwnd_, wide(text).c_str(), L"ZRM58", MB_OK | MB_ICONERROR);
+}
+
+FailedSaveChoice StripWindow::showFailedSaveAtClose(std::u16string_view text) {
+    // A task dialog (common controls 6, which the manifest asks for): a message box cannot name
+    // its buttons. Escape and the box's close give the default, the abandoned close.
+    enum : int { kKeep = 100, kEnd = 101 };
+    const std::wstring message = wide(text), keep = wide(kKeepRunningButton),
+                       end = wide(kEndWithoutSavingButton);
+    const TASKDIALOG_BUTTON buttons[] = {{kKeep, keep.c_str()}, {kEnd, end.c_str()}};
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = hwnd_;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+    config.pszWindowTitle = L"ZRM58";
+    config.pszMainIcon = TD_ERROR_ICON;
+    config.pszContent = message.c_str();
+    config.cButtons = static_cast<UINT>(std::size(buttons));
+    config.pButtons = buttons;
+    config.nDefaultButton = kKeep;
+    int chosen = kKeep;
+    if (FAILED(TaskDialogIndirect(&config, &chosen, nullptr, nullptr))) {
+        showError(text); // no task dialog to be had: the plain box, and the close abandoned
+        return FailedSaveChoice::KeepRunning;
+    }
+    return chosen == kEnd ? FailedSaveChoice::EndWithoutSaving : FailedSaveChoice::KeepRunning;
 }
 
 void StripWindow::runSettingsWindow(SettingsModel& model) {
@@ -421,7 +449,7 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         present();
         return true;
     case kMsgOpenMenu:
-        if (strip_) runMenu(POINT{static_cast<LONG>(wp), static_cast<LONG>(lp)});
+        if (strip_) runMenu();
         return true;
     case WM_MEASUREITEM:
         return wp == 0 && measureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp));

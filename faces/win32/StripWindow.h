@@ -47,10 +47,11 @@ public:
     bool loadBackgroundPicture(const std::string& path, std::string_view bytes) override;
     void capturePointer(bool on) override;
     void setSizingPointer(bool on) override;
-    void openMenu(PointF windowPoint) override;
+    void openMenu(const RectF& button) override;
     void showResizeMode(bool on) override { resizeChecked_ = on; }
     void setTimerInterval(int ms) override;
     void showError(std::u16string_view text) override;
+    FailedSaveChoice showFailedSaveAtClose(std::u16string_view text) override;
     void runSettingsWindow(SettingsModel& model) override;
     std::optional<std::u16string> openFileDialog() override;
 
@@ -70,7 +71,8 @@ private:
     // frame in pixels.
     double scale() const;
     RECT pixels() const;
-    void runMenu(POINT screenAt);
+    // Runs the menu for the button box openMenu kept (menuButton_, screen pixels).
+    void runMenu();
     // The pointer moved to `p` (window coordinates): the details panel's rest or its end.
     void hover(PointF p, WPARAM buttons);
 
@@ -83,6 +85,7 @@ private:
     bool resizeChecked_ = false;
     // Drawn at the size of the rectangle inside the margin; scene() rescales it on a resize.
     mutable BackgroundPicture picture_;
+    RECT menuButton_{};
     std::unique_ptr<DetailsPanel> details_;
 };
 

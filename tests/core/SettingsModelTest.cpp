@@ -2,6 +2,8 @@
 // handlers' effects and the Close button's save.
 #include "strip/SettingsModel.h"
 #include "StripFixture.h"
+#include "strip/FontFamilies.h"
+#include "strip/SettingsLists.h"
 #include <gtest/gtest.h>
 #include <system_error>
 
@@ -63,6 +65,63 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripRow{u"[Font]\nFamily=Comic\n", 1, 0.5, 1.0, 0, -1, 1000, 0.5f, 515, u"Comic"},
         RoundTripRow{u"[Back]\nDirection=7\n", 1, 0.5, 1.0, 7, 0, 1000, 0.5f, 515, u"Segoe UI"},
         RoundTripRow{u"[Back]\nDirection=-3\n", 1, 0.5, 1.0, -1, 0, 1000, 0.5f, 515, u"Segoe UI"}));
+
+// The font list: the fixed families first, in their order, then the installed ones.
+struct FontEntriesRow {
+    const char* name;
+    std::vector<std::u16string> installed;
+    std::vector<std::u16string> after; // the entries after the twelve fixed ones
+};
+
+class FontFamilyEntries : public ::testing::TestWithParam<FontEntriesRow> {};
+
+TEST_P(FontFamilyEntries, FixedFirstThenInstalledSortedOnce) {
+    const std::vector<std::u16string> entries = fontFamilyEntries(GetParam().installed);
+    ASSERT_GE(entries.size(), kFontFamilies.size());
+    for (std::size_t i = 0; i < kFontFamilies.size(); ++i)
+        EXPECT_EQ(entries[i], kFontFamilies[i]);
+    EXPECT_EQ(std::vector<std::u16string>(entries.begin() + kFontFamilies.size(), entries.end()),
+              GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FontFamilyEntries,
+    ::testing::Values(FontEntriesRow{"none installed", {}, {}},
+                      FontEntriesRow{
+                          "sorted without case",
+                          {u"Noto Sans", u"DejaVu Sans", u"cantarell", u"Noto Sans CJK JP"},
+                          {u"cantarell", u"DejaVu Sans", u"Noto Sans", u"Noto Sans CJK JP"}},
+                      FontEntriesRow{"a fixed family installed is not offered twice",
+                                     {u"Tahoma", u"arial", u"Liberation Sans", u"メイリオ"},
+                                     {u"Liberation Sans"}},
+                      FontEntriesRow{"duplicates and empty names dropped",
+                                     {u"Noto Serif", u"", u"Noto Serif", u"noto serif"},
+                                     {u"Noto Serif"}}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& c : n)
+            if (c == ' ') c = '_';
+        return n;
+    });
+
+// A family installed on the machine is shown selected and kept; the fixed entries keep their
+// places.
+TEST(SettingsFontList, OffersTheInstalledFamilies) {
+    StripFixture f;
+    f.writeIni(u"[Font]\nFamily=dejavu sans\n");
+    f.face.installedFamilies = {u"Noto Sans", u"DejaVu Sans", u"Arial"};
+    Strip& strip = f.create();
+    f.face.onSettingsWindow = [&](SettingsModel& m) {
+        ASSERT_EQ(m.fontFamilies.size(), 14u);
+        EXPECT_EQ(m.fontFamilies[2], u"Arial");
+        EXPECT_EQ(m.ComboBox1, 12);
+        EXPECT_EQ(m.fontFamilies[13], u"Noto Sans");
+        m.ComboBox1 = 13;
+    };
+    strip.SetCmdExecute();
+    EXPECT_EQ(strip.FontFamilyName, u"Noto Sans");
+    EXPECT_EQ(strip.Label1.family, u"Noto Sans");
+}
 
 TEST(SettingsHandlers, ActOnTheStripAtOnceOrAtTheClose) {
     StripFixture f;

@@ -136,6 +136,35 @@ TEST(StripCreation, ABadColourStopsCreationAfterTheKeysBeforeIt) {
     EXPECT_EQ(f.strip->FontFamilyName, u"Segoe UI"); // not read
 }
 
+// Beside the box, one line on standard error names the file, the section and the key.
+struct BadColourRow {
+    const char16_t* ini;
+    const char* line;
+};
+
+class StripBadColour : public ::testing::TestWithParam<BadColourRow> {};
+
+TEST_P(StripBadColour, SaysWhichFileAndKeyHoldIt) {
+    StripFixture f;
+    f.writeIni(GetParam().ini);
+    f.strip = std::make_unique<Strip>(f.face, f.services);
+    ::testing::internal::CaptureStderr();
+    EXPECT_THROW(f.strip->FormCreate(), ConversionError);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StripBadColour,
+    ::testing::Values(
+        BadColourRow{u"[Font]\nColor=xyz\n",
+                     "zrm58: /opt/zrm58/ZRM58.ini: [Font] Color: \"xyz\" is not a colour\n"},
+        BadColourRow{u"[Back]\nColor1=FF000000\nColor2=緑\n",
+                     "zrm58: /opt/zrm58/ZRM58.ini: [Back] Color2: \"緑\" is not a colour\n"},
+        // A control character in the stored text reaches the terminal only as its code.
+        BadColourRow{
+            u"[Back]\nColor1=\"1\x1b[2J\"\n",
+            "zrm58: /opt/zrm58/ZRM58.ini: [Back] Color1: \"1\\x1B[2J\" is not a colour\n"}));
+
 struct FirstShowRow {
     const char16_t* ini;
     bool screen;
@@ -188,8 +217,9 @@ TEST_P(StripFailingSave, KeepsTheStripOpenAndShowsTheError) {
     Strip& strip = f.create();
     (GetParam().readFails ? f.files.readError : f.files.replaceError) =
         std::make_error_code(std::errc::permission_denied);
-    EXPECT_FALSE(strip.FormCloseQuery());
+    EXPECT_FALSE(strip.FormCloseQuery()); // the box's default: the close is abandoned
     ASSERT_EQ(f.face.errors.size(), 1u);
+    EXPECT_TRUE(f.face.called("failed save at close"));
     EXPECT_TRUE(contains(f.face.errors[0], GetParam().message));
     EXPECT_EQ(f.face.errors[0].back(), GetParam().last);
     EXPECT_EQ(f.files.files[kIniPath], before);
@@ -200,6 +230,23 @@ TEST_P(StripFailingSave, KeepsTheStripOpenAndShowsTheError) {
     f.files.readError = f.files.replaceError = {};
     EXPECT_TRUE(strip.FormCloseQuery());
     EXPECT_TRUE(contains(f.ini(), u"Top=0\r\nLeft=0\r\n"));
+}
+
+// The error box's second choice ends the strip without saving: the close goes ahead and the file
+// stays as it was, whichever way the save failed.
+TEST_P(StripFailingSave, EndsWithoutSavingWhenTheUserChoosesIt) {
+    StripFixture f;
+    f.writeIni(u"[Form]\nTop=-5\nLeft=-6\n");
+    const std::string before = f.files.files[kIniPath];
+    Strip& strip = f.create();
+    (GetParam().readFails ? f.files.readError : f.files.replaceError) =
+        std::make_error_code(std::errc::permission_denied);
+    f.face.failedSaveAnswer = FailedSaveChoice::EndWithoutSaving;
+    EXPECT_TRUE(strip.FormCloseQuery());
+    ASSERT_EQ(f.face.errors.size(), 1u);
+    EXPECT_TRUE(contains(f.face.errors[0], GetParam().message));
+    EXPECT_TRUE(f.face.called("failed save at close"));
+    EXPECT_EQ(f.files.files[kIniPath], before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, StripFailingSave,

@@ -120,12 +120,16 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(StripMenu, TheButtonOpensTheMenuAtItsBottomLeftCorner) {
+TEST(StripMenu, TheButtonOpensTheMenuForItsBox) {
     StripFixture f;
     Strip& strip = f.create();
     feed(strip, f.face, {{S::Press, 215, 220}, {S::Release, 216, 221}});
     // The logical box is 513 x 30 for 515 x 33: the button's bottom edge at 5 + 30.
     EXPECT_EQ(f.face.calls, std::vector<std::string>{"menu 5,35"});
+    // Its top-left corner too, where the menu opens upward near the screen's bottom.
+    EXPECT_DOUBLE_EQ(f.face.menuButton.x, 5);
+    EXPECT_DOUBLE_EQ(f.face.menuButton.y, 5);
+    EXPECT_DOUBLE_EQ(f.face.menuButton.height, 30);
     f.face.calls.clear();
     feed(strip, f.face, {{S::Press, 215, 220}, {S::Release, 300, 221}}); // released elsewhere
     EXPECT_TRUE(f.face.calls.empty());

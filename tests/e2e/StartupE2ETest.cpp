@@ -203,6 +203,53 @@ private slots:
         QTest::newRow("zrm58 -style Fusion -v")
             << true << QStringList{"-style", "Fusion", "-v"} << QStringList{} << 2
             << QStringLiteral("^$") << unknown.arg(QStringLiteral("-v"));
+        // Without a display the same answer: the options are read before the display is.
+        const QStringList noDisplay{"DISPLAY=", "WAYLAND_DISPLAY="};
+        QTest::newRow("zrm58 --verison, no display")
+            << true << QStringList{"--verison"} << noDisplay << 2 << QStringLiteral("^$")
+            << unknown.arg(QStringLiteral("--verison"));
+        QTest::newRow("zrm58 --settings x.ini, no display")
+            << true << QStringList{"--settings", "x.ini"} << noDisplay << 2 << QStringLiteral("^$")
+            << unknown.arg(QStringLiteral("--settings"));
+        QTest::newRow("zrm58 -style Fusion, no display")
+            << true << QStringList{"-style", "Fusion"} << noDisplay << 1 << QStringLiteral("^$")
+            << QStringLiteral("^zrm58: [^\\n]*DISPLAY[^\\n]*\\n$");
+        // Every option the toolkit takes, with its value: with a display the toolkit takes it and
+        // leaves the next one; without one the strip's own reading must agree.
+        const QList<QStringList> toolkit = {{"-platform", "xcb"},
+                                            {"--platformtheme", "none"},
+                                            {"-platformpluginpath", "/nowhere"},
+                                            {"-plugin", "none"},
+                                            {"-qwindowgeometry", "100x40+0+0"},
+                                            {"-geometry", "100x40"},
+                                            {"-qwindowtitle", "t"},
+                                            {"-title", "t"},
+                                            {"-qwindowicon", "i"},
+                                            {"-icon", "i"},
+                                            {"-session", "s"},
+                                            {"-style", "Fusion"},
+                                            {"-style=Fusion"},
+                                            {"-stylesheet", "/nowhere"},
+                                            {"-stylesheet=/nowhere"},
+                                            {"-display", "{display}"},
+                                            {"-name", "n"},
+                                            {"-visual", "0"},
+                                            {"-qmljsdebugger", "port:1"},
+                                            {"-qmljsdebugger=port:1"},
+                                            {"-reverse"},
+                                            {"-testability"},
+                                            {"-widgetcount"},
+                                            {"-nograb"},
+                                            {"-dograb"}};
+        for (const QStringList& option : toolkit) {
+            for (const bool display : {true, false}) {
+                const QString name = option.join(' ') + (display ? ", display" : ", no display");
+                QTest::newRow(qPrintable(name))
+                    << true << (option + QStringList{"--zzz"})
+                    << (display ? QStringList{} : noDisplay) << 2 << QStringLiteral("^$")
+                    << unknown.arg(QStringLiteral("--zzz"));
+            }
+        }
         QTest::newRow("zrm58 x.ini")
             << true << QStringList{"x.ini"} << QStringList{} << 2 << QStringLiteral("^$")
             << QStringLiteral("(^|\\n)zrm58: unexpected argument 'x.ini' [^\\n]*--help\\)\\n$");
@@ -245,6 +292,8 @@ private slots:
                 e.insert(kv.section('=', 0, 0), value);
         }
         p.setProcessEnvironment(e);
+        for (QString& a : args)
+            a.replace(QStringLiteral("{display}"), qEnvironmentVariable("DISPLAY"));
         p.start(exe, args);
         const bool ended = p.waitForFinished(10000);
         if (!ended) p.kill();

@@ -10,9 +10,9 @@ namespace zrm58::fakes {
 
 // A face without a window: the frame is a plain rectangle, every call is logged in `calls`
 // ("geometry 200,200 523x40", "top 1", "taskbar 0", "capture 1", "sizing 1", "menu 0,38",
-// "resize mode 1", "timer 2000", "error <text>", "settings", "file dialog", "close", "create",
-// "show", "repaint", "background", "line", "glyph", "picture <path>"), and switches decide
-// every answer that may fail.
+// "resize mode 1", "timer 2000", "error <text>", "failed save at close", "settings", "file dialog",
+// "close", "create", "show", "repaint", "background", "line", "glyph", "picture <path>"), and
+// switches decide every answer that may fail.
 class FakeStripFace : public StripFace {
 public:
     Rect frame{0, 0, 525, 43}; // the design frame
@@ -22,6 +22,9 @@ public:
     double unitWidth = 0; // lineWidth: per UTF-16 unit; 0: the face cannot measure text
     Size smallestSet{1 << 30, 1 << 30};       // the smallest width and height setGeometry was given
     std::optional<std::u16string> chosenFile; // std::nullopt: the dialog is cancelled
+    std::vector<std::u16string> installedFamilies; // installedFontFamilies
+    // The answer to the error box of a save that failed at the close.
+    FailedSaveChoice failedSaveAnswer = FailedSaveChoice::KeepRunning;
     // Plays the user while the settings window is open; runs with the filled model.
     std::function<void(SettingsModel&)> onSettingsWindow;
 
@@ -35,6 +38,7 @@ public:
     bool captured = false;
     bool sizingPointer = false;
     bool resizeModeShown = false;
+    RectF menuButton; // the button's box the menu last opened for
 
     Rect geometry() const override { return frame; }
     void setGeometry(const Rect& r) override {
@@ -80,7 +84,11 @@ public:
         sizingPointer = on;
         log("sizing " + std::to_string(on));
     }
-    void openMenu(PointF p) override { log("menu " + number(p.x) + "," + number(p.y)); }
+    // Logs the button's bottom-left corner, where the menu opens downward.
+    void openMenu(const RectF& b) override {
+        menuButton = b;
+        log("menu " + number(b.x) + "," + number(b.y + b.height));
+    }
     void showResizeMode(bool on) override {
         resizeModeShown = on;
         log("resize mode " + std::to_string(on));
@@ -95,6 +103,12 @@ public:
     void showError(std::u16string_view text) override {
         errors.emplace_back(text);
         log("error");
+    }
+    std::vector<std::u16string> installedFontFamilies() const override { return installedFamilies; }
+    FailedSaveChoice showFailedSaveAtClose(std::u16string_view text) override {
+        errors.emplace_back(text);
+        log("failed save at close");
+        return failedSaveAnswer;
     }
     void runSettingsWindow(SettingsModel& model) override {
         log("settings");

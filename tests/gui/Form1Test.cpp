@@ -1,9 +1,13 @@
 // The strip window on the offscreen platform: the tick, the timer rules, creation and closing.
 #include "StripFixture.h"
+#include <QApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace zrm58;
 using namespace zrm58::testing;
@@ -85,6 +89,55 @@ private slots:
             form.strip().setTimerInterval(600);
         }
         QVERIFY(spy.count() >= 2);
+    }
+
+    // A save that fails at the close: the error box's default (a click on it, Escape) keeps the
+    // strip running; its second button ends it, and the file is left as it was.
+    void failedSaveAtClose_data() {
+        QTest::addColumn<QString>("answer"); // "escape", or the object name of the button clicked
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("Escape") << QStringLiteral("escape") << false;
+        QTest::newRow("終了しない") << QStringLiteral("keepRunning") << false;
+        QTest::newRow("保存せずに終了") << QStringLiteral("endWithoutSaving") << true;
+    }
+    void failedSaveAtClose() {
+        QFETCH(QString, answer);
+        QFETCH(bool, closed);
+        StripFixture f;
+        // The settings file's folder is a regular file: no save can succeed, not even as root.
+        QFile blocker(f.dir.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        f.services.settingsPath = (blocker.fileName() + QStringLiteral("/ZRM58.ini")).toStdString();
+        TForm1& form = f.create();
+        form.show();
+        QString text, defaultText;
+        QStringList buttons;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            poll.stop();
+            text = box->text();
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text();
+            defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+            if (answer == QLatin1String("escape"))
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (auto* button = box->findChild<QPushButton*>(answer))
+                button->click();
+            else
+                box->reject(); // no such button: the checks below tell
+        });
+        poll.start();
+        QCOMPARE(form.close(), closed);
+        QVERIFY2(text.contains(QStringLiteral("blocker")), qPrintable(text));
+        buttons.sort();
+        QCOMPARE(buttons,
+                 (QStringList{QStringLiteral("保存せずに終了"), QStringLiteral("終了しない")}));
+        QCOMPARE(defaultText, QStringLiteral("終了しない"));
+        QVERIFY(!QFile::exists(blocker.fileName() + QStringLiteral("/ZRM58.ini")));
     }
 };
 

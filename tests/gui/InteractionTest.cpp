@@ -253,6 +253,37 @@ private slots:
         QCOMPARE(form.menuAnchor(), form.mapToGlobal(QPoint(5, size.height() - 5)));
     }
 
+    // Near the screen's bottom the menu opens upward from the button's top-left corner instead
+    // of being pushed up over the strip and its button.
+    void menuOpensWhereItLeavesTheButtonFree_data() {
+        QTest::addColumn<int>("fromBottom"); // the strip's top, above the screen's bottom
+        QTest::addColumn<bool>("upward");
+        QTest::newRow("middle of the screen") << 300 << false;
+        QTest::newRow("at the bottom") << 40 << true;
+        QTest::newRow("half off the bottom") << 20 << true;
+    }
+    void menuOpensWhereItLeavesTheButtonFree() {
+        QFETCH(int, fromBottom);
+        QFETCH(bool, upward);
+        StripFixture f;
+        TForm1& form = f.create();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        form.move(100, area.bottom() + 1 - fromBottom);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.strip().SpeedButton1Click();
+        StripMenu* menu = form.menu();
+        QTRY_VERIFY(menu->isVisible());
+        const QRect m = menu->geometry();
+        const QPoint buttonTop = form.mapToGlobal(QPoint(5, 5));
+        QCOMPARE(m.left(), buttonTop.x());
+        if (upward)
+            QCOMPARE(m.bottom() + 1, buttonTop.y()); // its bottom at the button's top
+        else
+            QCOMPARE(m.top(), form.menuAnchor().y());
+        menu->hide();
+    }
+
     void menuItemsAndPictures() {
         StripFixture f;
         TForm1& form = f.create();

@@ -260,6 +260,22 @@ else
     done
     check "settings: Close closes" "" "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)"
   fi
+  # 7b. Near the screen's bottom the menu opens upward: its bottom at the button's top (the
+  # strip's top + 5), the button left free.
+  read -r sx sy sw sh <<<"$(geometry "$win")"
+  drag $((sx + sw / 2)) $((sy + sh / 2)) $((sx + sw / 2)) $((sy + sh / 2 + 760 - sy))
+  check_geometry "dragged to the bottom" "$sx 760 $sw $sh" "$win"
+  xdotool mousemove $((sx + 7)) $((760 + sh / 2)) click 1
+  menu=$(menu_window "$win")
+  if [ -n "$menu" ]; then
+    read -r mx my _ mh <<<"$(geometry "$menu")"
+    check "menu near the bottom: opens upward from the button's top-left corner" \
+      "$((sx + 5)) 765" "$mx $((my + mh))"
+    xdotool key Escape
+    sleep 0.3
+  else
+    fail "menu did not open near the bottom"
+  fi
   run_env wine "$send" close >/dev/null
   wait_strip 10
   check "WM_CLOSE: status" 0 "$status"
@@ -284,6 +300,51 @@ fi
 wait_strip 10
 [ "$status" = 124 ] && kill "$strip_pid" 2>/dev/null
 check "bad colour: exit status" 1 "$status"
+
+# 8b. A settings file that cannot be written (beyond the 16 MiB a settings file may have): 終了
+# shows the error in a box whose default (Return) keeps the strip running; its second button
+# (Tab, then Return) ends the strip without saving, the file as it was.
+{ printf '\xff\xfe'; head -c $((17 << 20)) /dev/zero | tr '\0' ' '; } >"$ini"
+ini_bytes=$(stat -c %s "$ini")
+# The strip and the box are both titled ZRM58: waits for $1 such windows.
+titled_zrm58() {
+  local i
+  for i in $(seq 1 100); do
+    [ "$(xdotool search --onlyvisible --name '^ZRM58$' 2>/dev/null | wc -l)" -eq "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+other_zrm58() { xdotool search --onlyvisible --name '^ZRM58$' | grep -vx "$win" | head -1; }
+start_strip
+win=$(strip_window)
+if [ -z "$win" ]; then
+  fail "unwritable settings: no strip"
+else
+  sleep 1.5
+  choose "$win" 3
+  if titled_zrm58 2; then
+    xdotool windowfocus "$(other_zrm58)" key Return
+    titled_zrm58 1 || true
+    sleep 0.5
+    kill -0 "$strip_pid" 2>/dev/null && pass || fail "failed save: the default ended the strip"
+    choose "$win" 3
+    if titled_zrm58 2; then
+      xdotool windowfocus "$(other_zrm58)" key Tab Return
+      wait_strip 10
+      check "failed save: 保存せずに終了 ends the strip" 0 "$status"
+      check "failed save: the file as it was" "$ini_bytes" "$(stat -c %s "$ini")"
+    else
+      fail "failed save: no box at the second 終了"
+    fi
+  else
+    fail "failed save: no error box at 終了"
+  fi
+  if kill -0 "$strip_pid" 2>/dev/null; then
+    kill "$strip_pid" 2>/dev/null
+    wait_strip 10
+  fi
+fi
 
 # Hostile settings: a picture bomb, a large picture, a separator of 100,000 characters.
 . "$root/tests/win32/strip-hostile-e2e.sh"

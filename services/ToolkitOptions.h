@@ -1,0 +1,12 @@
+#pragma once
+#include <optional>
+
+namespace zrm58 {
+
+// The first argument that is neither one of the toolkit's own options (with its value, where it
+// takes one) nor --help/--version: what the toolkit would leave on the command line. Index into
+// argv, or std::nullopt when there is none. It lets an unknown option be told before the display
+// is looked at, the same way with a display as without one.
+std::optional<int> firstForeignArgument(int argc, char** argv);
+
+} // namespace zrm58
