@@ -80,8 +80,14 @@ void addAlphaRow(HWND dlg, PickState& s) {
     MapDialogRect(dlg, &row);
     RECT frame{};
     GetWindowRect(dlg, &frame);
-    SetWindowPos(dlg, nullptr, 0, 0, frame.right - frame.left,
-                 frame.bottom - frame.top + row.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    // Taller by the row, and moved up where that would take it past the monitor's bottom.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(dlg, MONITOR_DEFAULTTONEAREST), &monitor);
+    const LONG height = frame.bottom - frame.top + row.bottom;
+    const LONG placed =
+        std::max(monitor.rcWork.top, std::min(frame.top, monitor.rcWork.bottom - height));
+    SetWindowPos(dlg, nullptr, frame.left, placed, frame.right - frame.left, height, SWP_NOZORDER);
     // Client pixels back to dialog units for the row's top.
     RECT unit{0, 0, 4, 8};
     MapDialogRect(dlg, &unit);

@@ -1,21 +1,28 @@
-// leak_watch.exe TICKS SPELL: drives the running strip (class ZRM58Strip, titled ZRM58) through
-// TICKS ticks, its details panel shown for SPELL ticks and hidden for the next SPELL in turn, and
-// checks that the strip's GDI objects, user objects and private bytes stay flat: measured after
-// a first fifth of the ticks (caches filled) and again at the end, both with the panel hidden.
-// Bounded by ticks counted, not by time: each tick is a WM_TIMER sent (and so finished) before
-// the next. Prints both readings; exit status 0 when flat, 1 when something grew, 2 on a fault.
+// leak_watch.exe TICKS SPELL [STATUS]: drives the running strip (class ZRM58Strip, titled ZRM58)
+// through TICKS ticks, its details panel shown for SPELL ticks and hidden for the next SPELL in
+// turn, and checks that the strip's GDI objects, user objects and private bytes stay flat: measured
+// after a first fifth of the ticks (caches filled) and again at the end, both with the panel
+// hidden. Bounded by ticks counted, not by time: each tick is a WM_TIMER sent (and so finished)
+// before the next. Prints both readings; exit status 0 when flat, 1 when something grew, 2 on a
+// fault.
 //
 // GetGuiResources answers the counts on Windows; Wine has it as a stub (0 and
 // ERROR_CALL_NOT_IMPLEMENTED). There the GDI count is read from the process's GDI handle table
 // (the PEB's GdiSharedHandleTable, one entry per live handle) and the user count is the number
-// of the process's windows, top-level, child and message-only.
+// of the process's windows, top-level, child and message-only. Wine answers no private bytes
+// (PrivateUsage 0) either: there STATUS, the host's /proc/PID/status of the strip's process as
+// a Windows path (Z:\proc\PID\status), gives its anonymous resident memory (RssAnon) instead.
+#include <windows.h>
+// After windows.h, which they need.
+#include <psapi.h>
+#include <winternl.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <psapi.h>
+#include <fstream>
+#include <string>
 #include <vector>
-#include <windows.h>
-#include <winternl.h>
 
 namespace {
 
@@ -25,7 +32,7 @@ constexpr WPARAM kTickTimer = 1, kRestTimer = 2;
 // Growth allowed between the two readings: a leak of one object per tick over the ticks between
 // them is thousands; caches that fill late, allocator slack and Wine's own bookkeeping are a few.
 constexpr long kMaxObjectGrowth = 20;
-constexpr long long kMaxPrivateGrowth = 2 * 1024 * 1024;
+constexpr long long kMaxPrivateGrowth = 1024 * 1024;
 
 struct Reading {
     long gdi = 0, user = 0;
@@ -92,7 +99,19 @@ long windowsOf(DWORD pid) {
     return c.count;
 }
 
-Reading read(HANDLE process, DWORD pid) {
+// RssAnon of a /proc/PID/status file, in bytes; 0 when it cannot be read.
+long long anonymousResident(const char* statusPath) {
+    std::ifstream in(statusPath);
+    std::string key;
+    long long kib = 0;
+    while (in >> key) {
+        if (key == "RssAnon:" && in >> kib) return kib * 1024;
+        in.ignore(1 << 16, '\n');
+    }
+    return 0;
+}
+
+Reading read(HANDLE process, DWORD pid, const char* statusPath) {
     Reading r;
     SetLastError(0);
     r.gdi = static_cast<long>(GetGuiResources(process, GR_GDIOBJECTS));
@@ -107,6 +126,7 @@ Reading read(HANDLE process, DWORD pid) {
     if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                              sizeof memory))
         r.privateBytes = static_cast<long long>(memory.PrivateUsage);
+    if (r.privateBytes == 0 && statusPath) r.privateBytes = anonymousResident(statusPath);
     return r;
 }
 
@@ -130,7 +150,8 @@ bool drive(HWND strip, long from, long to, long spell) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
+    const char* statusPath = argc == 4 ? argv[3] : nullptr;
     const long ticks = std::atol(argv[1]), spell = std::atol(argv[2]);
     if (ticks < 10 || spell < 1) return 2;
     HWND strip = FindWindowW(L"ZRM58Strip", L"ZRM58");
@@ -147,17 +168,17 @@ int main(int argc, char** argv) {
     warm -= warm % (2 * spell);
     if (!drive(strip, 0, warm, spell)) return 2;
     SendMessageW(strip, WM_MOUSELEAVE, 0, 0);
-    const Reading before = read(process, pid);
+    const Reading before = read(process, pid, statusPath);
     print("after warm-up", before);
     long end = ticks - ticks % (2 * spell);
     if (!drive(strip, warm, end, spell)) return 2;
     SendMessageW(strip, WM_MOUSELEAVE, 0, 0);
-    const Reading after = read(process, pid);
+    const Reading after = read(process, pid, statusPath);
     print("at the end", after);
     std::printf("ticks %ld, spell %ld\n", end, spell);
     CloseHandle(process);
-    if (before.gdi < 0 || after.gdi < 0) {
-        std::fprintf(stderr, "leak_watch: the GDI handle table could not be read\n");
+    if (before.gdi < 0 || after.gdi < 0 || before.privateBytes <= 0) {
+        std::fprintf(stderr, "leak_watch: the GDI handle table or the memory could not be read\n");
         return 2;
     }
     const bool flat = after.gdi - before.gdi <= kMaxObjectGrowth &&
