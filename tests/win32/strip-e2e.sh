@@ -97,7 +97,9 @@ menu_window() {
 choose() { # choose STRIP_WINDOW ITEM
   local X Y WIDTH HEIGHT menu
   read -r X Y WIDTH HEIGHT <<<"$(geometry "$1")"
-  xdotool mousemove $((X + 5 + HEIGHT / 4)) $((Y + HEIGHT / 2)) click 1 # on the button at any DPI
+  # Just inside the 5-pixel margin (7.5 at 144 DPI, where the strip is 60 high): the button is
+  # scaled with the line and only some 4 pixels wide on the narrowest strip.
+  xdotool mousemove $((X + (HEIGHT >= 60 ? 12 : 7))) $((Y + HEIGHT / 2)) click 1
   menu=$(menu_window "$1")
   [ -n "$menu" ] || { fail "menu did not open"; return; }
   read -r X Y WIDTH HEIGHT <<<"$(geometry "$menu")"
