@@ -54,6 +54,7 @@ public:
     }
 
     int fit(int clientWidth) {
+        const LONG designRight = rightmost();
         for (std::size_t i = 0; i < boxes_.size(); ++i) {
             const Box& b = boxes_[i];
             if ((b.kind != Kind::Label && b.kind != Kind::Check) || b.text.empty()) continue;
@@ -64,16 +65,21 @@ public:
             else
                 widen(i, need);
         }
-        int right = clientWidth;
-        for (const Box& b : boxes_)
-            right = std::max<int>(right, b.r.right + scaled(8, dpi_));
         for (const Box& b : boxes_)
             MoveWindow(b.hwnd, b.r.left, b.r.top, b.r.right - b.r.left, b.r.bottom - b.r.top,
                        FALSE);
-        return right;
+        // The window keeps its right margin: wider by what the controls grew beyond it.
+        return clientWidth + std::max<LONG>(0, rightmost() - designRight);
     }
 
 private:
+    LONG rightmost() const {
+        LONG right = 0;
+        for (const Box& b : boxes_)
+            right = std::max(right, b.r.right);
+        return right;
+    }
+
     int textWidth(const std::wstring& text) const {
         RECT r{0, 0, 0, 0};
         DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r,
