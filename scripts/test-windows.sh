@@ -41,6 +41,14 @@ unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true # the prefix's first boot has settled
+# The prefix's fonts as a Japanese Windows has them: Wine's own Tahoma (captions, message
+# boxes, the system's dialogs) has no Japanese, so it is linked to the Noto CJK font (Debian's
+# fonts-noto-cjk, which Wine finds through fontconfig), as Windows links its UI fonts.
+font_link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+for face in Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif'; do
+  wine reg add "$font_link" /v "$face" /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f \
+    >/dev/null 2>&1 || true
+done
 
 # Symbola, the outline emoji font of the line's fallback chain, goes into the prefix only:
 # installed on the host it would also take the emoji from the Linux strip's colour font.
@@ -158,6 +166,27 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/core/CMakeCache.txt
 zip=$out/core/zrm58-$version-win64.zip
 check "zip: contents" "zrm58-$version/README.txt zrm58-$version/zrm58-line.exe zrm58-$version/zrm58.exe" \
   "$(unzip -Z1 "$zip" 2>/dev/null | grep -v '/$' | sort | tr '\n' ' ' | sed 's/ $//')"
+# What is shipped is stripped: no symbol table, no debugging sections, each program small (the
+# build's own bin/ keeps them whole; unstripped zrm58.exe is some 13 MB).
+shipped=$out/shipped
+rm -rf "$shipped"
+mkdir -p "$shipped"
+unzip -q -j -o "$zip" '*.exe' -d "$shipped" 2>/dev/null || true
+for exe in zrm58.exe zrm58-line.exe; do
+  if [ ! -f "$shipped/$exe" ]; then
+    fail "zip: $exe missing"
+    continue
+  fi
+  size=$(stat -c %s "$shipped/$exe")
+  debug=$(x86_64-w64-mingw32-objdump -h "$shipped/$exe" | grep -c '\.debug' || true)
+  symbols=$(x86_64-w64-mingw32-nm "$shipped/$exe" 2>&1 | grep -vc 'no symbols' || true)
+  if [ "$debug" -eq 0 ] && [ "$symbols" -eq 0 ] && [ "$size" -le $((3 * 1024 * 1024)) ]; then
+    pass
+  else
+    fail "zip: $exe not stripped ($size bytes, $debug debugging sections, $symbols symbols)"
+  fi
+  echo "windows: shipped $exe: $size bytes"
+done
 . "$root/tests/win32/installer-test.sh"
 
 # The strip itself, end to end on a private X server.

@@ -1,5 +1,8 @@
 #include "faces/win32/SettingsWindow.h"
+#include "faces/win32/ColourDialog.h"
+#include "faces/win32/Dpi.h"
 #include "faces/win32/FontChoice.h"
+#include "faces/win32/TextFit.h"
 #include "strip/SettingsLists.h"
 #include "strip/SettingsModel.h"
 #include <algorithm>
@@ -58,6 +61,7 @@ struct Dialog {
     HWND hwnd = nullptr;
     HWND tooltip = nullptr;
     HFONT font = nullptr;
+    UINT dpi = 96; // the monitor's, fixed while the window is open
     bool done = false;
     // The colour pickers' values while the window is open.
     std::uint32_t colour1 = 0, colour2 = 0, fontColour = 0;
@@ -111,8 +115,10 @@ void setSpinValue(const Dialog& d, const Spin& s, double v) {
 
 HWND add(Dialog& d, const wchar_t* cls, const wchar_t* caption, DWORD style, int x, int y, int w,
          int h, int id, DWORD exStyle = 0) {
-    HWND c = CreateWindowExW(exStyle, cls, caption, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                             d.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    // Positions as designed at 96 DPI, scaled to the monitor's.
+    HWND c = CreateWindowExW(exStyle, cls, caption, WS_CHILD | WS_VISIBLE | style, scaled(x, d.dpi),
+                             scaled(y, d.dpi), scaled(w, d.dpi), scaled(h, d.dpi), d.hwnd,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleW(nullptr), nullptr);
     SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(d.font), FALSE);
     return c;
@@ -255,17 +261,10 @@ void readBack(Dialog& d) {
 }
 
 void pickColour(Dialog& d, std::uint32_t& argb, int id) {
-    CHOOSECOLORW cc{};
-    cc.lStructSize = sizeof cc;
-    cc.hwndOwner = d.hwnd;
-    cc.rgbResult = RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
-    cc.lpCustColors = customColours;
-    cc.Flags = CC_FULLOPEN | CC_RGBINIT;
-    if (!ChooseColorW(&cc)) return;
-    // The system's colour dialog has no alpha: the colour keeps the one it had.
-    argb = (argb & 0xFF000000u) | (GetRValue(cc.rgbResult) << 16) | (GetGValue(cc.rgbResult) << 8) |
-           GetBValue(cc.rgbResult);
-    InvalidateRect(item(d, id), nullptr, TRUE);
+    if (const std::optional<std::uint32_t> picked = pickArgbColour(d.hwnd, argb, customColours)) {
+        argb = *picked;
+        InvalidateRect(item(d, id), nullptr, TRUE);
+    }
 }
 
 void drawColourButton(const Dialog& d, const DRAWITEMSTRUCT& di) {
@@ -275,10 +274,8 @@ void drawColourButton(const Dialog& d, const DRAWITEMSTRUCT& di) {
     RECT r = di.rcItem;
     DrawEdge(di.hDC, &r, (di.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED,
              BF_RECT | BF_ADJUST);
-    HBRUSH brush = CreateSolidBrush(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
     InflateRect(&r, -2, -2);
-    FillRect(di.hDC, &r, brush);
-    DeleteObject(brush);
+    paintColourSwatch(di.hDC, r, argb);
     if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &di.rcItem);
 }
 
@@ -370,6 +367,43 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+constexpr int kClientWidth = 559, kClientHeight = 473; // at 96 DPI
+
+// The window's frame for a client area `width` wide (pixels) and the design's height, scaled.
+SIZE frameFor(const Dialog& d, DWORD style, DWORD exStyle, int width) {
+    RECT frame{0, 0, width, scaled(kClientHeight, d.dpi)};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// Where it was last, or centred on the strip's monitor the first time; the DPI and font of that
+// monitor: a font that holds the Japanese texts (FontChoice's fallbacks), 12 pixels at 96 DPI.
+void placeScaled(Dialog& d, DWORD style, DWORD exStyle, HWND owner) {
+    d.dpi = windowDpi(owner);
+    SIZE size = frameFor(d, style, exStyle, scaled(kClientWidth, d.dpi));
+    if (lastPosition.x == CW_USEDEFAULT) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& work = monitor.rcMonitor;
+        lastPosition.x = work.left + (work.right - work.left - size.cx) / 2;
+        lastPosition.y = work.top + (work.bottom - work.top - size.cy) / 2;
+    }
+    SetWindowPos(d.hwnd, nullptr, lastPosition.x, lastPosition.y, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    d.dpi = windowDpi(d.hwnd); // the monitor it is on now
+    const std::wstring family = coveringFamily(
+        u"Yu Gothic UI", u"タスクバーに表示前面表示透明度インターバル表示幅設定背景文字");
+    d.font = CreateFontW(-scaled(12, d.dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, family.c_str());
+}
+
+void resizeClient(const Dialog& d, DWORD style, DWORD exStyle, int width) {
+    const SIZE size = frameFor(d, style, exStyle, width);
+    SetWindowPos(d.hwnd, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+}
+
 } // namespace
 
 void runSettingsDialog(HWND owner, SettingsModel& model, StripFace& face) {
@@ -385,27 +419,16 @@ void runSettingsDialog(HWND owner, SettingsModel& model, StripFace& face) {
     }();
     (void)registered;
     Dialog d{&model, &face};
-    const std::wstring family =
-        coveringFamily(u"Yu Gothic UI", u"タスクバーに表示前面表示透明度インターバル表示幅");
-    d.font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
-                         CLEARTYPE_QUALITY, 0, family.c_str());
-    // A fixed-size tool window with a close button only, client area 559 x 473.
+    // A fixed-size tool window with a close button only, client area 559 x 473 at 96 DPI.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, 559, 473};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    if (lastPosition.x == CW_USEDEFAULT) {
-        lastPosition.x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-        lastPosition.y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    }
-    HWND hwnd = CreateWindowExW(exStyle, kClass, L"設定", style, lastPosition.x, lastPosition.y, w,
-                                h, owner, nullptr, GetModuleHandleW(nullptr), &d);
-    if (!hwnd) {
-        DeleteObject(d.font);
-        return;
-    }
+    HWND hwnd = CreateWindowExW(exStyle, kClass, L"設定", style, 0, 0, 0, 0, owner, nullptr,
+                                GetModuleHandleW(nullptr), &d);
+    if (!hwnd) return;
+    placeScaled(d, style, exStyle, owner);
     createControls(d);
+    const int fitted = fitTexts(hwnd, d.font, d.dpi, scaled(kClientWidth, d.dpi));
+    resizeClient(d, style, exStyle, fitted);
     fill(d);
     // Modal: the strip takes no input meanwhile, its timer goes on ticking.
     EnableWindow(owner, FALSE);

@@ -1,10 +1,12 @@
 #include "faces/win32/StripMenu.h"
+#include "faces/win32/Dpi.h"
 #include "faces/win32/FontChoice.h"
 #include "faces/win32/Gdip.h"
 #include "strip/MenuPlacement.h"
 #include <cmath>
 #include <cstdint>
 #include <iterator>
+#include <map>
 
 namespace zrm58::win32face {
 namespace {
@@ -70,11 +72,13 @@ void drawGear(Gdiplus::Graphics& g) {
     g.DrawPath(&edge, &gear);
 }
 
-// A 16 x 16 picture with transparency. Kept for the program's life.
-Gdiplus::Bitmap* picture(void (*draw)(Gdiplus::Graphics&)) {
-    auto* bmp = new Gdiplus::Bitmap(16, 16, PixelFormat32bppPARGB);
+// A picture drawn on a 16 x 16 grid, `side` pixels square, with transparency: drawn at the size
+// it is shown, so it stays sharp at any DPI.
+Gdiplus::Bitmap* picture(void (*draw)(Gdiplus::Graphics&), int side) {
+    auto* bmp = new Gdiplus::Bitmap(side, side, PixelFormat32bppPARGB);
     Gdiplus::Graphics g(bmp);
     g.Clear(Color(0, 0, 0, 0));
+    g.ScaleTransform(side / 16.0f, side / 16.0f);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     draw(g);
@@ -85,8 +89,32 @@ Gdiplus::Bitmap* picture(void (*draw)(Gdiplus::Graphics&)) {
 // with the check mark and, over it, the picture (margin 2), then the text in Tahoma with 8 of
 // space on both sides. Text and check mark are black, white under the pointer.
 constexpr COLORREF kPanel = RGB(0x8F, 0xBC, 0x8F);
-constexpr int kColumn = 25, kTextSpace = 8, kItemHeight = 24;
+// Lengths at 96 DPI; the menu scales them to the DPI of the strip's monitor.
+constexpr int kColumn = 25, kTextSpace = 8, kItemHeight = 24, kPicture = 16;
 constexpr float kTextSize = 13;
+
+// The DPI of the menu being shown (its items are measured and drawn without a window to ask).
+UINT menuDpi = 96;
+
+float px(float v) {
+    return v * static_cast<float>(menuDpi) / 96.0f;
+}
+
+// The three pictures at a DPI, made once per DPI and kept for the program's life.
+struct Pictures {
+    Gdiplus::Bitmap *arrows, *gear, *door;
+};
+const Pictures& picturesAt(UINT dpi) {
+    static std::map<UINT, Pictures> made;
+    auto it = made.find(dpi);
+    if (it == made.end()) {
+        const int side = scaled(kPicture, dpi);
+        it = made.emplace(dpi, Pictures{picture(drawArrowsOut, side), picture(drawGear, side),
+                                        picture(drawDoor, side)})
+                 .first;
+    }
+    return it->second;
+}
 
 struct Item {
     UINT id;
@@ -95,10 +123,11 @@ struct Item {
     bool checked;
 };
 
-// The tick of the check mark, filled, in an 11 x 11 box at (x, y).
+// The tick of the check mark, filled, in an 11 x 11 box (at 96 DPI) at (x, y).
 void drawCheckMark(Gdiplus::Graphics& g, float x, float y, Color color) {
-    const PointF tick[] = {{x + 0.5f, y + 6}, {x + 2, y + 4.5f},  {x + 4.5f, y + 7},
-                           {x + 9.5f, y + 1}, {x + 11, y + 2.5f}, {x + 4.5f, y + 10}};
+    const PointF tick[] = {{x + px(0.5f), y + px(6)},  {x + px(2), y + px(4.5f)},
+                           {x + px(4.5f), y + px(7)},  {x + px(9.5f), y + px(1)},
+                           {x + px(11), y + px(2.5f)}, {x + px(4.5f), y + px(10)}};
     Gdiplus::SolidBrush brush(color);
     g.FillPolygon(&brush, tick, 6);
 }
@@ -124,7 +153,7 @@ bool measureMenuItem(MEASUREITEMSTRUCT& m) {
     {
         Gdiplus::Graphics g(dc);
         const FontChoice family(u"Tahoma", u"リサイズ設定終了");
-        const Gdiplus::Font font(family.get(), kTextSize, Gdiplus::FontStyleRegular,
+        const Gdiplus::Font font(family.get(), px(kTextSize), Gdiplus::FontStyleRegular,
                                  Gdiplus::UnitPixel);
         Gdiplus::RectF bounds;
         g.MeasureString(item.text, -1, &font, PointF(0, 0),
@@ -132,8 +161,9 @@ bool measureMenuItem(MEASUREITEMSTRUCT& m) {
         textWidth = bounds.Width;
     }
     ReleaseDC(nullptr, dc);
-    m.itemWidth = static_cast<UINT>(kColumn + 2 * kTextSpace + std::ceil(textWidth));
-    m.itemHeight = kItemHeight;
+    m.itemWidth =
+        static_cast<UINT>(scaled(kColumn + 2 * kTextSpace, menuDpi) + std::ceil(textWidth));
+    m.itemHeight = static_cast<UINT>(scaled(kItemHeight, menuDpi));
     return true;
 }
 
@@ -151,18 +181,23 @@ bool drawMenuItem(const DRAWITEMSTRUCT& d) {
                     static_cast<INT>(r.right - r.left), static_cast<INT>(r.bottom - r.top));
     const float top = static_cast<float>(r.top), left = static_cast<float>(r.left);
     const float middle = top + (r.bottom - r.top) / 2.0f;
-    if (item.checked) drawCheckMark(g, left + (kColumn - 11) / 2.0f, middle - 5.5f, ink);
-    if (item.picture)
-        g.DrawImage(item.picture, Gdiplus::RectF(left + (kColumn - 16) / 2.0f, middle - 8, 16, 16));
+    if (item.checked) drawCheckMark(g, left + px(kColumn - 11) / 2, middle - px(5.5f), ink);
+    if (item.picture) {
+        // At whole pixels and its own size: one picture pixel per screen pixel.
+        const int side = static_cast<int>(item.picture->GetWidth());
+        g.DrawImage(item.picture, static_cast<INT>(r.left) + (scaled(kColumn, menuDpi) - side) / 2,
+                    static_cast<INT>(r.top) + (static_cast<INT>(r.bottom - r.top) - side) / 2, side,
+                    side);
+    }
     const FontChoice family(u"Tahoma", u"リサイズ設定終了");
-    const Gdiplus::Font font(family.get(), kTextSize, Gdiplus::FontStyleRegular,
+    const Gdiplus::Font font(family.get(), px(kTextSize), Gdiplus::FontStyleRegular,
                              Gdiplus::UnitPixel);
     Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     Gdiplus::SolidBrush text(ink);
     g.DrawString(item.text, -1, &font,
-                 Gdiplus::RectF(left + kColumn + kTextSpace, top,
-                                static_cast<float>(r.right) - left - kColumn - kTextSpace,
+                 Gdiplus::RectF(left + px(kColumn + kTextSpace), top,
+                                static_cast<float>(r.right) - left - px(kColumn + kTextSpace),
                                 static_cast<float>(r.bottom - r.top)),
                  &format, &text);
     return true;
@@ -171,13 +206,14 @@ bool drawMenuItem(const DRAWITEMSTRUCT& d) {
 namespace {
 
 // Whether the menu opens upward: the placement rule, with the menu's height as its owner-drawn
-// items and the frame give it.
+// items (at the menu's DPI) and the frame give it.
 bool opensUpward(const RECT& button, int items) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(MonitorFromRect(&button, MONITOR_DEFAULTTONEAREST), &info)) return false;
     const RECT& work = info.rcWork;
-    const int height = items * kItemHeight + 2 * (GetSystemMetrics(SM_CYFIXEDFRAME) + 1);
+    const int height =
+        items * scaled(kItemHeight, menuDpi) + 2 * (GetSystemMetrics(SM_CYFIXEDFRAME) + 1);
     const Rect frame = menuFrame(
         {button.left, button.top, button.right - button.left, button.bottom - button.top},
         {1, height}, {work.left, work.top, work.right - work.left, work.bottom - work.top});
@@ -187,10 +223,8 @@ bool opensUpward(const RECT& button, int items) {
 } // namespace
 
 MenuChoice showStripMenu(HWND owner, const RECT& button, bool resizeChecked) {
-    // Made once: the pictures live as long as the program.
-    static Gdiplus::Bitmap* const arrows = picture(drawArrowsOut);
-    static Gdiplus::Bitmap* const gear = picture(drawGear);
-    static Gdiplus::Bitmap* const door = picture(drawDoor);
+    menuDpi = windowDpi(owner);
+    const Pictures& pictures = picturesAt(menuDpi);
     static const HBRUSH panel = CreateSolidBrush(kPanel);
     HMENU menu = CreatePopupMenu();
     if (!menu) return MenuChoice::None;
@@ -199,9 +233,9 @@ MenuChoice showStripMenu(HWND owner, const RECT& button, bool resizeChecked) {
     look.fMask = MIM_BACKGROUND;
     look.hbrBack = panel;
     SetMenuInfo(menu, &look);
-    const Item items[] = {{1, L"リサイズ", arrows, resizeChecked},
-                          {2, L"設定", gear, false},
-                          {3, L"終了", door, false}};
+    const Item items[] = {{1, L"リサイズ", pictures.arrows, resizeChecked},
+                          {2, L"設定", pictures.gear, false},
+                          {3, L"終了", pictures.door, false}};
     for (const Item& item : items)
         addItem(menu, item);
     // The owner in front, so that a click elsewhere closes the menu; the null message after it

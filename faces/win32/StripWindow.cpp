@@ -1,4 +1,5 @@
 #include "faces/win32/StripWindow.h"
+#include "faces/win32/Dpi.h"
 #include "faces/win32/Gdip.h"
 #include "faces/win32/SettingsWindow.h"
 #include "faces/win32/StripMenu.h"
@@ -20,20 +21,6 @@ constexpr UINT kMsgOpenMenu = WM_APP + 3;
 
 StripWindow* fromHwnd(HWND hwnd) {
     return reinterpret_cast<StripWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
-// GetDpiForWindow exists from Windows 10 1607 on; before it, the screen's DPI.
-UINT windowDpi(HWND hwnd) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow && hwnd) {
-        if (const UINT dpi = getDpiForWindow(hwnd)) return dpi;
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
 std::wstring wide(std::u16string_view text) {

@@ -9,12 +9,101 @@
 // settings window (class ZRM58Settings), what a screen reader would ask of a control:
 //   settings-text ID  the control's text in UTF-8
 //   settings-rect ID  its frame on the screen: left top right bottom
+//   settings-clipped PX  the texts of its labels and check boxes that do not fit their
+//                     controls in the window's font family at PX pixels (the design's 12 at
+//                     96 DPI, scaled), one per line
+//   colour-hex TEXT   types TEXT into the open colour dialog's hexadecimal field and presses OK
+#include "faces/win32/FontChoice.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <psapi.h>
+
+namespace {
+
+std::string utf8(const wchar_t* text) {
+    char out[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, nullptr, nullptr);
+    return out;
+}
+
+std::wstring wide(const char* text) {
+    wchar_t out[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, out, 1024);
+    return out;
+}
+
+// A check box's square and the gap after it: 20 pixels at 96 DPI.
+int checkSquare(int px) {
+    return MulDiv(20, px, 12);
+}
+
+int settingsClipped(int px) {
+    HWND settings = FindWindowW(L"ZRM58Settings", nullptr);
+    if (!settings) return 1;
+    // The font is the other process's: made again here from its family and the size asked.
+    const std::wstring family = zrm58::win32face::coveringFamily(
+        u"Yu Gothic UI", u"タスクバーに表示前面表示透明度インターバル表示幅");
+    HFONT font = CreateFontW(-px, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                             CLEARTYPE_QUALITY, 0, family.c_str());
+    for (HWND c = GetWindow(settings, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[32] = L"", text[1024] = L"";
+        GetClassNameW(c, cls, 32);
+        GetWindowTextW(c, text, 1024);
+        const LONG type = GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK;
+        const bool label = _wcsicmp(cls, L"Static") == 0;
+        const bool check = _wcsicmp(cls, L"Button") == 0 && type == BS_AUTOCHECKBOX;
+        if ((!label && !check) || !*text) continue;
+        RECT box{};
+        GetClientRect(c, &box);
+        HDC dc = GetDC(c);
+        HGDIOBJ old = SelectObject(dc, font);
+        const LONG room = box.right - (check ? checkSquare(px) : 0);
+        RECT need{0, 0, room, 0};
+        // A label may wrap at its spaces; a check box's text is one line.
+        DrawTextW(dc, text, -1, &need,
+                  DT_CALCRECT | DT_NOPREFIX | (label ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+        if (need.right > room || need.bottom > box.bottom) std::printf("%s\n", utf8(text).c_str());
+    }
+    DeleteObject(font);
+    return 0;
+}
+
+BOOL CALLBACK findDialog(HWND h, LPARAM lp) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(h, cls, 16);
+    if (std::wcscmp(cls, L"#32770") == 0 && IsWindowVisible(h)) {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The colour dialog's row below it: the hexadecimal field.
+constexpr int kHexField = 0x7A4;
+
+int colourHex(const char* text) {
+    HWND settings = FindWindowW(L"ZRM58Settings", nullptr);
+    HWND dialog = nullptr;
+    if (settings)
+        EnumThreadWindows(GetWindowThreadProcessId(settings, nullptr), findDialog,
+                          reinterpret_cast<LPARAM>(&dialog));
+    HWND hex = dialog ? GetDlgItem(dialog, kHexField) : nullptr;
+    if (!hex) {
+        std::fprintf(stderr, "send_to_strip: no colour dialog with a hexadecimal field\n");
+        return 1;
+    }
+    SendMessageW(hex, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return 0;
+}
+
+} // namespace
 
 int settingsControl(const char* what, int id) {
     HWND settings = FindWindowW(L"ZRM58Settings", nullptr);
@@ -31,9 +120,7 @@ int settingsControl(const char* what, int id) {
     }
     wchar_t text[1024] = L"";
     GetWindowTextW(control, text, 1024);
-    char utf8[4096] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
-    std::printf("%s\n", utf8);
+    std::printf("%s\n", utf8(text).c_str());
     return 0;
 }
 
@@ -61,6 +148,10 @@ int processFigures(HWND strip, const char* what) {
 }
 
 int main(int argc, char** argv) {
+    SetProcessDPIAware(); // the other windows' frames in pixels, as they are
+    if (argc == 3 && std::strcmp(argv[1], "settings-clipped") == 0)
+        return settingsClipped(std::atoi(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "colour-hex") == 0) return colourHex(argv[2]);
     if (argc == 3) return settingsControl(argv[1], std::atoi(argv[2]));
     if (argc != 2) return 2;
     HWND strip = FindWindowW(L"ZRM58Strip", L"ZRM58");

@@ -97,7 +97,9 @@ menu_window() {
 choose() { # choose STRIP_WINDOW ITEM
   local X Y WIDTH HEIGHT menu
   read -r X Y WIDTH HEIGHT <<<"$(geometry "$1")"
-  xdotool mousemove $((X + 7)) $((Y + HEIGHT / 2)) click 1
+  # Just inside the 5-pixel margin (7.5 at 144 DPI, where the strip is 60 high): the button is
+  # scaled with the line and only some 4 pixels wide on the narrowest strip.
+  xdotool mousemove $((X + (HEIGHT >= 60 ? 12 : 7))) $((Y + HEIGHT / 2)) click 1
   menu=$(menu_window "$1")
   [ -n "$menu" ] || { fail "menu did not open"; return; }
   read -r X Y WIDTH HEIGHT <<<"$(geometry "$menu")"
@@ -179,6 +181,8 @@ else
   if [ -n "$menu" ]; then
     read -r mx my _ _ <<<"$(geometry "$menu")"
     check "menu at the button's bottom-left corner" "255 285" "$mx $my"
+    sleep 0.3
+    import -window root "$e2e/menu-96.png"
     xdotool key Escape
     sleep 0.3
     [ -z "$(xdotool search --onlyvisible --class zrm58 2>/dev/null | grep -vx "$win" || true)" ] ||
@@ -242,6 +246,18 @@ else
     fail "settings window did not open"
   else
     control() { run_env wine "$send" "settings-$1" "$2" | tr -d '\r'; }
+    # Every label and check box holds its text in the window's 12-pixel font.
+    check "settings at 96 DPI: every text fits" "" "$(control clipped 12)"
+    import -window root "$e2e/settings-96.png"
+    # The colour picker has an alpha and a hexadecimal field: a translucent colour typed there
+    # is the background colour saved.
+    read -r l t r b <<<"$(control rect 114)"
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+    sleep 1.5
+    import -window root "$e2e/colour-96.png"
+    check "colour picker: the hexadecimal field takes #AARRGGBB" 0 \
+      "$(run_env wine "$send" colour-hex '#80102030' >/dev/null 2>&1; echo $?)"
+    sleep 0.5
     read -r l t r _ <<<"$(control rect 110)"
     xdotool mousemove $(((l + r) / 2)) $((t + 8)) click 1 # the separator list's first entry, ｜
     sleep 0.3
@@ -254,6 +270,7 @@ else
     # (The opacity is kept in single precision: 0.1 is written as the float nearest to it.)
     check "settings: Close saves what the window holds" "2000 0.100000001 $([ "$w0" -gt 523 ] && echo "$w0" || echo 525) ｜｜" \
       "$(ini_value Interval) $(ini_value Opacity | cut -c1-11) $(ini_value Width) $(ini_value SEP)"
+    check "settings: the translucent colour picked is saved" "80102030" "$(ini_value Color1)"
     for i in $(seq 1 30); do
       [ -z "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)" ] && break
       sleep 0.1
@@ -362,6 +379,51 @@ if [ -n "$win" ]; then
   read -r _ _ pw _ <<<"$(geometry "$win")"
   check "144 DPI: the frame in pixels" "300 300 60" "$(geometry "$win" | awk '{print $1, $2, $4}')"
   if [ "$pw" -ge 785 ]; then pass; else fail "144 DPI: $pw pixels wide (523 x 1.5 is 785)"; fi
+  import -window root "$e2e/strip-144.png"
+  # The menu, the settings window and the colour picker scaled with it, their texts whole.
+  read -r X Y WIDTH HEIGHT <<<"$(geometry "$win")"
+  xdotool mousemove $((X + 10)) $((Y + HEIGHT / 2)) click 1
+  menu=$(menu_window "$win")
+  if [ -n "$menu" ]; then
+    sleep 0.3
+    import -window root "$e2e/menu-144.png"
+    read -r _ _ _ mh <<<"$(geometry "$menu")"
+    # Three items of 24 pixels at 96 DPI: 36 each at 144.
+    if [ "$mh" -ge 108 ]; then pass; else fail "144 DPI: the menu is $mh pixels high"; fi
+    xdotool key Escape
+    sleep 0.3
+  else
+    fail "144 DPI: the menu did not open"
+  fi
+  choose "$win" 2
+  dialog=
+  for i in $(seq 1 50); do
+    dialog=$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 || true)
+    [ -n "$dialog" ] && break
+    sleep 0.1
+  done
+  if [ -n "$dialog" ]; then
+    sleep 0.5
+    import -window root "$e2e/settings-144.png"
+    # The client area of 559 x 473 at 96 DPI, 1.5 times (wider where a text needs it).
+    read -r l t r b <<<"$(run_env wine "$send" settings-rect 122 | tr -d '\r')"
+    if [ $((r - l)) -ge 313 ] && [ $((b - t)) -ge 61 ]; then pass; else
+      fail "144 DPI: the Close button is $((r - l)) x $((b - t)) (209 x 41 at 96 DPI)"
+    fi
+    check "settings at 144 DPI: every text fits" "" \
+      "$(run_env wine "$send" settings-clipped 18 | tr -d '\r')"
+    read -r l t r b <<<"$(run_env wine "$send" settings-rect 114 | tr -d '\r')"
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+    sleep 1.5
+    import -window root "$e2e/colour-144.png"
+    run_env wine "$send" colour-hex '#FF000000' >/dev/null 2>&1 || fail "144 DPI: no colour picker"
+    sleep 0.5
+    read -r l t r b <<<"$(run_env wine "$send" settings-rect 122 | tr -d '\r')"
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+    sleep 0.5
+  else
+    fail "144 DPI: the settings window did not open"
+  fi
   run_env wine "$send" close >/dev/null
   wait_strip 10
   check "144 DPI: saved in logical pixels" "200 200 40" \
@@ -376,6 +438,29 @@ else
   fail "144 DPI: no window"
 fi
 wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
+
+# 10. All day without growing: with a short interval from the settings file (100 ms), 5000 ticks
+# driven one after another besides, the details panel shown and hidden in turn every 50; its GDI
+# objects, user objects and private bytes stay flat (tests/win32/LeakWatch.cpp). Bound by ticks,
+# not time: a tick takes some 3.5 ms of processor under Wine, and a busy machine stretches that.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+printf '[Timer]\r\nInterval=100\r\n' >"$ini"
+start_strip
+win=$(strip_window)
+if [ -n "$win" ]; then
+  status=0
+  # The host's process of the strip, for its memory (Wine answers no private bytes).
+  unix_pid=$(pgrep -f "^$app/zrm58.exe" | head -1)
+  run_env wine "$out/core/bin/leak_watch.exe" 5000 50 "Z:\\proc\\$unix_pid\\status" \
+    >"$e2e/leak.log" 2>&1 || status=$?
+  tr -d '\r' <"$e2e/leak.log" | sed 's/^/windows: leak watch: /'
+  check "5000 ticks: GDI objects, user objects and private bytes flat" 0 "$status"
+  run_env wine "$send" close >/dev/null
+  wait_strip 10
+else
+  fail "leak watch: no window"
+fi
 
 wineserver -k >/dev/null 2>&1 || true
 kill "$backdrop_pid" 2>/dev/null || true
