@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
         // The settings window is created at the settings command's first use (SetCmdExecute).
         SessionEnd sessionEnd(&form);
         form.strip().showFirst();
-        instance.serve([&form] { comeForward(&form); });
+        instance.serve([&form] { comeForward(form); });
         saveSettingsAtAbruptExit();
         code = app.exec();
     }

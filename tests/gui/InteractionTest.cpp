@@ -148,7 +148,7 @@ private slots:
         QFETCH(bool, modeAfter);
         StripFixture f;
         TForm1& form = f.create();
-        form.resize(atPress);
+        form.strip().resizeGuarded(atPress.width(), atPress.height());
         form.show();
         form.menu()->ResizeMenu->trigger();
         SizeLog log(form);
