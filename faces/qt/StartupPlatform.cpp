@@ -27,6 +27,16 @@ bool hasOption(int argc, char** argv, const char* name) {
     return false;
 }
 
+// The value of a toolkit option given as "-name value" or "--name value"; null when absent.
+const char* optionValue(int argc, char** argv, const char* name) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        const char* a = argv[i];
+        if (a[0] == '-' && a[1] == '-') ++a;
+        if (std::strcmp(a, name) == 0) return argv[i + 1];
+    }
+    return nullptr;
+}
+
 // A platform list such as "wayland" or "wayland-egl;xcb" that tries Wayland first.
 bool asksForWayland(const char* platform) {
     return nonEmpty(platform) && std::strncmp(platform, "wayland", 7) == 0;
@@ -35,7 +45,7 @@ bool asksForWayland(const char* platform) {
 } // namespace
 
 PlatformChoice choosePlatform(const PlatformInputs& in) {
-    if (in.platformOption) return {};
+    if (in.platformOption) return {std::nullopt, asksForWayland(in.platformOption)};
     const bool waylandSession =
         nonEmpty(in.waylandDisplay) ||
         (nonEmpty(in.sessionType) && std::strcmp(in.sessionType, "wayland") == 0);
@@ -76,7 +86,7 @@ void preferXcbPlatform(int argc, char** argv) {
     in.display = std::getenv("DISPLAY");
     in.waylandDisplay = std::getenv("WAYLAND_DISPLAY");
     in.sessionType = std::getenv("XDG_SESSION_TYPE");
-    in.platformOption = hasOption(argc, argv, "-platform");
+    in.platformOption = optionValue(argc, argv, "-platform");
     in.displayOption = hasOption(argc, argv, "-display");
     // Asked only where it can matter: a Wayland session without an X display.
     in.waylandPlugin =

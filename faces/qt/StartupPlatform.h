@@ -11,7 +11,7 @@ struct PlatformInputs {
     const char* display = nullptr;        // DISPLAY: an X server, XWayland in a Wayland session
     const char* waylandDisplay = nullptr; // WAYLAND_DISPLAY
     const char* sessionType = nullptr;    // XDG_SESSION_TYPE
-    bool platformOption = false;          // -platform on the strip's own command line
+    const char* platformOption = nullptr; // the value of -platform on the strip's command line
     bool displayOption = false;           // -display on the strip's own command line
     bool waylandPlugin = false;           // the toolkit's Wayland platform plugin is installed
 };

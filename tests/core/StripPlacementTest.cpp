@@ -5,6 +5,7 @@
 #include "StripFixture.h"
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 
 using namespace zrm58;
 using namespace zrm58::testing;
@@ -39,6 +40,10 @@ struct PlacementRow {
     std::function<void(Strip&, fakes::FakeStripFace&)> life; // after the first showing
     Rect saved; // Left, Top, Width and Height in the file after the close
 };
+
+void PrintTo(const PlacementRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class StripPlacement : public ::testing::TestWithParam<PlacementRow> {};
 

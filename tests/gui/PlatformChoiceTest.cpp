@@ -12,6 +12,12 @@ const char* orNull(const QByteArray& v) {
     return v.isEmpty() ? nullptr : v.constData();
 }
 
+void row(const char* name, QByteArray qpa, QByteArray display, QByteArray wayland,
+         QByteArray session, QByteArray option, bool plugin, QByteArray platform, bool native) {
+    QTest::newRow(name) << qpa << display << wayland << session << option << plugin << platform
+                        << native;
+}
+
 } // namespace
 
 class PlatformChoiceTest : public QObject {
@@ -22,60 +28,48 @@ private slots:
         QTest::addColumn<QByteArray>("display");
         QTest::addColumn<QByteArray>("wayland");
         QTest::addColumn<QByteArray>("session");
-        QTest::addColumn<bool>("platformOption");
+        QTest::addColumn<QByteArray>("platformOption");
         QTest::addColumn<bool>("plugin");
         // "-": left as it is; "unset": QT_QPA_PLATFORM removed; else the value set.
         QTest::addColumn<QByteArray>("platform");
         QTest::addColumn<bool>("native");
 
-        QTest::newRow("X11 desktop")
-            << QByteArray() << QByteArray(":0") << QByteArray() << QByteArray("x11") << false
-            << false << QByteArray("-") << false;
-        QTest::newRow("Wayland session with XWayland")
-            << QByteArray() << QByteArray(":0") << QByteArray("wayland-1") << QByteArray("wayland")
-            << false << true << QByteArray("xcb") << false;
-        QTest::newRow("Wayland exported for every program, XWayland there")
-            << QByteArray("wayland") << QByteArray(":0") << QByteArray("wayland-1")
-            << QByteArray("wayland") << false << true << QByteArray("xcb") << false;
-        QTest::newRow("a Wayland list exported, XWayland there")
-            << QByteArray("wayland-egl;xcb") << QByteArray(":1") << QByteArray("wayland-0")
-            << QByteArray() << false << false << QByteArray("xcb") << false;
-        QTest::newRow("session type alone, XWayland there")
-            << QByteArray() << QByteArray(":0") << QByteArray() << QByteArray("wayland") << false
-            << false << QByteArray("xcb") << false;
-        QTest::newRow("-platform on the strip's command line wins")
-            << QByteArray() << QByteArray(":0") << QByteArray("wayland-1") << QByteArray("wayland")
-            << true << true << QByteArray("-") << false;
-        QTest::newRow("another platform exported is taken")
-            << QByteArray("offscreen") << QByteArray(":0") << QByteArray("wayland-1")
-            << QByteArray("wayland") << false << true << QByteArray("-") << false;
-        QTest::newRow("xcb exported, no X display: the display check tells")
-            << QByteArray("xcb") << QByteArray() << QByteArray("wayland-1") << QByteArray("wayland")
-            << false << true << QByteArray("-") << false;
-        QTest::newRow("no XWayland, plugin installed: native")
-            << QByteArray() << QByteArray() << QByteArray("wayland-1") << QByteArray("wayland")
-            << false << true << QByteArray("wayland") << true;
-        QTest::newRow("no XWayland, Wayland exported, plugin installed: native")
-            << QByteArray("wayland") << QByteArray() << QByteArray("wayland-1")
-            << QByteArray("wayland") << false << true << QByteArray("-") << true;
-        QTest::newRow("no XWayland, no plugin: the display check tells")
-            << QByteArray() << QByteArray() << QByteArray("wayland-1") << QByteArray("wayland")
-            << false << false << QByteArray("-") << false;
+        // name, QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY, XDG_SESSION_TYPE, -platform,
+        // plugin installed; then the outcome.
+        row("X11 desktop", {}, ":0", {}, "x11", {}, false, "-", false);
+        row("Wayland session with XWayland", {}, ":0", "wayland-1", "wayland", {}, true, "xcb",
+            false);
+        row("Wayland exported for every program, XWayland there", "wayland", ":0", "wayland-1",
+            "wayland", {}, true, "xcb", false);
+        row("a Wayland list exported, XWayland there", "wayland-egl;xcb", ":1", "wayland-0", {}, {},
+            false, "xcb", false);
+        row("session type alone, XWayland there", {}, ":0", {}, "wayland", {}, false, "xcb", false);
+        row("-platform xcb on the command line", "wayland", ":0", "wayland-1", "wayland", "xcb",
+            true, "-", false);
+        row("-platform wayland on the command line wins", {}, ":0", "wayland-1", "wayland",
+            "wayland", true, "-", true);
+        row("another platform exported is taken", "offscreen", ":0", "wayland-1", "wayland", {},
+            true, "-", false);
+        row("xcb exported, no X display: the display check tells", "xcb", {}, "wayland-1",
+            "wayland", {}, true, "-", false);
+        row("no XWayland, plugin installed: native", {}, {}, "wayland-1", "wayland", {}, true,
+            "wayland", true);
+        row("no XWayland, Wayland exported, plugin installed: native", "wayland", {}, "wayland-1",
+            "wayland", {}, true, "-", true);
+        row("no XWayland, no plugin: the display check tells", {}, {}, "wayland-1", "wayland", {},
+            false, "-", false);
         // Followed, the former advice aborted in the toolkit: set aside, the missing display is
         // told in one line.
-        QTest::newRow("no XWayland, Wayland exported, no plugin")
-            << QByteArray("wayland") << QByteArray() << QByteArray("wayland-1")
-            << QByteArray("wayland") << false << false << QByteArray("unset") << false;
-        QTest::newRow("no display at all")
-            << QByteArray() << QByteArray() << QByteArray() << QByteArray() << false << true
-            << QByteArray("-") << false;
+        row("no XWayland, Wayland exported, no plugin", "wayland", {}, "wayland-1", "wayland", {},
+            false, "unset", false);
+        row("no display at all", {}, {}, {}, {}, {}, true, "-", false);
     }
     void choice() {
         QFETCH(QByteArray, qpa);
         QFETCH(QByteArray, display);
         QFETCH(QByteArray, wayland);
         QFETCH(QByteArray, session);
-        QFETCH(bool, platformOption);
+        QFETCH(QByteArray, platformOption);
         QFETCH(bool, plugin);
         QFETCH(QByteArray, platform);
         QFETCH(bool, native);
@@ -84,7 +78,7 @@ private slots:
         in.display = orNull(display);
         in.waylandDisplay = orNull(wayland);
         in.sessionType = orNull(session);
-        in.platformOption = platformOption;
+        in.platformOption = orNull(platformOption);
         in.waylandPlugin = plugin;
         const PlatformChoice c = choosePlatform(in);
         const QByteArray got = !c.platform           ? QByteArray("-")
