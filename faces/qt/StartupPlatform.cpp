@@ -99,9 +99,9 @@ void preferXcbPlatform(int argc, char** argv) {
     const bool onlyAnswers = hasOption(argc, argv, "-help") || hasOption(argc, argv, "-h") ||
                              hasOption(argc, argv, "-version");
     if (choice.native && !onlyAnswers)
-        std::fputs("zrm58: no X display (XWayland) in this Wayland session: the strip runs on "
-                   "Wayland itself, where the compositor places its window and it cannot be "
-                   "dragged; its stored place is kept for the next start on X11\n",
+        std::fputs("zrm58: the strip runs on Wayland itself, where the compositor places its "
+                   "window: it cannot be dragged, and its stored place is kept for the next "
+                   "start through X11 (XWayland)\n",
                    stderr);
 }
 
