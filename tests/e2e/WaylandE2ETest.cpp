@@ -176,6 +176,13 @@ private slots:
             else
                 e.insert(kv.section('=', 0, 0), kv.section('=', 1));
         }
+        if (!throughX && e.contains(QStringLiteral("ASAN_OPTIONS"))) {
+            // The sanitized run: Qt's Wayland plugin leaves a few Wayland objects to the
+            // process's end and is unloaded before the leak check, which then cannot name (nor
+            // be told to pass over) what it left. No leak check for a strip on Wayland itself.
+            e.insert(QStringLiteral("ASAN_OPTIONS"),
+                     e.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+        }
         strip.process.setProcessEnvironment(e);
         strip.process.start(strip.exe, args);
         QVERIFY(strip.process.waitForStarted());
