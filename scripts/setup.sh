@@ -9,6 +9,7 @@ PACKAGES=(
   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
+  i3-wm weston xwayland qt6-wayland
   fonts-noto-cjk fonts-noto-color-emoji fonts-noto-core fonts-dejavu-core qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev file
   python3 util-linux

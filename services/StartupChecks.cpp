@@ -1,5 +1,6 @@
 #include "services/StartupChecks.h"
 #include "faces/qt/DisplayProbe.h"
+#include "faces/qt/StartupPlatform.h"
 #include "services/ToolkitOptions.h"
 #include <chrono>
 #include <cstdio>
@@ -107,9 +108,17 @@ std::optional<int> startupChecks(int argc, char** argv) {
     if (!display) display = std::getenv("DISPLAY");
     if (!nonEmpty(display)) {
         if (nonEmpty(std::getenv("WAYLAND_DISPLAY"))) {
-            std::fputs("zrm58: no X display: DISPLAY is not set in this Wayland session; enable "
-                       "XWayland, or start zrm58 with QT_QPA_PLATFORM=wayland\n",
-                       stderr);
+            // Only advice that can work: the plugin is asked for, not assumed.
+            if (waylandPluginInstalled())
+                std::fputs("zrm58: no X display: DISPLAY is not set in this Wayland session; "
+                           "enable XWayland in the compositor, or start zrm58 without asking for "
+                           "xcb (it then runs on Wayland itself)\n",
+                           stderr);
+            else
+                std::fputs("zrm58: no X display: DISPLAY is not set in this Wayland session and "
+                           "Qt's Wayland platform plugin is not installed; enable XWayland in the "
+                           "compositor, or install the plugin (Debian: qt6-wayland)\n",
+                           stderr);
         } else {
             std::fputs("zrm58: no display: DISPLAY is not set; start zrm58 from a desktop "
                        "session, or name a running X server (DISPLAY=:0 zrm58)\n",

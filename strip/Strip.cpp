@@ -53,6 +53,7 @@ const MessageHandler::Table& Strip::messageTable() const {
 }
 
 void Strip::FormCreate() {
+    placed_ = face_.geometry(); // the design frame
     const std::size_t slash = services_.settingsPath.find_last_of("/\\");
     fitPending_ = !files().exists(services_.settingsPath);
     HomePath =
@@ -75,13 +76,18 @@ void Strip::showFirst() {
     if (!movedSinceCreation_) {
         // Nothing moved the strip from its design position: centre it on the primary screen.
         if (const std::optional<Rect> desk = face_.primaryScreen()) {
-            Rect frame = face_.geometry();
+            Rect frame = placed_;
             frame.left = desk->left + (desk->width - frame.width) / 2;
             frame.top = desk->top + (desk->height - frame.height) / 2;
-            face_.setGeometry(frame);
+            place(frame);
         }
     }
     face_.createWindow();
+    // The face may have brought the frame onto a screen before mapping it: a place of the
+    // program's own. Nothing but the program has placed the window yet.
+    const Rect created = face_.geometry();
+    placed_.left = created.left;
+    placed_.top = created.top;
     applyWindowStyle();
     applyTaskBar();
     face_.showWindow();
@@ -123,11 +129,11 @@ void Strip::fitFirstLine() {
     MuWidth = *factor;
     applyDialogWidth();
     if (area) { // keep the widened strip's right end on the screen
-        Rect frame = face_.geometry();
+        Rect frame = placed_;
         const int areaRight = area->left + area->width - 1;
         if (frame.left + frame.width - 1 > areaRight) {
             frame.left = std::max(area->left, areaRight - frame.width + 1);
-            face_.setGeometry(frame);
+            place(frame);
         }
     }
 }

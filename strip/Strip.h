@@ -123,6 +123,15 @@ public:
     void fitFirstLine();
     // Whether anything moved the strip since its creation (the first showing then keeps it).
     bool movedSinceCreation() const { return movedSinceCreation_; }
+    // Moves the window to `left`, `top` as the program's own placement, which the next save keeps
+    // like a drag: a face's correction when a screen changes or goes away.
+    void placeAt(int left, int top);
+    // The frame the strip itself last gave the window: the stored place and size, the centring at
+    // the first showing, a drag, a resize, the width factor, the size guard on its own sizes, an
+    // on-screen correction. The saves write this one. What the window system made of it (a tiling
+    // window manager's size, a place it imposed instead of the one asked for) shows in the face's
+    // geometry, which the strip draws and tracks the pointer in, and is never saved.
+    const Rect& placedFrame() const { return placed_; }
 
     // --- Fields ---
     std::u16string dateInfo, cpuInfo, memoryInfo, CpuBusyInfo;
@@ -162,6 +171,8 @@ private:
     void ScaledLayout1MouseDown(PointF windowPoint);
     void ScaledLayout1MouseUp();
     bool overLayout(PointF windowPoint) const;
+    // Gives the window `frame` and keeps it as the strip's own (placedFrame).
+    void place(const Rect& frame);
     void setResizeMode(bool on);
     FileStore& files() const;
 
@@ -174,6 +185,7 @@ private:
     PointF lastPoint_;  // resize tracking: the last pointer position
     Size working_;      // resize tracking: unbounded, the guard applies to the window only
     bool movedSinceCreation_ = false;
+    Rect placed_;             // placedFrame(); the face's design frame until FormCreate
     bool fitPending_ = false; // started without a settings file; the first line not yet fitted
     SettingsModel settingsWindow_{*this};
     bool settingsOpen_ = false; // the settings window runs: the command cannot run twice

@@ -63,7 +63,7 @@ void Strip::applyStartWidth() {
 
 void Strip::applyDialogWidth() {
     OriginalWidth = linefit::layoutWidthFor(MuWidth);
-    resizeGuarded(OriginalWidth + 10, face_.geometry().height);
+    resizeGuarded(OriginalWidth + 10, placed_.height);
     ScaledLayout1.logicalWidth = static_cast<float>(OriginalWidth);
     face_.repaint();
 }

@@ -27,11 +27,19 @@ public:
 
     // The strip window's frame as last set (by setGeometry or by the window system), in
     // logical pixels of the desktop. Valid from the face's creation, before the window shows.
+    // The strip draws and tracks the pointer in it, and never saves what the window system made
+    // of its own frame (Strip::placedFrame).
     virtual Rect geometry() const = 0;
     // Moves and sizes the window; geometry() returns the new frame right after the call, even
-    // before the window system carried it out. The face runs no size guard of its own: a size
-    // change that the window system makes is reported with Strip::FormResize.
+    // before the window system carried it out. The size is the window's fixed size: the face
+    // tells the window manager that the window is neither larger nor smaller (a tiling manager
+    // then floats it). The face runs no size guard of its own: a size change that the window
+    // system makes is reported with Strip::FormResize.
     virtual void setGeometry(const Rect& frame) = 0;
+    // Whether the window system carries out the program's placement of its window; false where
+    // the compositor places every window itself (a native Wayland session): the strip then starts
+    // no move tracking, and the place it read at start is the one it saves.
+    virtual bool placesWindow() const { return true; }
     // The size of the virtual desktop (all screens together), at least 80 x 30.
     virtual Size desktopSize() const = 0;
     // The primary screen's area, for centring the strip at its first showing; std::nullopt

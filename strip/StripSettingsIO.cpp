@@ -54,18 +54,18 @@ void Strip::applySetting(SettingKey key, const SettingValue& value) {
     auto b = [&] { return std::get<bool>(value); };
     auto c = [&] { return std::get<std::uint32_t>(value); };
     auto s = [&] { return std::get<std::u16string>(value); };
-    Rect frame = face_.geometry();
+    Rect frame = placed_;
     switch (key) {
     // Position, size and width factor are taken within what a screen can show (SettingLimits.h).
     case SettingKey::Top:
         if (limits::coordinate(i()) != frame.top) movedSinceCreation_ = true;
         frame.top = limits::coordinate(i());
-        face_.setGeometry(frame);
+        place(frame);
         break;
     case SettingKey::Left:
         if (limits::coordinate(i()) != frame.left) movedSinceCreation_ = true;
         frame.left = limits::coordinate(i());
-        face_.setGeometry(frame);
+        place(frame);
         break;
     case SettingKey::Height:
         resizeGuarded(frame.width, limits::size(i(), face_.desktopSize().height));
@@ -133,10 +133,11 @@ void Strip::applySetting(SettingKey key, const SettingValue& value) {
 }
 
 StripSettings Strip::collectSettings() {
-    // A negative position is pulled back to the screen edge on every save.
-    Rect frame = face_.geometry();
-    if (frame.top < 0) frame.top = 0, face_.setGeometry(frame);
-    if (frame.left < 0) frame.left = 0, face_.setGeometry(frame);
+    // The strip's own frame, never what a window manager made of it (placedFrame). A negative
+    // position is pulled back to the screen edge on every save.
+    Rect frame = placed_;
+    if (frame.top < 0) frame.top = 0, place(frame);
+    if (frame.left < 0) frame.left = 0, place(frame);
     StripSettings v;
     v.top = frame.top;
     v.left = frame.left;

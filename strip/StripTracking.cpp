@@ -97,11 +97,14 @@ bool Strip::pointerPress(PointF p) {
 }
 
 void Strip::ScaledLayout1MouseDown(PointF p) {
-    // Any button, any modifiers: resize mode decides between resizing and moving.
+    // Any button, any modifiers: resize mode decides between resizing and moving. Where the
+    // compositor places every window itself, a move could not be carried out: none is tracked,
+    // and the place read at start stays the one saved.
+    if (!resizeMode() && !face_.placesWindow()) return;
     if (resizeMode()) {
         tracking_ = Tracking::Resizing;
-        const Rect frame = face_.geometry();
-        working_ = {frame.width, frame.height};
+        // From the strip's own size: a size the window manager holds it at is never taken up.
+        working_ = {placed_.width, placed_.height};
         lastPoint_ = p;
     } else {
         tracking_ = Tracking::Moving;
@@ -111,12 +114,14 @@ void Strip::ScaledLayout1MouseDown(PointF p) {
 }
 
 void Strip::pointerMove(PointF p) {
-    Rect frame = face_.geometry();
     if (tracking_ == Tracking::Moving) {
-        // The press point stays under the pointer; the size stays.
-        frame.left = roundEven(frame.left + (p.x - pressPoint_.x));
-        frame.top = roundEven(frame.top + (p.y - pressPoint_.y));
-        face_.setGeometry(frame);
+        // The press point stays under the pointer, from where the window is seen (the face's
+        // window coordinates count from there); the size stays the strip's own.
+        const Rect seen = face_.geometry();
+        Rect frame = placed_;
+        frame.left = roundEven(seen.left + (p.x - pressPoint_.x));
+        frame.top = roundEven(seen.top + (p.y - pressPoint_.y));
+        place(frame);
     } else if (tracking_ == Tracking::Resizing) {
         // The window's size is its size at the press plus the pointer's travel since, never
         // below the guard's minimum; the working size itself is never guarded, so that a drag
@@ -151,14 +156,32 @@ void Strip::ScaledLayout1MouseUp() {
 // --- Size guard ---
 
 void Strip::resizeGuarded(int width, int height) {
-    Rect frame = face_.geometry();
+    Rect frame = placed_;
     frame.width = std::max(width, kMinStripWidth);
     frame.height = std::max(height, kMinStripHeight);
-    face_.setGeometry(frame);
+    place(frame);
     FormResize();
 }
 
+void Strip::placeAt(int left, int top) {
+    Rect frame = placed_;
+    frame.left = left;
+    frame.top = top;
+    place(frame);
+}
+
+void Strip::place(const Rect& frame) {
+    // Kept before the call: a face whose window system reports the change from within the call
+    // (Win32's SetWindowPos) must find the new frame already the strip's own.
+    placed_ = frame;
+    face_.setGeometry(frame);
+}
+
 void Strip::FormResize() {
+    // The window's size as the window system has it, whoever made it. The strip's own sizes are
+    // never below the minimum (resizeGuarded), so what is mended here is a size that someone else
+    // made: the window is kept at least 80 x 30, and the mended size stays the window system's,
+    // never the one the saves write.
     Rect frame = face_.geometry();
     if (frame.height < kMinStripHeight) {
         frame.height = kMinStripHeight;

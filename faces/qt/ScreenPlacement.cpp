@@ -1,4 +1,5 @@
 #include "faces/qt/ScreenPlacement.h"
+#include "faces/qt/StripWindow.h"
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -43,12 +44,12 @@ QPoint wholeOnScreen(const QRect& strip, const QList<QRect>& areas) {
     return {left, top};
 }
 
-bool bringWholeOnScreen(QWidget* window, const QScreen* leaving) {
+bool bringWholeOnScreen(TForm1& strip, const QScreen* leaving) {
     const QList<QRect> areas = screenAreas(leaving);
     if (areas.isEmpty()) return false;
-    const QPoint to = wholeOnScreen(window->geometry(), areas);
-    if (to == window->pos()) return false;
-    window->move(to);
+    const QPoint to = wholeOnScreen(strip.geometry(), areas);
+    if (to == strip.pos()) return false;
+    strip.strip().placeAt(to.x(), to.y());
     return true;
 }
 
@@ -61,11 +62,11 @@ bool screenHolds(const QScreen* screen, const QWidget* window) {
     return true;
 }
 
-void comeForward(QWidget* window) {
-    bringWholeOnScreen(window);
-    window->showNormal();
-    window->raise();
-    window->activateWindow();
+void comeForward(TForm1& strip) {
+    bringWholeOnScreen(strip);
+    strip.showNormal();
+    strip.raise();
+    strip.activateWindow();
 }
 
 } // namespace zrm58

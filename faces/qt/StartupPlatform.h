@@ -1,9 +1,41 @@
 #pragma once
+#include <optional>
+#include <string>
 
 namespace zrm58 {
 
-// Under a Wayland session, ask for the X11 platform (XWayland): Wayland gives a client neither
-// its position nor stay-on-top. A platform the user chose (QT_QPA_PLATFORM or -platform) wins.
+// What the platform choice is made from: the environment (null: unset), the strip's own command
+// line, and what is installed.
+struct PlatformInputs {
+    const char* qpaPlatform = nullptr;    // QT_QPA_PLATFORM, which many export for every program
+    const char* display = nullptr;        // DISPLAY: an X server, XWayland in a Wayland session
+    const char* waylandDisplay = nullptr; // WAYLAND_DISPLAY
+    const char* sessionType = nullptr;    // XDG_SESSION_TYPE
+    const char* platformOption = nullptr; // the value of -platform on the strip's command line
+    bool displayOption = false;           // -display on the strip's own command line
+    bool waylandPlugin = false;           // the toolkit's Wayland platform plugin is installed
+};
+
+struct PlatformChoice {
+    // The value QT_QPA_PLATFORM gets: "" unsets it; std::nullopt leaves it as it is.
+    std::optional<std::string> platform;
+    // Whether the strip runs on Wayland itself, where the compositor places its window.
+    bool native = false;
+};
+
+// The strip runs on X11 (XWayland in a Wayland session) whenever an X display is there, also when
+// QT_QPA_PLATFORM asks every program for Wayland: Wayland gives a client neither its place nor
+// stay-on-top. Only -platform on the strip's own command line overrides that. Without an X
+// display it runs on Wayland itself where the plugin is installed; where it is not, a
+// QT_QPA_PLATFORM that asks for Wayland is set aside, so that the missing display is told in
+// one line instead of the toolkit's abort.
+PlatformChoice choosePlatform(const PlatformInputs& in);
+
+// Whether the toolkit's Wayland platform plugin is installed where the toolkit looks for it.
+bool waylandPluginInstalled();
+
+// Carries out choosePlatform for this process, and says once on standard error when the strip
+// runs on Wayland itself (not when it only answers --help or --version).
 void preferXcbPlatform(int argc, char** argv);
 
 // Without a session bus (DBUS_SESSION_BUS_ADDRESS unset or empty, and no socket "bus" in

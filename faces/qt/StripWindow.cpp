@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainterPath>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 
 namespace zrm58 {
@@ -29,8 +30,28 @@ public:
 
     Rect geometry() const override { return {w_.x(), w_.y(), w_.width(), w_.height()}; }
     void setGeometry(const Rect& r) override {
+        fixSize(QSize(r.width, r.height));
         if (QPoint(r.left, r.top) != w_.pos()) w_.move(r.left, r.top);
         if (QSize(r.width, r.height) != w_.size()) w_.resize(r.width, r.height);
+    }
+    bool placesWindow() const override {
+        // A Wayland compositor places every window itself and tells no client where.
+        return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    }
+    // The size hints of the native window: as small and as large as `size` (X11's
+    // WM_NORMAL_HINTS, Wayland's minimum and maximum size), so that a tiling manager floats the
+    // strip and a stacking one offers no resizing of its own. Written before the size is asked
+    // for, so that a manager that holds windows to their hints lets the new size through. The
+    // widget's own bounds stay open: a size the window system makes still reaches it.
+    void fixSize(QSize size) {
+        QWindow* win = w_.windowHandle();
+        if (!win) return; // created later with the size then set (createWindow)
+        // Widen the range to take in the new size first, so that neither bound ever crosses the
+        // other and the window is never sized to anything but the new size on the way.
+        win->setMinimumSize(win->minimumSize().boundedTo(size));
+        win->setMaximumSize(win->maximumSize().expandedTo(size));
+        win->setMinimumSize(size);
+        win->setMaximumSize(size);
     }
     Size desktopSize() const override {
         const QScreen* s = QGuiApplication::primaryScreen();
@@ -53,6 +74,8 @@ public:
     void createWindow() override {
         w_.ensureOnScreen();
         w_.winId();
+        windowSystem().declareUtilityWindow(&w_);
+        fixSize(w_.size());
     }
     void showWindow() override { w_.show(); }
     void setStaysOnTop(bool on) override { windowSystem().setStaysOnTop(&w_, on); }
@@ -166,7 +189,7 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     // A screen gone (unplugged, switched off): the whole strip comes back onto a remaining one,
     // also when the window manager already pulled a corner of it back into view.
     connect(qGuiApp, &QGuiApplication::screenRemoved, this,
-            [this] { QTimer::singleShot(0, this, [this] { bringWholeOnScreen(this); }); });
+            [this] { QTimer::singleShot(0, this, [this] { bringWholeOnScreen(*this); }); });
 }
 
 StripMenu* TForm1::menu() {
@@ -299,7 +322,7 @@ bool TForm1::ensureOnScreen() {
                                 std::max(area.left(), area.right() - strip.width() + 1));
     const int top = std::clamp(strip.top(), area.top(),
                                std::max(area.top(), area.bottom() - strip.height() + 1));
-    move(left, top);
+    strip_.placeAt(left, top); // the program's own place, which the saves keep
     return true;
 }
 

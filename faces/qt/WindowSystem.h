@@ -19,6 +19,9 @@ public:
 
     // The window stays above normal windows.
     virtual void setStaysOnTop(QWidget* w, bool on) = 0;
+    // The window is a small utility window, which tiling window managers float at the size and
+    // place it asks for instead of tiling it. Before its first showing.
+    virtual void declareUtilityWindow(QWidget* w) = 0;
     // The window has no task-bar button.
     virtual void setSkipTaskbar(QWidget* w, bool on) = 0;
     // The region of the window that takes pointer input; elsewhere presses reach what lies below.

@@ -166,6 +166,7 @@ class X11WindowSystem final : public WindowSystem {
 public:
     bool available() const override { return x11::available(); }
     void setStaysOnTop(QWidget* w, bool on) override { x11::setStaysOnTop(w, on); }
+    void declareUtilityWindow(QWidget* w) override { x11::setUtilityWindowType(w); }
     void setSkipTaskbar(QWidget* w, bool on) override { x11::setSkipTaskbar(w, on); }
     void setInputRegion(QWidget* w, const QRegion& region) override {
         x11::setInputRegion(w, region);

@@ -98,6 +98,20 @@ void setStaysOnTop(QWidget* w, bool on) {
     setNetWmState(w, "_NET_WM_STATE_ABOVE", on);
 }
 
+void setUtilityWindowType(QWidget* w) {
+    xcb_connection_t* c = connection();
+    const xcb_window_t win = windowOf(w);
+    if (!c || win == XCB_WINDOW_NONE) return;
+    // In order of preference. Tiling managers (i3, sway) float a utility window as they float a
+    // dialog, and a utility window keeps what the strip relies on: a task-bar button unless
+    // told otherwise, stay-on-top on request, no focus or border the strip did not ask for.
+    const xcb_atom_t types[] = {atom(c, "_NET_WM_WINDOW_TYPE_UTILITY"),
+                                atom(c, "_NET_WM_WINDOW_TYPE_NORMAL")};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, win, atom(c, "_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 2, types);
+    xcb_flush(c);
+}
+
 void setSkipTaskbar(QWidget* w, bool on) {
     setNetWmState(w, "_NET_WM_STATE_SKIP_TASKBAR", on);
 }

@@ -11,6 +11,9 @@ bool available();
 
 // _NET_WM_STATE_ABOVE: the window stays above normal windows.
 void setStaysOnTop(QWidget* w, bool on);
+// _NET_WM_WINDOW_TYPE: a utility window (a normal one for managers that know no utility), which
+// tiling window managers float instead of tiling; for a window not yet mapped.
+void setUtilityWindowType(QWidget* w);
 // _NET_WM_STATE_SKIP_TASKBAR: no task-bar button for the window.
 void setSkipTaskbar(QWidget* w, bool on);
 // The region of the window that takes pointer input; elsewhere presses reach what lies below.

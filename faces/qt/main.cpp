@@ -87,8 +87,12 @@ int main(int argc, char** argv) {
         // without saving settings read only in part.
         bool starting = true;
         instance.serve([&form, &starting] {
-            QWidget* box = starting ? QApplication::activeModalWidget() : nullptr;
-            comeForward(box ? box : &form);
+            if (QWidget* box = starting ? QApplication::activeModalWidget() : nullptr) {
+                box->raise();
+                box->activateWindow();
+            } else {
+                comeForward(form);
+            }
         });
         SessionEnd sessionEnd(&form, true);
         try {

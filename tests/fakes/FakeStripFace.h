@@ -19,7 +19,8 @@ public:
     Size desktop{1920, 1080};
     std::optional<Rect> screen = Rect{0, 0, 1920, 1080}; // std::nullopt: no screen at all
     bool pictureDecodes = true;                          // false: every picture is undecodable
-    double unitWidth = 0; // lineWidth: per UTF-16 unit; 0: the face cannot measure text
+    bool compositorPlaces = false; // true: the compositor places the window (native Wayland)
+    double unitWidth = 0;          // lineWidth: per UTF-16 unit; 0: the face cannot measure text
     Size smallestSet{1 << 30, 1 << 30};       // the smallest width and height setGeometry was given
     std::optional<std::u16string> chosenFile; // std::nullopt: the dialog is cancelled
     std::vector<std::u16string> installedFamilies; // installedFontFamilies
@@ -50,6 +51,7 @@ public:
     }
     Size desktopSize() const override { return desktop; }
     std::optional<Rect> primaryScreen() const override { return screen; }
+    bool placesWindow() const override { return !compositorPlaces; }
     void createWindow() override { log("create"); }
     void showWindow() override { log("show"); }
     void setStaysOnTop(bool on) override {

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 using namespace zrm58;
 using namespace zrm58::testing;
@@ -148,7 +149,7 @@ private slots:
         QFETCH(bool, modeAfter);
         StripFixture f;
         TForm1& form = f.create();
-        form.resize(atPress);
+        form.strip().resizeGuarded(atPress.width(), atPress.height());
         form.show();
         form.menu()->ResizeMenu->trigger();
         SizeLog log(form);
@@ -213,6 +214,45 @@ private slots:
         QCOMPARE(form.geometry(), QRect(200, 200, 523, 40));
         mouse(form, QEvent::MouseButtonRelease, start + QPointF(50, 50));
         QVERIFY(!form.menu()->isVisible()); // released away from the button: no click
+    }
+
+    // The window's size hints are its size, minimum and maximum alike (a tiling manager floats
+    // it then), and they follow every size the strip gives itself; a size that someone else
+    // makes leaves the strip's own size and place as they were.
+    void sizeHintsFollowTheStripsOwnSize_data() {
+        QTest::addColumn<int>("how"); // 0: resize tracking, 1: width factor, 2: stored size
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("resize tracking") << 0 << QSize(563, 60);
+        QTest::newRow("width factor 2") << 1 << QSize(1040, 40);
+        QTest::newRow("the size guard on a stored size") << 2 << QSize(80, 30);
+    }
+    void sizeHintsFollowTheStripsOwnSize() {
+        QFETCH(int, how);
+        QFETCH(QSize, size);
+        StripFixture f;
+        TForm1& form = f.create();
+        form.strip().showFirst();
+        QVERIFY(form.windowHandle());
+        QCOMPARE(form.windowHandle()->minimumSize(), QSize(523, 40));
+        QCOMPARE(form.windowHandle()->maximumSize(), QSize(523, 40));
+        if (how == 0) {
+            form.menu()->ResizeMenu->trigger();
+            drag(form, QPointF(300, 20), QPointF(40, 20));
+        } else if (how == 1) {
+            form.strip().MuWidth = 2.0;
+            form.strip().applyDialogWidth();
+        } else {
+            form.strip().resizeGuarded(10, 10);
+        }
+        QCOMPARE(form.size(), size);
+        QCOMPARE(form.windowHandle()->minimumSize(), size);
+        QCOMPARE(form.windowHandle()->maximumSize(), size);
+
+        const QRect own = form.geometry();
+        form.setGeometry(0, 32, 1280, 748); // as a tiling manager would
+        QCOMPARE(form.size(), QSize(1280, 748));
+        const Rect placed = form.strip().placedFrame();
+        QCOMPARE(QRect(placed.left, placed.top, placed.width, placed.height), own);
     }
 
     void sizeGuardKeeps80By30_data() {

@@ -20,7 +20,7 @@ private slots:
         StripFixture f;
         TForm1& form = f.create();
         form.show();
-        form.move(321, 123);
+        form.strip().placeAt(321, 123);
         SessionEnd sessionEnd(&form);
         QVERIFY(!QFile::exists(f.iniPath()));
         sessionEnd.queryEndSession();
