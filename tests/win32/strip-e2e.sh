@@ -285,7 +285,10 @@ wait_strip 10
 [ "$status" = 124 ] && kill "$strip_pid" 2>/dev/null
 check "bad colour: exit status" 1 "$status"
 
-# 9. At 144 DPI (150 %) the strip, aware of each monitor's DPI, takes 1.5 times the pixels for
+# 9. Window states: stay on top, untouched settings, a folder as the picture, starts at once.
+. "$root/tests/win32/strip-state-e2e.sh"
+
+# 10. At 144 DPI (150 %) the strip, aware of each monitor's DPI, takes 1.5 times the pixels for
 # the same logical frame, and its settings file keeps logical pixels.
 rm -f "$ini"
 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
