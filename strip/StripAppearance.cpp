@@ -1,8 +1,8 @@
 // How the appearance settings turn into the strip's look.
 #include "settings/Utf.h"
 #include "strip/LineFit.h"
+#include "strip/PictureFile.h"
 #include "strip/Strip.h"
-#include <system_error>
 
 namespace zrm58 {
 
@@ -17,8 +17,9 @@ void Strip::UpdateBackground() {
         constexpr std::size_t kMaxPictureBytes = std::size_t{256} << 20;
         const std::string path = toUtf8(GazouFile);
         const FileRead read = files().readRegularFile(path, kMaxPictureBytes);
-        if (!read.bytes && (!read.error || read.error == std::errc::is_a_directory)) return;
-        if (!read.bytes || !face_.loadBackgroundPicture(path, *read.bytes)) {
+        const PictureFile file = pictureFile(read);
+        if (file == PictureFile::Absent) return;
+        if (file == PictureFile::Unreadable || !face_.loadBackgroundPicture(path, *read.bytes)) {
             // The file is there but no picture could be decoded from it: say so, and keep what
             // the strip showed before.
             face_.showError(

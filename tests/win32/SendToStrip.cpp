@@ -67,8 +67,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[1], "close") == 0) {
         answer = SendMessageW(strip, WM_CLOSE, 0, 0);
     } else if (std::strcmp(argv[1], "topmost") == 0) {
-        answer = SetWindowPos(strip, HWND_TOPMOST, 0, 0, 0, 0,
-                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        answer =
+            SetWindowPos(strip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     } else if (std::strcmp(argv[1], "exstyle") == 0) {
         std::printf("%08lx\n", static_cast<unsigned long>(GetWindowLongPtrW(strip, GWL_EXSTYLE)));
         return 0;
