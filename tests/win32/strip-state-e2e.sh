@@ -140,7 +140,9 @@ boxes=" "
 until=$((SECONDS + 90))
 while [ "$(ended)" -lt 3 ] && [ "$SECONDS" -lt "$until" ]; do
   for box in $(xdotool search --onlyvisible --name 'アプリケーションエラー' 2>/dev/null); do
-    [[ "$boxes" == *" $box "* ]] || boxes="$boxes$box "
+    # A window's id may come again in a later process: the box is told by both.
+    seen="$box/$(xdotool getwindowpid "$box" 2>/dev/null || true)"
+    [[ "$boxes" == *" $seen "* ]] || boxes="$boxes$seen "
     xdotool windowfocus "$box" key Return 2>/dev/null || true
   done
   sleep 0.2
