@@ -63,6 +63,22 @@ void SettingsModel::fillFromStrip() {
     Edit2 = s.SepStr;
     fontFamilies = fontFamilyEntries(s.face().installedFontFamilies());
     ComboBox1 = fontFamilyIndex(s.FontFamilyName, fontFamilies);
+    given_ = {Given{OpSpin, std::nullopt, false}, Given{OrgWidthSpin, std::nullopt, false}};
+}
+
+void SettingsModel::boxShown(Box box, double shown) {
+    Given& g = given_[static_cast<std::size_t>(box)];
+    g.shown = shown;
+    g.edited = false;
+}
+
+void SettingsModel::boxEdited(Box box) {
+    given_[static_cast<std::size_t>(box)].edited = true;
+}
+
+double SettingsModel::taken(Box box, double value) const {
+    const Given& g = given_[static_cast<std::size_t>(box)];
+    return g.shown && !g.edited && value == *g.shown ? g.value : value;
 }
 
 void SettingsModel::copyBackToStrip() {
@@ -74,11 +90,11 @@ void SettingsModel::copyBackToStrip() {
     s.Direction = DirectionBox1;
     s.setTimerInterval(SpinBox1 * 1000);
     s.isGazou = GazouCheck;
-    s.Rectangle1.setOpacity(static_cast<float>(OpSpin));
+    s.Rectangle1.setOpacity(static_cast<float>(taken(Box::Opacity, OpSpin)));
     s.face().repaintBackground(); // the opacity is applied when the background is drawn
     s.isShowTask = ShowTaskCheck; // takes effect at the next start
     s.isShadow = ShadowCheck;     // the shadow itself was switched at once
-    s.MuWidth = OrgWidthSpin;
+    s.MuWidth = taken(Box::WidthFactor, OrgWidthSpin);
     s.applyDialogWidth();
     s.applyBold();
     s.applyTextColours();

@@ -2,7 +2,9 @@
 // The settings window `TForm2` without a toolkit: the values its controls hold while it is open,
 // the fill from the strip and the copy-back, and its handlers' effects on the strip.
 #include "strip/SettingsLists.h"
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,15 @@ public:
     // True when the Close button has copied the values back (and saved them); the settings
     // command then does not copy back again.
     bool copiedBackByClose() const { return copiedBackByClose_; }
+
+    // The fractional boxes show OpSpin and OrgWidthSpin rounded to a few decimals (0.55 as 0.6),
+    // yet a value nobody touched comes back as the fill gave it. The face tells the model what
+    // such a box shows once it has been filled, and when the user edits it (types in it, steps
+    // it); the copy-back then keeps the value the fill gave while the box is unedited and still
+    // shows that value.
+    enum class Box { Opacity, WidthFactor };
+    void boxShown(Box box, double shown);
+    void boxEdited(Box box);
 
     // --- Handlers, called by the face with the window's values already in the model ---
 
@@ -72,8 +83,18 @@ public:
     static constexpr double kMinWidthFactor = 0.1, kMaxWidthFactor = 10.0;
 
 private:
+    // What the fill gave a fractional box, and what the box showed for it.
+    struct Given {
+        double value = 0;
+        std::optional<double> shown; // none: the face told nothing, the field is taken as it is
+        bool edited = false;
+    };
+    // The value the copy-back takes for the box, whose field now holds `value`.
+    double taken(Box box, double value) const;
+
     Strip& strip_;
     bool copiedBackByClose_ = false;
+    std::array<Given, 2> given_{};
 };
 
 // The index of the first of the fixed font families (or of `entries`) equal to `family`, as

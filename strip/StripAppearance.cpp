@@ -1,8 +1,8 @@
 // How the appearance settings turn into the strip's look.
 #include "settings/Utf.h"
 #include "strip/LineFit.h"
+#include "strip/PictureFile.h"
 #include "strip/Strip.h"
-#include <system_error>
 
 namespace zrm58 {
 
@@ -19,8 +19,9 @@ void Strip::UpdateBackground() {
         bool decoded = false;
         {
             const FileRead read = files().readRegularFile(path, kMaxPictureBytes);
-            if (!read.bytes && (!read.error || read.error == std::errc::is_a_directory)) return;
-            decoded = read.bytes && face_.loadBackgroundPicture(path, *read.bytes);
+            const PictureFile file = pictureFile(read);
+            if (file == PictureFile::Absent) return;
+            decoded = file == PictureFile::Read && face_.loadBackgroundPicture(path, *read.bytes);
         } // the file's bytes go here, before an error box waits
         if (!decoded) {
             // The file is there but no picture could be decoded from it: say so, and keep what

@@ -80,29 +80,6 @@ void TDirectionBox::setItemIndex(int index) {
     }
 }
 
-// --- TKeptValueSpinBox ---
-
-TKeptValueSpinBox::TKeptValueSpinBox(QWidget* parent) : QDoubleSpinBox(parent) {
-    // Only the user's own edits: the box rewriting its text after setValue() emits no textEdited.
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { touched_ = true; });
-}
-
-void TKeptValueSpinBox::setKeptValue(double value) {
-    setValue(value); // shown rounded to decimals(), and limited to the range
-    kept_ = std::isnan(value) ? this->value() : std::clamp(value, minimum(), maximum());
-    touched_ = false;
-}
-
-double TKeptValueSpinBox::keptValue() const {
-    return touched_ ? value() : kept_;
-}
-
-void TKeptValueSpinBox::stepBy(int steps) {
-    // Arrows, keys, wheel: the step starts from the value shown.
-    touched_ = true;
-    QDoubleSpinBox::stepBy(steps);
-}
-
 // --- TForm2 ---
 
 TForm2::TForm2(TForm1* strip)
@@ -147,6 +124,16 @@ TForm2::~TForm2() {
     if (Form2 == this) Form2 = nullptr;
 }
 
+void TForm2::reportEdits(QDoubleSpinBox* spin, SettingsModel::Box box) {
+    // Typing counts even when it gives the value shown again; a step changes the value. The
+    // box rewriting its own text after setValue() emits no textEdited.
+    connect(spin->findChild<QLineEdit*>(), &QLineEdit::textEdited, this,
+            [this, box] { model_.boxEdited(box); });
+    connect(spin, &QDoubleSpinBox::valueChanged, this, [this, box] {
+        if (!showing_) model_.boxEdited(box);
+    });
+}
+
 void TForm2::createFormGroup() {
     GroupBox3 = newControl<QGroupBox>(this, "GroupBox3");
     GroupBox3->setTitle(QStringLiteral("Form"));
@@ -160,7 +147,7 @@ void TForm2::createFormGroup() {
     connect(TopCheck, &QCheckBox::toggled, this, &TForm2::TopCheckChange);
 
     Label3 = label(g, "Label3", QStringLiteral("透明度"), {16, 64, 57, 17});
-    OpSpin = newControl<TKeptValueSpinBox>(g, "OpSpin");
+    OpSpin = newControl<QDoubleSpinBox>(g, "OpSpin");
     OpSpin->setDecimals(1);
     OpSpin->setRange(0.1, 1.0);
     OpSpin->setSingleStep(0.1);
@@ -173,7 +160,7 @@ void TForm2::createFormGroup() {
     SpinBox1->setGeometry(216, 59, 57, 22);
 
     Label4 = label(g, "Label4", QStringLiteral("表示幅"), {16, 104, 49, 17});
-    OrgWidthSpin = newControl<TKeptValueSpinBox>(g, "OrgWidthSpin");
+    OrgWidthSpin = newControl<QDoubleSpinBox>(g, "OrgWidthSpin");
     OrgWidthSpin->setDecimals(2);
     OrgWidthSpin->setRange(0.1, 10.0);
     OrgWidthSpin->setSingleStep(0.02);
@@ -182,6 +169,8 @@ void TForm2::createFormGroup() {
     for (QAbstractSpinBox* spin :
          std::initializer_list<QAbstractSpinBox*>{OpSpin, SpinBox1, OrgWidthSpin})
         spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    reportEdits(OpSpin, SettingsModel::Box::Opacity);
+    reportEdits(OrgWidthSpin, SettingsModel::Box::WidthFactor);
 
     Label8 = label(g, "Label8", QStringLiteral("セパレート文字"), {16, 160, 73, 17});
     Edit2 = newControl<QLineEdit>(g, "Edit2");

@@ -34,24 +34,6 @@ private:
     int outOfRange_ = -1; // what itemIndex() gives while no entry is selected
 };
 
-// A fractional spin box that shows its value with a few decimals but hands back the value it was
-// given, unrounded, until the user types in it or steps it. A value outside the range is limited
-// to the nearest bound when it is given.
-class TKeptValueSpinBox : public QDoubleSpinBox {
-    Q_OBJECT
-public:
-    explicit TKeptValueSpinBox(QWidget* parent = nullptr);
-    // Gives the box a value to hold; the user has not touched it since.
-    void setKeptValue(double value);
-    // The value given, while the user has neither typed nor stepped; else the box's own value.
-    double keptValue() const;
-    void stepBy(int steps) override;
-
-private:
-    double kept_ = 0;
-    bool touched_ = true; // nothing given yet: the box's own value
-};
-
 // The settings window's Qt face: a fixed-size tool window showing the strip's settings window
 // model (SettingsModel) while it is open. Strip::SetCmdExecute fills the model, runs this window
 // modally (run) and copies the values back; a few of its controls act on the strip at once.
@@ -90,11 +72,11 @@ public:
     QCheckBox* ShowTaskCheck = nullptr;
     QCheckBox* TopCheck = nullptr;
     QLabel* Label3 = nullptr;
-    TKeptValueSpinBox* OpSpin = nullptr;
+    QDoubleSpinBox* OpSpin = nullptr;
     QLabel* Label2 = nullptr;
     QSpinBox* SpinBox1 = nullptr;
     QLabel* Label4 = nullptr;
-    TKeptValueSpinBox* OrgWidthSpin = nullptr;
+    QDoubleSpinBox* OrgWidthSpin = nullptr;
     QLabel* Label8 = nullptr;
     QLineEdit* Edit2 = nullptr;
     QListWidget* ListBox1 = nullptr;
@@ -131,10 +113,13 @@ private:
 
     void showValues();  // the model's values into the controls
     void storeValues(); // the controls' values into the model
+    // Tells the model when the user edits a fractional box: types in it or steps it.
+    void reportEdits(QDoubleSpinBox* spin, SettingsModel::Box box);
 
     TForm1* strip_;
     SettingsModel& model_;
     bool placed_ = false;
+    bool showing_ = false; // the model's values going into the controls: no user's edit
 };
 
 // The one settings window of the process; null until it is created.

@@ -12,7 +12,8 @@
 namespace zrm58 {
 
 void TForm2::showValues() {
-    const SettingsModel& m = model_;
+    SettingsModel& m = model_;
+    showing_ = true;
     ComboColorBox1->setColor(m.ComboColorBox1);
     ComboColorBox2->setColor(m.ComboColorBox2);
     FontColorBox1->setColor(m.FontColorBox1);
@@ -20,16 +21,18 @@ void TForm2::showValues() {
     DirectionBox1->setItemIndex(m.DirectionBox1);
     SpinBox1->setValue(m.SpinBox1);
     GazouCheck->setChecked(m.GazouCheck);
-    // The two fractional boxes show one and two decimals but keep the value itself: a value the
-    // user does not touch comes back unrounded.
-    OpSpin->setKeptValue(m.OpSpin);
+    // The two fractional boxes show one and two decimals; the model keeps the value itself, so
+    // that a value the user does not touch comes back unrounded.
+    OpSpin->setValue(m.OpSpin);
+    m.boxShown(SettingsModel::Box::Opacity, OpSpin->value());
     ShowTaskCheck->setChecked(m.ShowTaskCheck);
     // These three run their change handlers when the state differs; the handlers then give the
     // strip the state it already has.
     TopCheck->setChecked(m.TopCheck);
     BoldCheck->setChecked(m.BoldCheck);
     ShadowCheck->setChecked(m.ShadowCheck);
-    OrgWidthSpin->setKeptValue(m.OrgWidthSpin);
+    OrgWidthSpin->setValue(m.OrgWidthSpin);
+    m.boxShown(SettingsModel::Box::WidthFactor, OrgWidthSpin->value());
     Edit1->setText(toQString(m.Edit1));
     Edit2->setText(toQString(m.Edit2));
     // The fixed families, then those installed here: the list is made again when it changed.
@@ -44,6 +47,7 @@ void TForm2::showValues() {
         ComboBox1->addItems(families);
     }
     ComboBox1->setCurrentIndex(m.ComboBox1);
+    showing_ = false;
 }
 
 void TForm2::storeValues() {
@@ -59,12 +63,12 @@ void TForm2::storeValues() {
     m.DirectionBox1 = DirectionBox1->itemIndex();
     m.SpinBox1 = SpinBox1->value();
     m.GazouCheck = GazouCheck->isChecked();
-    m.OpSpin = OpSpin->keptValue();
+    m.OpSpin = OpSpin->value();
     m.ShowTaskCheck = ShowTaskCheck->isChecked();
     m.TopCheck = TopCheck->isChecked();
     m.BoldCheck = BoldCheck->isChecked();
     m.ShadowCheck = ShadowCheck->isChecked();
-    m.OrgWidthSpin = OrgWidthSpin->keptValue();
+    m.OrgWidthSpin = OrgWidthSpin->value();
     m.Edit1 = toU16(Edit1->text());
     m.Edit2 = toU16(Edit2->text());
     m.ComboBox1 = ComboBox1->currentIndex();

@@ -35,10 +35,12 @@ DetailsPanel::DetailsPanel(Strip& strip, HWND stripWindow, ProcessSource& proces
         return RegisterClassExW(&wc) != 0;
     }();
     (void)registered;
-    // Never the focus, never a click: the strip's presses see no difference.
+    // Never the focus, never a click: the strip's presses see no difference. Owned by no
+    // window: a topmost window that the strip owned would keep the strip itself from being made
+    // topmost under Wine (see StripWindow::setStaysOnTop), also by another program's call.
     hwnd_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW |
                                 WS_EX_NOACTIVATE | WS_EX_TOPMOST,
-                            kClass, L"ZRM58 details", WS_POPUP, 0, 0, 1, 1, owner_, nullptr,
+                            kClass, L"ZRM58 details", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
 }
 

@@ -63,6 +63,7 @@ struct Dialog {
     HFONT font = nullptr;
     UINT dpi = 96; // the monitor's, fixed while the window is open
     bool done = false;
+    bool filling = false; // the model's values going into the controls: no user's edit
     // The colour pickers' values while the window is open.
     std::uint32_t colour1 = 0, colour2 = 0, fontColour = 0;
 };
@@ -215,6 +216,7 @@ void createControls(Dialog& d) {
 // they show changes.
 void fill(Dialog& d) {
     SettingsModel& m = *d.model;
+    d.filling = true;
     d.colour1 = m.ComboColorBox1;
     d.colour2 = m.ComboColorBox2;
     d.fontColour = m.FontColorBox1;
@@ -224,6 +226,7 @@ void fill(Dialog& d) {
     setSpinValue(d, kSpins[1], m.SpinBox1);
     setChecked(d, kPicture, m.GazouCheck);
     setSpinValue(d, kSpins[0], m.OpSpin);
+    m.boxShown(SettingsModel::Box::Opacity, spinValue(d, kSpins[0]));
     setChecked(d, kShowTask, m.ShowTaskCheck);
     setChecked(d, kTop, m.TopCheck);
     if (m.TopCheck != shownTop) shownTop = m.TopCheck, m.TopCheckChange();
@@ -232,9 +235,11 @@ void fill(Dialog& d) {
     setChecked(d, kShadow, m.ShadowCheck);
     if (m.ShadowCheck != shownShadow) shownShadow = m.ShadowCheck, m.ShadowCheckChange();
     setSpinValue(d, kSpins[2], m.OrgWidthSpin);
+    m.boxShown(SettingsModel::Box::WidthFactor, spinValue(d, kSpins[2]));
     SetWindowTextW(item(d, kFormat), std::wstring(m.Edit1.begin(), m.Edit1.end()).c_str());
     SetWindowTextW(item(d, kSeparator), std::wstring(m.Edit2.begin(), m.Edit2.end()).c_str());
     SendMessageW(item(d, kFamily), CB_SETCURSEL, m.ComboBox1, 0);
+    d.filling = false;
 }
 
 // The controls' values into the model. DirectionBox1 keeps the value it was given until the
@@ -296,6 +301,12 @@ void command(Dialog& d, int id, int code) {
         m.ShadowCheck = checked(d, kShadow);
         shownShadow = m.ShadowCheck;
         m.ShadowCheckChange();
+        break;
+    case kOpacity: // typed in, or stepped with the arrows
+    case kWidth:
+        if (code == EN_CHANGE && !d.filling)
+            m.boxEdited(id == kOpacity ? SettingsModel::Box::Opacity
+                                       : SettingsModel::Box::WidthFactor);
         break;
     case kSeparatorList:
         if (code == LBN_SELCHANGE) {

@@ -1,6 +1,7 @@
 #include "faces/win32/SingleInstance.h"
 #include "faces/win32/StripWindow.h"
 #include "platform/win32/Win32Text.h"
+#include <algorithm>
 #include <cwctype>
 
 namespace zrm58::win32face {
@@ -39,31 +40,69 @@ BOOL CALLBACK visit(HWND hwnd, LPARAM lp) {
 SingleInstance::SingleInstance(const std::string& settingsPath) : key_(win32::widen(settingsPath)) {
     const std::wstring name = L"Local\\ZRM58-" + std::to_wstring(pathHash(key_));
     mutex_ = CreateMutexW(nullptr, TRUE, name.c_str());
-    first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+    owner_ = mutex_ && GetLastError() != ERROR_ALREADY_EXISTS;
+    shown_ = CreateEventW(nullptr, TRUE, FALSE, (name + L"-shown").c_str());
+    // Left set by a strip that ended while a waiting start still held the event open.
+    if (owner_ && shown_) ResetEvent(shown_);
 }
 
 SingleInstance::~SingleInstance() {
+    if (owner_) {
+        if (shown_) ResetEvent(shown_);
+        ReleaseMutex(mutex_);
+    }
+    if (shown_) CloseHandle(shown_);
     if (mutex_) CloseHandle(mutex_);
 }
 
-void SingleInstance::mark(HWND strip) const {
-    SetPropW(strip, kMarkProperty,
-             reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(pathHash(key_))));
+bool SingleInstance::takeOwnership(DWORD status) {
+    // A first start that ended, also one that died, hands the mutex to one waiting start.
+    if (status != WAIT_OBJECT_0 && status != WAIT_ABANDONED_0) return false;
+    owner_ = true;
+    if (shown_) ResetEvent(shown_);
+    return true;
 }
 
-bool SingleInstance::handOver() const {
+HWND SingleInstance::findStrip() const {
     Search search{pathHash(key_)};
-    // The first start may still be creating its window: look a few times.
-    for (int attempt = 0; attempt < 50 && !search.found; ++attempt) {
-        EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(100);
+    EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+SingleInstance::Role SingleInstance::claim() {
+    if (!mutex_ || owner_) return Role::First;
+    // The first start may still be starting (slowly, on a busy machine, or held by its start-up
+    // error box), or ending. Waits for its strip to show or for its end, whichever comes first.
+    const ULONGLONG deadline = GetTickCount64() + kWaitMs;
+    for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+        const DWORD left = static_cast<DWORD>(deadline - now);
+        const HANDLE objects[] = {mutex_, shown_};
+        // Without the event, the window is looked for every 100 ms.
+        const DWORD status = shown_ ? WaitForMultipleObjects(2, objects, FALSE, left)
+                                    : WaitForSingleObject(mutex_, std::min<DWORD>(left, 100));
+        if (takeOwnership(status)) return Role::First;
+        if (status == WAIT_FAILED) break;
+        if (HWND strip = findStrip()) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(strip, &pid);
+            AllowSetForegroundWindow(pid);
+            PostMessageW(strip, kMsgComeForward, 0, 0);
+            return Role::HandedOver;
+        }
+        // Shown, and its window gone again: the strip is ending and frees the mutex next.
+        if (status == WAIT_OBJECT_0 + 1 &&
+            takeOwnership(WaitForSingleObject(mutex_, std::min<DWORD>(left, 100))))
+            return Role::First;
     }
-    if (!search.found) return false;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(search.found, &pid);
-    AllowSetForegroundWindow(pid);
-    PostMessageW(search.found, kMsgComeForward, 0, 0);
-    return true;
+    problem_ = L"A strip on " + key_ + L" is starting but showed no window within " +
+               std::to_wstring(kWaitMs / 1000) + L" s.";
+    return Role::NoAnswer;
+}
+
+void SingleInstance::ready(HWND strip) {
+    SetPropW(strip, kMarkProperty,
+             reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(pathHash(key_))));
+    if (shown_) SetEvent(shown_);
 }
 
 } // namespace zrm58::win32face

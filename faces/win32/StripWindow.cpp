@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shlwapi.h>
+#include <vector>
 #include <windowsx.h>
 
 namespace zrm58::win32face {
@@ -21,6 +22,26 @@ constexpr UINT kMsgOpenMenu = WM_APP + 3;
 
 StripWindow* fromHwnd(HWND hwnd) {
     return reinterpret_cast<StripWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+bool isTopmost(HWND hwnd) {
+    return (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+// The top-level windows that `owner` owns, in their order from the top.
+std::vector<HWND> ownedWindows(HWND owner) {
+    struct Search {
+        HWND owner;
+        std::vector<HWND> found;
+    } search{owner, {}};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (GetWindow(w, GW_OWNER) == s->owner) s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::wstring wide(std::u16string_view text) {
@@ -140,8 +161,21 @@ void StripWindow::showWindow() {
 }
 
 void StripWindow::setStaysOnTop(bool on) {
-    SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    if (!on || isTopmost(hwnd_)) return;
+    // Wine first moves the windows the strip owns (an open settings window, a message box) to
+    // the top and then links the strip after the last of them, where it is made topmost only
+    // when the window after it is topmost too: the strip stays as it was. Its owned windows are
+    // let go for the move and taken back after it, above the strip as Windows keeps them.
+    const std::vector<HWND> owned = ownedWindows(hwnd_);
+    for (HWND w : owned)
+        SetWindowLongPtrW(w, GWLP_HWNDPARENT, 0);
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    for (HWND w : owned) {
+        SetWindowLongPtrW(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hwnd_));
+        SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    }
 }
 
 void StripWindow::setTaskBarButton(bool shown) {

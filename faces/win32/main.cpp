@@ -27,10 +27,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // One strip per settings file: a later start brings the running strip forward and ends.
     const std::string settingsPath = settingsFilePath();
     SingleInstance instanceGuard(settingsPath);
-    if (!instanceGuard.first()) {
-        const bool handed = instanceGuard.handOver();
+    if (const SingleInstance::Role role = instanceGuard.claim();
+        role != SingleInstance::Role::First) {
+        if (role == SingleInstance::Role::NoAnswer)
+            MessageBoxW(nullptr, instanceGuard.problem().c_str(), L"ZRM58", MB_OK | MB_ICONERROR);
         Gdiplus::GdiplusShutdown(gdiplusToken);
-        return handed ? 0 : 1;
+        return role == SingleInstance::Role::HandedOver ? 0 : 1;
     }
 
     // The thread locale and the locale format settings, once, before any window exists.
@@ -72,8 +74,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             code = 1;
         }
         if (code == 0) {
-            instanceGuard.mark(window.handle());
             strip.showFirst();
+            instanceGuard.ready(window.handle());
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
                 TranslateMessage(&msg);

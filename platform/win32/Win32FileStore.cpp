@@ -116,29 +116,65 @@ std::error_code writeAll(HANDLE file, std::string_view bytes) {
     return {};
 }
 
-} // namespace
+HANDLE openForReading(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
-FileRead Win32FileStore::readFile(const std::string& path) const {
-    const std::wstring wide = widen(path);
-    FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        const DWORD error = GetLastError();
-        return isMissing(error) ? FileRead{} : FileRead{std::nullopt, win32Error(error)};
-    }
+// The read of a path that could not be opened (GetLastError): a missing file is no error.
+FileRead failedOpen() {
+    const DWORD error = GetLastError();
+    return isMissing(error) ? FileRead{} : FileRead{std::nullopt, win32Error(error)};
+}
+
+std::error_code isADirectory() {
+    return std::make_error_code(std::errc::is_a_directory);
+}
+
+// The rest of an open file, refused once it passes `maxBytes`.
+FileRead readAll(HANDLE file, std::size_t maxBytes) {
     std::string bytes;
     char buffer[65536];
     for (;;) {
         DWORD n = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr))
+        if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr))
             return {std::nullopt, lastWin32Error()};
         if (n == 0) break;
         bytes.append(buffer, n);
-        if (bytes.size() > kMaxSettingsFileBytes)
+        if (bytes.size() > maxBytes)
             return {std::nullopt, std::make_error_code(std::errc::file_too_large)};
     }
     return {std::move(bytes), {}};
+}
+
+} // namespace
+
+FileRead Win32FileStore::readFile(const std::string& path) const {
+    const std::wstring wide = widen(path);
+    FileHandle file(openForReading(wide));
+    if (!file.valid()) return failedOpen();
+    return readAll(file.get(), kMaxSettingsFileBytes);
+}
+
+FileRead Win32FileStore::readRegularFile(const std::string& path, std::size_t maxBytes) const {
+    const std::wstring wide = widen(path);
+    // A folder opens only with backup semantics; a plain open fails with "access denied", which
+    // would make it a file the user may not read.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return failedOpen();
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {std::nullopt, isADirectory()};
+    FileHandle file(openForReading(wide));
+    if (!file.valid()) return failedOpen();
+    // Checked on the open handle too: what stands at the path may have changed meanwhile, and a
+    // pipe or a device is no file to read whole.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info))
+        return {std::nullopt, makeErrorCode(FileStoreError::NotRegularFile)};
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {std::nullopt, isADirectory()};
+    const std::uint64_t size = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+    if (size > maxBytes) return {std::nullopt, std::make_error_code(std::errc::file_too_large)};
+    return readAll(file.get(), maxBytes);
 }
 
 std::error_code Win32FileStore::replaceFile(const std::string& path, std::string_view bytes) {

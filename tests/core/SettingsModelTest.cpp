@@ -5,6 +5,7 @@
 #include "strip/FontFamilies.h"
 #include "strip/SettingsLists.h"
 #include <gtest/gtest.h>
+#include <ostream>
 #include <system_error>
 
 using namespace zrm58;
@@ -123,6 +124,74 @@ TEST(SettingsFontList, OffersTheInstalledFamilies) {
     EXPECT_EQ(strip.Label1.family, u"Noto Sans");
 }
 
+// A face shows the fractional values rounded (0.55 as 0.6, 1.234 as 1.23) and reads the boxes
+// back as they show; a value the user did not edit comes back as the file gave it.
+struct KeptRow {
+    const char* note;
+    // What the boxes show after the fill and hold at the close, and whether the user edited them.
+    double opacityShown, opacityRead;
+    bool opacityEdited;
+    double widthShown, widthRead;
+    bool widthEdited;
+    float opacityAfter;
+    double widthFactorAfter;
+    int originalWidthAfter;
+};
+
+void PrintTo(const KeptRow& row, std::ostream* os) {
+    *os << row.note;
+}
+
+class SettingsKeptValues : public ::testing::TestWithParam<KeptRow> {};
+
+TEST_P(SettingsKeptValues, UntouchedBoxesGiveBackWhatTheFillGave) {
+    const KeptRow& row = GetParam();
+    StripFixture f;
+    f.writeIni(u"[Form]\nOpacity=0.55\nOriginal=1.234\n");
+    Strip& strip = f.create();
+    f.face.onSettingsWindow = [&](SettingsModel& m) {
+        m.boxShown(SettingsModel::Box::Opacity, row.opacityShown);
+        m.boxShown(SettingsModel::Box::WidthFactor, row.widthShown);
+        if (row.opacityEdited) m.boxEdited(SettingsModel::Box::Opacity);
+        if (row.widthEdited) m.boxEdited(SettingsModel::Box::WidthFactor);
+        m.OpSpin = row.opacityRead;
+        m.OrgWidthSpin = row.widthRead;
+        EXPECT_TRUE(m.CloseBtnClick());
+    };
+    strip.SetCmdExecute();
+    EXPECT_EQ(strip.Rectangle1.opacity(), row.opacityAfter) << row.note;
+    EXPECT_EQ(strip.MuWidth, row.widthFactorAfter) << row.note;
+    EXPECT_EQ(strip.OriginalWidth, row.originalWidthAfter) << row.note;
+    // Saved as it was read: the file's own values.
+    const std::u16string ini = f.ini();
+    EXPECT_EQ(ini.find(u"Original=1.234\r\n") != std::u16string::npos,
+              row.widthFactorAfter == 1.234)
+        << row.note;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsKeptValues,
+    ::testing::Values(
+        KeptRow{"both untouched", 0.6, 0.6, false, 1.23, 1.23, false, 0.55f, 1.234, 635},
+        KeptRow{"opacity stepped to 0.7", 0.6, 0.7, true, 1.23, 1.23, false, 0.7f, 1.234, 635},
+        KeptRow{"width typed", 0.6, 0.6, false, 1.23, 2.5, true, 0.55f, 2.5, 1287},
+        KeptRow{"the shown value typed again", 0.6, 0.6, true, 1.23, 1.23, true, 0.6f, 1.23, 633},
+        // A box that holds another value than it showed was changed, told or not.
+        KeptRow{"changed without a word", 0.6, 0.3, false, 1.23, 1.5, false, 0.3f, 1.5, 772}));
+
+TEST(SettingsKeptValues, WithoutTheFacesWordTheFieldsAreTaken) {
+    StripFixture f;
+    f.writeIni(u"[Form]\nOpacity=0.55\nOriginal=1.234\n");
+    Strip& strip = f.create();
+    f.face.onSettingsWindow = [](SettingsModel& m) {
+        m.OpSpin = 0.6;
+        m.OrgWidthSpin = 1.23;
+    };
+    strip.SetCmdExecute();
+    EXPECT_EQ(strip.Rectangle1.opacity(), 0.6f);
+    EXPECT_EQ(strip.MuWidth, 1.23);
+}
+
 TEST(SettingsHandlers, ActOnTheStripAtOnceOrAtTheClose) {
     StripFixture f;
     Strip& strip = f.create();
@@ -218,6 +287,34 @@ TEST(SettingsBackground, APictureThatDoesNotDecodeKeepsTheBackgroundAndSaysSo) {
     strip.UpdateBackground();
     EXPECT_EQ(strip.Rectangle1.fill.kind, FillKind::Solid);
     EXPECT_FALSE(strip.Rectangle1.strokeOn);
+}
+
+// What stands at the picture's path, as the file store tells it: nothing and a folder change
+// nothing and say nothing, whatever else gives no bytes is said; the background stays.
+TEST(SettingsBackground, NothingOrAFolderChangesNothingAndWhatCannotBeReadIsSaid) {
+    struct Row {
+        const char* note;
+        std::error_code error; // none: nothing at the path
+        bool said;
+    } rows[] = {
+        {"nothing there", {}, false},
+        {"a folder", std::make_error_code(std::errc::is_a_directory), false},
+        {"not readable", std::make_error_code(std::errc::permission_denied), true},
+        {"a pipe or a device", makeErrorCode(FileStoreError::NotRegularFile), true},
+        {"too large", std::make_error_code(std::errc::file_too_large), true},
+    };
+    for (const Row& row : rows) {
+        StripFixture f;
+        Strip& strip = f.create();
+        if (row.error) f.files.files["/pictures"] = "";
+        f.files.readError = row.error;
+        strip.isGazou = true;
+        strip.GazouFile = u"/pictures";
+        const TRectangle before = strip.Rectangle1;
+        strip.UpdateBackground();
+        EXPECT_EQ(strip.Rectangle1, before) << row.note;
+        EXPECT_EQ(f.face.errors.size(), row.said ? 1u : 0u) << row.note;
+    }
 }
 
 } // namespace

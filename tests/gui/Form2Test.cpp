@@ -284,6 +284,10 @@ private slots:
             << "0.55"
             << "1.234"
             << "step width" << 0.55f << 1.25 << 653;
+        QTest::newRow("opacity stepped there and back: the 0.6 shown is taken")
+            << "0.55"
+            << "1.234"
+            << "step opacity back" << 0.6f << 1.234 << 645;
         QTest::newRow("the shown text typed again is taken")
             << "0.55"
             << "1.234"
@@ -317,6 +321,9 @@ private slots:
             w.CloseBtn->setFocus();
         } else if (action == QLatin1String("step opacity")) {
             w.OpSpin->stepBy(1);
+        } else if (action == QLatin1String("step opacity back")) {
+            w.OpSpin->stepBy(1);
+            w.OpSpin->stepBy(-1);
         } else if (action == QLatin1String("step width")) {
             w.OrgWidthSpin->stepBy(1);
         } else if (words.value(0) == QLatin1String("type")) {

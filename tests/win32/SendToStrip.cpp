@@ -5,8 +5,14 @@
 //   memory           the strip process's private bytes and working set, in bytes (private bytes
 //                    as the commit charge: Wine leaves PrivateUsage at 0)
 //   cputime          the strip process's processor time so far, user and kernel, in 100 ns
-// Prints the window procedure's answer; exit status 1 when no strip was found. And, for the
-// settings window (class ZRM58Settings), what a screen reader would ask of a control:
+//   topmost          another program's SetWindowPos(strip, HWND_TOPMOST, ...)
+// Prints the window procedure's answer; exit status 1 when no strip was found. What the window
+// system knows of the strip:
+//   exstyle          its extended window style, as 8 hexadecimal digits
+//   visible          1 when it is shown, else 0
+//   boxes            how many message boxes (class #32770) are shown
+// And, for the settings window (class ZRM58Settings), what a screen reader would ask of a
+// control:
 //   settings-text ID  the control's text in UTF-8
 //   settings-rect ID  its frame on the screen: left top right bottom
 //   settings-clipped PX  the texts of its labels and check boxes that do not fit their
@@ -17,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <windows.h>
 // After windows.h, whose types it uses.
@@ -118,8 +125,9 @@ int settingsControl(const char* what, int id) {
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
+    // WM_GETTEXT itself: GetWindowTextW gives another process only a window's caption.
     wchar_t text[1024] = L"";
-    GetWindowTextW(control, text, 1024);
+    SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
     std::printf("%s\n", utf8(text).c_str());
     return 0;
 }
@@ -147,6 +155,13 @@ int processFigures(HWND strip, const char* what) {
     return 0;
 }
 
+BOOL CALLBACK countBox(HWND hwnd, LPARAM lp) {
+    wchar_t name[16] = L"";
+    GetClassNameW(hwnd, name, 16);
+    if (std::wcscmp(name, L"#32770") == 0 && IsWindowVisible(hwnd)) ++*reinterpret_cast<int*>(lp);
+    return TRUE;
+}
+
 int main(int argc, char** argv) {
     SetProcessDPIAware(); // the other windows' frames in pixels, as they are
     if (argc == 3 && std::strcmp(argv[1], "settings-clipped") == 0)
@@ -154,6 +169,12 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "colour-hex") == 0) return colourHex(argv[2]);
     if (argc == 3) return settingsControl(argv[1], std::atoi(argv[2]));
     if (argc != 2) return 2;
+    if (std::strcmp(argv[1], "boxes") == 0) {
+        int boxes = 0;
+        EnumWindows(countBox, reinterpret_cast<LPARAM>(&boxes));
+        std::printf("%d\n", boxes);
+        return 0;
+    }
     HWND strip = FindWindowW(L"ZRM58Strip", L"ZRM58");
     if (!strip) {
         std::fprintf(stderr, "send_to_strip: no strip window\n");
@@ -162,12 +183,22 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "memory") == 0 || std::strcmp(argv[1], "cputime") == 0)
         return processFigures(strip, argv[1]);
     LRESULT answer = 0;
-    if (std::strcmp(argv[1], "queryendsession") == 0)
+    if (std::strcmp(argv[1], "queryendsession") == 0) {
         answer = SendMessageW(strip, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-    else if (std::strcmp(argv[1], "close") == 0)
+    } else if (std::strcmp(argv[1], "close") == 0) {
         answer = SendMessageW(strip, WM_CLOSE, 0, 0);
-    else
+    } else if (std::strcmp(argv[1], "topmost") == 0) {
+        answer =
+            SetWindowPos(strip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    } else if (std::strcmp(argv[1], "exstyle") == 0) {
+        std::printf("%08lx\n", static_cast<unsigned long>(GetWindowLongPtrW(strip, GWL_EXSTYLE)));
+        return 0;
+    } else if (std::strcmp(argv[1], "visible") == 0) {
+        std::printf("%d\n", IsWindowVisible(strip) ? 1 : 0);
+        return 0;
+    } else {
         return 2;
+    }
     std::printf("%lld\n", static_cast<long long>(answer));
     return 0;
 }

@@ -73,6 +73,26 @@ TEST_F(Win32FileStoreTest, ReadsWholeFilesAndAMissingOneIsNoError) {
     EXPECT_FALSE(store_.exists(utf8(root_ / L"nothing.ini")));
 }
 
+// The background picture's read: a folder is told apart from a file that cannot be read, as the
+// POSIX store tells it; a device is no regular file; the bound is the caller's.
+TEST_F(Win32FileStoreTest, RegularFileReadTellsFoldersAndDevicesAndKeepsItsBound) {
+    const fs::path picture = root_ / L"空.png";
+    const FileRead missing = store_.readRegularFile(utf8(picture), 10);
+    EXPECT_FALSE(missing.bytes);
+    EXPECT_FALSE(missing.error);
+    write(picture, "0123456789");
+    EXPECT_EQ(store_.readRegularFile(utf8(picture), 10).bytes, "0123456789");
+    EXPECT_EQ(store_.readRegularFile(utf8(picture), 9).error, std::errc::file_too_large);
+    for (const std::string& folder : {utf8(root_), utf8(root_) + "\\"}) {
+        const FileRead read = store_.readRegularFile(folder, 10);
+        EXPECT_FALSE(read.bytes) << folder;
+        EXPECT_EQ(read.error, std::errc::is_a_directory) << folder;
+    }
+    const FileRead device = store_.readRegularFile("NUL", 10);
+    EXPECT_FALSE(device.bytes);
+    EXPECT_EQ(device.error, makeErrorCode(FileStoreError::NotRegularFile));
+}
+
 TEST_F(Win32FileStoreTest, ReplaceIsAtomicAndLeavesNoTemporaryFile) {
     const fs::path file = root_ / L"ZRM58.ini";
     write(file, "old");

@@ -366,7 +366,10 @@ fi
 # Hostile settings: a picture bomb, a large picture, a separator of 100,000 characters.
 . "$root/tests/win32/strip-hostile-e2e.sh"
 
-# 9. At 144 DPI (150 %) the strip, aware of each monitor's DPI, takes 1.5 times the pixels for
+# 9. Window states: stay on top, untouched settings, a folder as the picture, starts at once.
+. "$root/tests/win32/strip-state-e2e.sh"
+
+# 10. At 144 DPI (150 %) the strip, aware of each monitor's DPI, takes 1.5 times the pixels for
 # the same logical frame, and its settings file keeps logical pixels.
 rm -f "$ini"
 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
@@ -439,7 +442,7 @@ else
 fi
 wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
 
-# 10. All day without growing: with a short interval from the settings file (100 ms), 5000 ticks
+# 11. All day without growing: with a short interval from the settings file (100 ms), 5000 ticks
 # driven one after another besides, the details panel shown and hidden in turn every 50; its GDI
 # objects, user objects and private bytes stay flat (tests/win32/LeakWatch.cpp). Bound by ticks,
 # not time: a tick takes some 3.5 ms of processor under Wine, and a busy machine stretches that.
