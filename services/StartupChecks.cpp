@@ -34,16 +34,6 @@ bool nonEmpty(const char* v) {
     return v && *v;
 }
 
-// The value of a toolkit option given as "-name value" or "--name value".
-const char* optionValue(int argc, char** argv, const char* name) {
-    for (int i = 1; i + 1 < argc; ++i) {
-        const char* a = argv[i];
-        if (a[0] == '-' && a[1] == '-') ++a;
-        if (std::strcmp(a, name) == 0) return argv[i + 1];
-    }
-    return nullptr;
-}
-
 // How long the X server may take to answer the first connection.
 constexpr std::chrono::seconds kDisplayDeadline{5};
 

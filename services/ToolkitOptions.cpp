@@ -62,4 +62,13 @@ std::optional<int> firstForeignArgument(int argc, char** argv) {
     return std::nullopt;
 }
 
+const char* optionValue(int argc, char** argv, const char* name) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        const char* a = argv[i];
+        if (a[0] == '-' && a[1] == '-') ++a;
+        if (std::strcmp(a, name) == 0) return argv[i + 1];
+    }
+    return nullptr;
+}
+
 } // namespace zrm58

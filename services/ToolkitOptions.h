@@ -9,4 +9,7 @@ namespace zrm58 {
 // is looked at, the same way with a display as without one.
 std::optional<int> firstForeignArgument(int argc, char** argv);
 
+// The value of a toolkit option given as "-name value" or "--name value"; null when absent.
+const char* optionValue(int argc, char** argv, const char* name);
+
 } // namespace zrm58

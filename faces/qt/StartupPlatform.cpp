@@ -1,4 +1,5 @@
 #include "faces/qt/StartupPlatform.h"
+#include "services/ToolkitOptions.h"
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
@@ -25,16 +26,6 @@ bool hasOption(int argc, char** argv, const char* name) {
         if (std::strcmp(a, name) == 0) return true;
     }
     return false;
-}
-
-// The value of a toolkit option given as "-name value" or "--name value"; null when absent.
-const char* optionValue(int argc, char** argv, const char* name) {
-    for (int i = 1; i + 1 < argc; ++i) {
-        const char* a = argv[i];
-        if (a[0] == '-' && a[1] == '-') ++a;
-        if (std::strcmp(a, name) == 0) return argv[i + 1];
-    }
-    return nullptr;
 }
 
 // A platform list such as "wayland" or "wayland-egl;xcb" that tries Wayland first.
