@@ -47,7 +47,14 @@ void clickAt(QPoint p) {
 // "設定"); its window id, or empty. `logicalWidth` as openMenu takes it.
 QString openSettings(Strip& strip, const QString& shotPath, double logicalWidth = 515) {
     const QString menu = openMenu(strip, logicalWidth);
-    if (menu.isEmpty() || !clickMenuItem(menuItem(menu, 1), shotPath)) return {};
+    if (menu.isEmpty()) {
+        qInfo("no menu");
+        return {};
+    }
+    if (!clickMenuItem(menuItem(menu, 1), shotPath)) {
+        qInfo("the menu never marked its item");
+        return {};
+    }
     return waitForTitled(QString::number(strip.process.processId()), QStringLiteral("設定"));
 }
 
