@@ -45,7 +45,7 @@ void clickAt(QPoint p) {
 
 // Opens the settings window through the strip's menu with the pointer (its second item,
 // "設定"); its window id, or empty. `logicalWidth` as openMenu takes it.
-QString openSettings(Strip& strip, const QString& shotPath, double logicalWidth = 515) {
+QString openSettingsOnce(Strip& strip, const QString& shotPath, double logicalWidth) {
     const QString menu = openMenu(strip, logicalWidth);
     if (menu.isEmpty()) {
         qInfo("no menu");
@@ -56,6 +56,19 @@ QString openSettings(Strip& strip, const QString& shotPath, double logicalWidth 
         return {};
     }
     return waitForTitled(QString::number(strip.process.processId()), QStringLiteral("設定"));
+}
+
+// openSettingsOnce, once more after an Escape when the first try shows no settings window: on a
+// loaded machine a strip started with a pattern of a million characters now and then takes no
+// click on its button, or leaves its menu unmarked, for longer than the wait (the cause is not
+// found yet; the menu opens at once on an idle machine).
+QString openSettings(Strip& strip, const QString& shotPath, double logicalWidth = 515) {
+    QString settings = openSettingsOnce(strip, shotPath, logicalWidth);
+    if (settings.isEmpty()) {
+        run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+        settings = openSettingsOnce(strip, shotPath, logicalWidth);
+    }
+    return settings;
 }
 
 // The strip window of this strip's own process (a strip of an earlier test may still be on the
