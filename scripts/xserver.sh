@@ -18,15 +18,22 @@ start_xserver() {
     >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"
+  # Waits for states, not times (at most a minute each, for a loaded machine): the server takes
+  # connections, then the compositing manager holds the screen (its window made to own the
+  # compositing selection).
   local i
-  for i in $(seq 1 100); do
+  for i in $(seq 1 1200); do
     xdpyinfo >/dev/null 2>&1 && break
     sleep 0.05
   done
   if [ "${ZRM58_NO_COMPOSITOR:-0}" != 1 ]; then
     xcompmgr >/dev/null 2>&1 &
     XCOMPMGR_PID=$!
-    sleep 0.3
+    for i in $(seq 1 1200); do
+      xwininfo -root -children 2>/dev/null | grep -q '"xcompmgr"' && break
+      kill -0 "$XCOMPMGR_PID" 2>/dev/null || break
+      sleep 0.05
+    done
   fi
   trap stop_xserver EXIT
 }

@@ -13,24 +13,39 @@ failures=0
 
 # Minutes from the first line's hh:nn to the last's, forward: Tokyo is 540 (541 across a minute)
 # ahead of UTC.
-check() { # check WHAT FILE
+ahead() { # ahead FILE
   local first last
-  first=$(head -1 "$2"); last=$(tail -1 "$2")
+  first=$(head -1 "$1"); last=$(tail -1 "$1")
+  [ -n "$first" ] && [ -n "$last" ] || { echo none; return; }
   local a=$((10#${first%:*} * 60 + 10#${first#*:})) b=$((10#${last%:*} * 60 + 10#${last#*:}))
-  local ahead=$(((b - a + 1440) % 1440))
-  if [ "$ahead" == 540 ] || [ "$ahead" == 541 ]; then echo "ok: $1"; else
-    failures=$((failures + 1)); echo "FAIL $1: first $first, last $last"; fi
+  echo $(((b - a + 1440) % 1440))
+}
+check() { # check WHAT FILE
+  local n; n=$(ahead "$2")
+  if [ "$n" == 540 ] || [ "$n" == 541 ]; then echo "ok: $1"; else
+    failures=$((failures + 1)); echo "FAIL $1: first $(head -1 "$2"), last $(tail -1 "$2")"; fi
+}
+# Waits (at most 60 s, however loaded the machine) until FILE has a line, or with "moved" until
+# its last line is Tokyo's time against its first line's UTC.
+wait_for() { # wait_for first|moved FILE
+  local i n
+  for ((i = 0; i < 600; i++)); do
+    n=$(ahead "$2")
+    case "$1:$n" in first:none) ;; first:*) return 0 ;; moved:540 | moved:541) return 0 ;; esac
+    sleep 0.1
+  done
+  return 1
 }
 
-# --follow with a fast interval for a while, running `swap` halfway.
+# --follow with a fast interval: a line in the first zone, then `swap`, then a line in the next.
 follow() { # follow OUT SWAP-COMMAND [ENV...]
   local out=$1 swap=$2; shift 2
   env "$@" "$line" --settings "$dir/none.ini" --follow --interval 100 --only date \
     --format 'hh:nn' >"$out" &
   local pid=$!
-  sleep 0.8
+  wait_for first "$out"
   eval "$swap"
-  sleep 0.8
+  wait_for moved "$out"
   kill "$pid"; wait "$pid" 2>/dev/null
 }
 
@@ -49,12 +64,14 @@ cp "$zi/UTC" "$dir/utc"; cp "$zi/Asia/Tokyo" "$dir/tokyo"
 ns=(unshare -m); [ "$(id -u)" == 0 ] || ns=(unshare -rm)
 if "${ns[@]}" true 2>/dev/null; then
   export line dir
+  export -f ahead wait_for
   "${ns[@]}" bash -c '
     mount --make-rprivate / && mount --bind "$dir/utc" /etc/localtime || exit 77
     env -u TZ "$line" --settings "$dir/none.ini" --follow --interval 100 --only date \
       --format hh:nn >"$dir/etc.out" &
     pid=$!
-    sleep 0.8; mount --bind "$dir/tokyo" /etc/localtime; sleep 0.8
+    wait_for first "$dir/etc.out"; mount --bind "$dir/tokyo" /etc/localtime
+    wait_for moved "$dir/etc.out"
     kill $pid; wait $pid 2>/dev/null; exit 0'
   if [ $? == 77 ]; then echo "skipped: /etc/localtime cannot be replaced here"; else
     check "/etc/localtime replaced, TZ unset" "$dir/etc.out"; fi
@@ -66,7 +83,7 @@ fi
 # the line shows UTC. A time-out fails instead of hanging.
 mkfifo "$dir/fifo"
 utc=$(date -u +%H:%M)
-got=$(TZ="$dir/fifo" timeout 10 "$line" --settings "$dir/none.ini" --only date --format hh:nn)
+got=$(TZ="$dir/fifo" timeout 60 "$line" --settings "$dir/none.ini" --only date --format hh:nn)
 status=$?
 utc_after=$(date -u +%H:%M)
 if [ "$status" == 0 ] && { [ "$got" == "$utc" ] || [ "$got" == "$utc_after" ]; }; then

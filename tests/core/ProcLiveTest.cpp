@@ -303,18 +303,26 @@ private:
 TEST_F(CpuLoadLiveTest, MachineLoadAgreesWithProcStatWhileShortLivedProcessesRun) {
     ShortLivedSpinners spinners;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    // Each reading of the test right after the sampler's: the two intervals differ by a few
-    // microseconds, against counters that move in 10 ms steps.
+    // The test reads the counters just before and just after each of the sampler's readings,
+    // so the sampler's interval lies between the inner one (after one reading, before the next)
+    // and the outer one: its busy and total ticks lie between theirs, however long a loaded
+    // machine holds this thread between the reads.
+    StatTicks lo = readStatTicks();
     cpu::ModuleStart(createSystemTimesSource());
-    StatTicks before = readStatTicks();
+    StatTicks hi = readStatTicks();
     for (int tick = 0; tick < 3; ++tick) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
+        const StatTicks nextLo = readStatTicks();
         const double load = cpu::SampleTotalCpuUsage();
-        const StatTicks after = readStatTicks();
-        const double share = 100.0 * (after.busy - before.busy) / (after.total - before.total);
-        EXPECT_NEAR(load, share, 3.0) << "tick " << tick;
+        const StatTicks nextHi = readStatTicks();
+        const double least = 100.0 * (nextLo.busy - hi.busy) / (nextHi.total - lo.total);
+        const double most = 100.0 * (nextHi.busy - lo.busy) / (nextLo.total - hi.total);
+        EXPECT_GE(load, least - 0.01)
+            << "tick " << tick << ": between " << least << " and " << most;
+        EXPECT_LE(load, most + 0.01) << "tick " << tick << ": between " << least << " and " << most;
         EXPECT_TRUE(cpu::LastSampleRead());
-        before = after;
+        lo = nextLo;
+        hi = nextHi;
     }
     cpu::ModuleEnd();
 }

@@ -155,19 +155,25 @@ TEST_F(SaveFaultTest, KilledAtRandomMomentsTheFileIsAlwaysOneWholeSave) {
     ASSERT_EQ(::waitpid(probe, nullptr, 0), probe);
     const auto oneSave =
         std::chrono::duration_cast<std::chrono::microseconds>(SteadyClock::now() - started);
-    std::uniform_int_distribution<long long> delayMicros(
-        0, std::max<long long>(6000, 2 * oneSave.count()));
+    long long maxDelay = std::max<long long>(6000, 2 * oneSave.count());
 
     std::uint32_t last = 0; // the save the file held after the previous kill
     int rounds = 0, changed = 0;
-    // Time for at least fifty rounds at that pace.
+    // Fifty rounds at least, and until a kill came after a finished save; then more while the
+    // time allows. Counted, not timed, so a loaded machine makes the test longer, never weaker.
     const auto deadline = SteadyClock::now() +
                           std::max<SteadyClock::duration>(std::chrono::seconds(3), 120 * oneSave);
-    for (; rounds < 400 && SteadyClock::now() < deadline; ++rounds) {
+    for (; rounds < 2000 &&
+           (rounds < 50 || changed == 0 || (rounds < 400 && SteadyClock::now() < deadline));
+         ++rounds) {
+        // The machine got slower than at the probe: no save finished within the delays yet.
+        if (changed == 0 && rounds > 0 && rounds % 50 == 0)
+            maxDelay = std::min<long long>(2 * maxDelay, 2'000'000);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) saveUntilKilled(path_, last + 1);
-        ::usleep(static_cast<useconds_t>(delayMicros(random)));
+        ::usleep(
+            static_cast<useconds_t>(std::uniform_int_distribution<long long>(0, maxDelay)(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);

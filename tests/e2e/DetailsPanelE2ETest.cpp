@@ -1,8 +1,8 @@
 // The details panel on a real X server with a compositing manager: the strip's window in this
 // process on the real sources (/proc, /sys), driven with xdotool like a person with a mouse. A
-// process spinning on one processor must come first in the panel with about one processor's
-// share, and that processor's bar must be full; the panel goes on leave and on press, and a drag
-// that starts while it is shown moves the strip.
+// process spinning on one processor must come first in the panel with the share of the machine
+// it had over the tick, and that processor's bar must be full; the panel goes on leave and on
+// press, and a drag that starts while it is shown moves the strip.
 #include "faces/qt/DetailsPanel.h"
 #include "faces/qt/QtText.h"
 #include "faces/qt/StartupPlatform.h"
@@ -11,7 +11,6 @@
 #include "status/uTotalCpuUsagePct.h"
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -19,7 +18,9 @@
 #include <QTest>
 #include <QThread>
 #include <cmath>
+#include <ctime>
 #include <unistd.h>
+#include <vector>
 
 using namespace zrm58;
 
@@ -34,14 +35,30 @@ void pointerTo(QPoint global) {
         {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
 }
 
-// A process's user + system time in seconds, from /proc/PID/stat (fields 14 and 15).
-double processSeconds(std::uint32_t pid) {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+// A process's run time in seconds, to the nanosecond: the first field of /proc/PID/schedstat
+// (the spinner has one thread). /proc/PID/stat would give it in 10 ms steps.
+double runSeconds(std::uint32_t pid) {
+    QFile f(QStringLiteral("/proc/%1/schedstat").arg(pid));
     if (!f.open(QIODevice::ReadOnly)) return 0;
-    const QByteArray line = f.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
+    return f.readAll().split(' ').value(0).toDouble() / 1e9;
 }
+
+double wallSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// What the test reads at a tick, right after the panel's sample.
+struct TickReading {
+    double wall; // seconds
+    double run;  // the spinner's run time, seconds
+    DetailsSnapshot snapshot;
+};
+
+// The longest a state may take to come on a loaded machine with the sanitized build; a state
+// that comes returns the wait at once.
+constexpr int kStateMs = 30000;
 
 } // namespace
 
@@ -91,24 +108,44 @@ private slots:
             auto* panel = form.findChild<DetailsPanel*>();
             QVERIFY(panel);
             QSignalSpy ticks(&form, &TForm1::ticked);
-            QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 5000); // a whole interval measured
+            QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, kStateMs); // a whole interval measured
+
+            // The reference: the spinner's run time and the wall clock, read at every tick right
+            // after the panel's own sample (slots run in the order they were connected, and the
+            // panel connected first), so both cover the same interval, whenever the tick comes.
+            std::vector<TickReading> readings;
+            QObject::connect(&form, &TForm1::ticked, &form, [&] {
+                if (!panel->isVisible() || panel->snapshot().processors.empty()) return;
+                readings.push_back({wallSeconds(), runSeconds(spinPid), panel->snapshot()});
+            });
+            // A loaded machine's event loop runs late: once, the tick is held for most of two
+            // intervals, so that the next one is due at once and the interval after that is
+            // short. Such an interval is too short for the counters of /proc/stat (10 ms steps)
+            // that the panel divides by; the comparison waits for a tick over a whole interval.
+            std::size_t late = 0; // the reading of the tick after the held one
+            QObject::connect(&form, &TForm1::ticked, &form, [&] {
+                if (late > 0 || readings.empty()) return;
+                late = readings.size();
+                QThread::msleep(1900);
+            });
 
             const QPoint line = form.mapToGlobal(
                 form.fromLayout(toQRectF(form.strip().label1Rect()).center()).toPoint());
             pointerTo(line);
-            QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible(), 3000);
-            // The per-processor figures need the tick after the showing; then one more tick,
-            // over which the spinner's own processor time is read from /proc as well.
-            QTRY_VERIFY_WITH_TIMEOUT(!panel->snapshot().processors.empty(), 3000);
-            ticks.clear();
-            QVERIFY(ticks.wait(3000));
-            const double cpuBefore = processSeconds(spinPid);
-            QElapsedTimer wall;
-            wall.start();
-            QVERIFY(ticks.wait(3000));
-            const double got = (processSeconds(spinPid) - cpuBefore) / (wall.nsecsElapsed() / 1e9);
+            QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible(), kStateMs);
+            // The first interval of at least half a tick from the late tick on.
+            std::size_t at = 0;
+            auto measured = [&] {
+                for (std::size_t i = late + 1; late > 0 && at == 0 && i < readings.size(); ++i)
+                    if (readings[i].wall - readings[i - 1].wall >= 0.5) at = i;
+                return at > 0;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(measured(), kStateMs);
+            const TickReading& from = readings[at - 1];
+            const TickReading& to = readings[at];
+            const double got = (to.run - from.run) / (to.wall - from.wall);
 
-            const DetailsSnapshot d = panel->snapshot();
+            const DetailsSnapshot& d = to.snapshot;
             QString top;
             for (const BusyProcess& p : d.busiest)
                 top += QString::fromStdU16String(p.name) +
@@ -116,15 +153,20 @@ private slots:
             QVERIFY2(!d.busiest.empty(), "no busy process at all");
             QVERIFY2(d.busiest[0].pid == spinPid, qPrintable(top));
             QCOMPARE(QString::fromStdU16String(d.busiest[0].name), QStringLiteral("zrm58-spin"));
-            // About one processor's worth of the whole machine: exactly that on an idle machine;
-            // on a shared, loaded one, what the scheduler gave it over the tick.
+            // What the scheduler gave it over the tick, as a share of the whole machine: one
+            // processor's worth on an idle machine, far less on a busy one (where the other
+            // sessions' work gets its turn on that processor whatever the spinner's nice value).
+            // Both figures cover the same interval; the panel's denominator moves in 10 ms steps.
             const double oneProcessor = 100.0 / processors;
             const double expected = got * oneProcessor;
-            top += QStringLiteral("one processor %1%, spinner measured %2%")
+            top += QStringLiteral("one processor %1%, spinner measured %2% over %3 s")
                        .arg(oneProcessor, 0, 'f', 1)
-                       .arg(expected, 0, 'f', 1);
-            QVERIFY2(d.busiest[0].share > 0.3 * oneProcessor, qPrintable(top));
-            QVERIFY2(std::abs(d.busiest[0].share - expected) < 0.2 * oneProcessor, qPrintable(top));
+                       .arg(expected, 0, 'f', 1)
+                       .arg(to.wall - from.wall, 0, 'f', 3);
+            QVERIFY2(got > 0, qPrintable(top));
+            QVERIFY2(std::abs(d.busiest[0].share - expected) < 0.2 * expected + 0.05 * oneProcessor,
+                     qPrintable(top));
+            qInfo("%s", qPrintable(top));
             bool seen = false;
             for (const ProcessorLoad& l : d.processors)
                 if (static_cast<int>(l.index) == pinned) {
@@ -139,18 +181,18 @@ private slots:
 
             // Leaving the strip hides the panel.
             pointerTo(QPoint(2, 2));
-            QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), 2000);
+            QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), kStateMs);
 
             // Shown again, a press hides it and the drag that follows moves the strip.
             pointerTo(line);
-            QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible(), 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible(), kStateMs);
             const QPoint before = form.pos();
             xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-            QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), 2000);
+            QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), kStateMs);
             pointerTo(line + QPoint(30, 20));
             pointerTo(line + QPoint(60, 40));
             xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
-            QTRY_COMPARE_WITH_TIMEOUT(form.pos(), before + QPoint(60, 40), 3000);
+            QTRY_COMPARE_WITH_TIMEOUT(form.pos(), before + QPoint(60, 40), kStateMs);
             QVERIFY(!panel->isVisible());
             QVERIFY(QGuiApplication::focusWindow() != panel->windowHandle());
         }

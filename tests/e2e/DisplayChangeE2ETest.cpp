@@ -53,14 +53,11 @@ private slots:
         strip.start({QStringLiteral("DISPLAY=") + x.display});
         const QString window = x.waitForStrip();
         QVERIFY(!window.isEmpty());
-        QTest::qWait(500);
+        waitUntil([&] { return x.windowGeometry(window) == QRect(left, 300, 523, 40); });
         QCOMPARE(x.windowGeometry(window), QRect(left, 300, 523, 40));
 
         x.run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("right")});
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000 && x.windowGeometry(window) != expected)
-            QThread::msleep(100);
+        waitUntil([&] { return x.windowGeometry(window) == expected; });
         x.run(QStringLiteral("import"),
               {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
                QStringLiteral("1280x800+0+0"),
@@ -86,12 +83,12 @@ private slots:
         x.run(QStringLiteral("xdotool"),
               {QStringLiteral("mousemove"), QStringLiteral("310"), QStringLiteral("190"),
                QStringLiteral("mouseup"), QStringLiteral("1")});
-        QTest::qWait(300);
+        waitUntil([&] { return x.windowGeometry(window).topLeft() == QPoint(100, 170); });
         QCOMPARE(x.windowGeometry(window).topLeft(), QPoint(100, 170));
 
         x.server.kill();
         x.server.waitForFinished(3000);
-        QVERIFY(strip.process.waitForFinished(10000));
+        QVERIFY(strip.process.waitForFinished(kStateMs));
         QCOMPARE(strip.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(strip.process.exitCode(), 1);
         const QString ini = iniText(strip.iniPath());

@@ -15,13 +15,11 @@ void pointerTo(int x, int y) {
     QThread::msleep(80);
 }
 
-void turnResizeModeOn(const QRect& g) {
-    // The menu button, then the menu's first item.
-    pointerTo(g.x() + 5 + 16 * (g.width() - 10) / 515, g.y() + g.height() / 2);
-    xdo({QStringLiteral("click"), QStringLiteral("1")});
-    QTest::qWait(500);
-    xdo({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
-    QTest::qWait(300);
+// The menu's first item; true once the menu is gone again.
+bool turnResizeModeOn(Strip& strip, const QString& shotPath) {
+    const QString menu = openMenu(strip);
+    if (menu.isEmpty() || !clickMenuItem(menuItem(menu, 0), shotPath)) return false;
+    return waitUntil([&] { return windowsOfProcess(strip.process.processId()).size() == 1; });
 }
 
 // Presses at `from`, passes the pointer through `path` (screen points) and releases.
@@ -31,7 +29,6 @@ void dragAlong(QPoint from, const QList<QPoint>& path) {
     for (const QPoint& p : path)
         pointerTo(p.x(), p.y());
     xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
-    QTest::qWait(300);
 }
 
 } // namespace
@@ -55,8 +52,7 @@ private slots:
         for (int i = 1; i <= 5; ++i)
             pointerTo(grab.x() + 12 * i, grab.y() + 7 * i);
         xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
-        QTest::qWait(300);
-        QCOMPARE(strip.geometry(), before.translated(60, 35));
+        QTRY_COMPARE_WITH_TIMEOUT(strip.geometry(), before.translated(60, 35), kStateMs);
     }
 
     // Resize drags of every direction, also far past the strip's top-left corner: the geometry
@@ -91,18 +87,20 @@ private slots:
                 QStringLiteral("[Form]\nLeft=%1\nTop=%2\n").arg(topLeft.x()).arg(topLeft.y())));
         strip.start();
         QVERIFY(!strip.waitForWindow().isEmpty());
-        QTest::qWait(500);
-        turnResizeModeOn(strip.geometry());
+        QVERIFY(turnResizeModeOn(strip, shots + QStringLiteral("/resize-menu.png")));
         const QPoint from = topLeft + press;
         QList<QPoint> points;
         for (const QPoint& travel : path) // the pointer stops at the screen's edges
             points << QPoint(std::max(0, from.x() + travel.x()),
                              std::max(0, from.y() + travel.y()));
         dragAlong(from, points);
-        QCOMPARE(strip.geometry(), QRect(topLeft, expected));
+        QTRY_COMPARE_WITH_TIMEOUT(strip.geometry(), QRect(topLeft, expected), kStateMs);
 
+        // A short drag near the right end: resized in resize mode, moved out of it; either way
+        // the geometry changes, which tells that the strip has taken the drag.
         const QPoint probe = topLeft + QPoint(expected.width() - 20, expected.height() / 2);
         dragAlong(probe, {probe + QPoint(3, 1)});
+        QVERIFY(waitUntil([&] { return strip.geometry() != QRect(topLeft, expected); }));
         QCOMPARE(strip.geometry().size() != expected, modeAfter);
     }
 
@@ -110,24 +108,28 @@ private slots:
         Strip strip(binary);
         strip.start({QStringLiteral("LANG=ja_JP.UTF-8")});
         QVERIFY(!strip.waitForWindow().isEmpty());
-        QTest::qWait(1200);
+        QVERIFY(waitForLine(strip, shots + QStringLiteral("/menu-open.png"))); // its width set
         const QRect g = strip.geometry();
         // The menu button: the logical box's left 33 units, inside the 5-pixel margin.
-        pointerTo(g.x() + 5 + 16 * (g.width() - 10) / 515, g.y() + g.height() / 2);
-        xdo({QStringLiteral("click"), QStringLiteral("1")});
-        QTest::qWait(600);
-        const QImage shot = screenshot(shots + QStringLiteral("/menu-open.png"));
+        const QString menu = openMenu(strip);
+        QVERIFY(!menu.isEmpty());
         // The panel (dark sea green) starts at the button's bottom-left corner.
         const QPoint anchor(g.x() + 5, g.y() + g.height() - 5);
-        const QRgb panel = shot.pixel(anchor + QPoint(100, 5)); // above the first item
+        QImage shot;
+        QRgb panel = 0;
+        waitUntil([&] { // painted
+            shot = screenshot(shots + QStringLiteral("/menu-open.png"));
+            panel = shot.pixel(anchor + QPoint(100, 5)); // above the first item
+            return channelDistance(panel, qRgb(0x8F, 0xBC, 0x8F)) <= 6;
+        });
         QVERIFY2(channelDistance(panel, qRgb(0x8F, 0xBC, 0x8F)) <= 6,
                  qPrintable(QString::number(panel, 16)));
         QVERIFY(channelDistance(shot.pixel(anchor + QPoint(20, -20)), qRgb(0x8F, 0xBC, 0x8F)) > 6);
 
         // The third item, "終了": the process ends with code 0 and the settings are written.
         QVERIFY(!QFile::exists(strip.iniPath()));
-        xdo({QStringLiteral("key"), QStringLiteral("Up"), QStringLiteral("Return")});
-        QVERIFY(strip.process.waitForFinished(5000));
+        QVERIFY(clickMenuItem(menuItem(menu, 2), shots + QStringLiteral("/menu-exit.png")));
+        QVERIFY(strip.process.waitForFinished(kStateMs));
         QCOMPARE(strip.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(strip.process.exitCode(), 0);
         QVERIFY(QFile::exists(strip.iniPath()));

@@ -25,7 +25,7 @@ public:
         server.waitForStarted();
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 5000 && !ready())
+        while (t.elapsed() < kStateMs && !ready())
             QThread::msleep(50);
     }
     ~PrivateXServer() {
@@ -45,7 +45,7 @@ public:
         env.insert(QStringLiteral("DISPLAY"), display);
         p.setProcessEnvironment(env);
         p.start(program, args);
-        p.waitForFinished(10000);
+        p.waitForFinished(kStateMs);
         return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
     }
 
@@ -55,7 +55,7 @@ public:
                 {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window}));
     }
 
-    QString waitForStrip(int timeoutMs = 10000) {
+    QString waitForStrip(int timeoutMs = kStateMs) {
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < timeoutMs) {

@@ -39,10 +39,9 @@ private slots:
         run(QStringLiteral("xdotool"),
             {QStringLiteral("mousemove"), QStringLiteral("310"), QStringLiteral("190"),
              QStringLiteral("mouseup"), QStringLiteral("1")});
-        QTest::qWait(300);
-        QCOMPARE(strip.geometry().topLeft(), QPoint(100, 170));
+        QTRY_COMPARE_WITH_TIMEOUT(strip.geometry().topLeft(), QPoint(100, 170), kStateMs);
         ::kill(static_cast<pid_t>(strip.process.processId()), signo);
-        QVERIFY(strip.process.waitForFinished(5000));
+        QVERIFY(strip.process.waitForFinished(kStateMs));
         QCOMPARE(strip.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(strip.process.exitCode(), 0);
         const QString ini = iniText(strip.iniPath());
@@ -64,7 +63,7 @@ private slots:
         strip.start();
         QVERIFY(!strip.waitForWindow().isEmpty());
         ::kill(static_cast<pid_t>(strip.process.processId()), SIGTERM);
-        QVERIFY(strip.process.waitForFinished(5000));
+        QVERIFY(strip.process.waitForFinished(kStateMs));
         QCOMPARE(strip.process.exitCode(), 0);
         QFile backup(strip.iniPath() + QStringLiteral(".bak"));
         QVERIFY(backup.open(QIODevice::ReadOnly));
@@ -99,7 +98,7 @@ private slots:
         strip.start({QStringLiteral("XDG_CONFIG_HOME=") + config.path()});
         QVERIFY(!strip.waitForWindow().isEmpty());
         ::kill(static_cast<pid_t>(strip.process.processId()), SIGTERM);
-        QVERIFY(strip.process.waitForFinished(5000));
+        QVERIFY(strip.process.waitForFinished(kStateMs));
         QCOMPARE(strip.process.exitCode(), 0);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("root only\n"));

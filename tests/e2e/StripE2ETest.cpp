@@ -15,7 +15,7 @@ private slots:
         Strip strip(binary);
         strip.start({QStringLiteral("LANG=en_US.UTF-8")});
         QVERIFY(!strip.waitForWindow().isEmpty());
-        QTest::qWait(2600); // two ticks
+        QVERIFY(waitForLine(strip, shots + QStringLiteral("/default-strip.png")));
         const QRect g = strip.geometry();
         QCOMPARE(g, QRect(200, 200, 523, 40));
         const QImage img = screenshot(shots + QStringLiteral("/default-strip.png"));
@@ -47,7 +47,7 @@ private slots:
         Strip strip(binary, stored);
         strip.start();
         QString box;
-        for (int i = 0; i < 100 && box.isEmpty(); ++i) {
+        for (int i = 0; i < kStateMs / 100 && box.isEmpty(); ++i) {
             QThread::msleep(100);
             box = run(QStringLiteral("xdotool"),
                       {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
@@ -63,7 +63,7 @@ private slots:
         run(QStringLiteral("xdotool"),
             {QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
         run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
-        QVERIFY(strip.process.waitForFinished(5000));
+        QVERIFY(strip.process.waitForFinished(kStateMs));
         QCOMPARE(strip.process.exitCode(), 1);
         QFile ini(strip.iniPath());
         QVERIFY(ini.open(QIODevice::ReadOnly));

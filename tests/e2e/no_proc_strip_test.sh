@@ -20,7 +20,14 @@ trap 'rm -rf "$dir"' EXIT
 cp "$1" "$dir/zrm58" # its own directory: the settings file is made there
 unshare -m sh -c 'mount -t tmpfs none /proc && exec "$0"' "$dir/zrm58" 2>"$dir/err" &
 strip=$!
-sleep 4 # three ticks and more
+# Both lines said (at most 60 s, however loaded the machine), then three ticks and more in which
+# a line said once a tick would show again.
+for ((i = 0; i < 600; i++)); do
+  [ "$(grep -c '^zrm58: cannot read ' "$dir/err")" -ge 2 ] && break
+  kill -0 "$strip" 2>/dev/null || break
+  sleep 0.1
+done
+sleep 3.5
 failures=0
 if kill -0 "$strip" 2>/dev/null; then
   kill -TERM "$strip"

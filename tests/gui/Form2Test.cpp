@@ -32,7 +32,8 @@ namespace {
 template <class D> void whenModal(std::function<void(D*)> step) {
     QTimer::singleShot(0, [step] {
         D* dialog = nullptr;
-        QTRY_VERIFY((dialog = qobject_cast<D*>(QApplication::activeModalWidget())) != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (dialog = qobject_cast<D*>(QApplication::activeModalWidget())) != nullptr, 30000);
         step(dialog);
     });
 }
@@ -195,7 +196,7 @@ private slots:
         TForm2 w(&form);
         w.show();
         w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w, 30000));
         w.GraCheck->setFocus();
         const QStringList expected = {
             "GraCheck",      "ComboColorBox2", "ComboColorBox1", "DirectionBox1", "GazouCheck",
@@ -313,7 +314,7 @@ private slots:
         TForm2 w(&form);
         w.fillFromStrip();
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(QTest::qWaitForWindowExposed(&w, 30000));
         const QStringList words = action.split(' ', Qt::SkipEmptyParts);
         if (action == QLatin1String("focus")) {
             w.OpSpin->setFocus();
@@ -424,7 +425,7 @@ private slots:
         TForm2 w(&form);
         w.fillFromStrip();
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(QTest::qWaitForWindowExposed(&w, 30000));
         QCOMPARE(w.Edit2->text(), QStringLiteral("｜"));
         // Appended at the end wherever the caret is and whatever is selected.
         w.Edit2->setSelection(0, 1);
@@ -493,8 +494,8 @@ private slots:
             QVERIFY(!form.strip().isShadow);             // its field waits for the close
             QVERIFY(form.strip().IsTop);                 // stay-on-top at once
             QVERIFY(form.strip().isBold);
-            QVERIFY(!form.strip().Label1.bold); // bold only when the window closes
-            QTRY_VERIFY(ticks.count() > 0);     // the strip keeps ticking
+            QVERIFY(!form.strip().Label1.bold);                 // bold only when the window closes
+            QTRY_VERIFY_WITH_TIMEOUT(ticks.count() > 0, 30000); // the strip keeps ticking
             checked = true;
             d->close(); // the caption bar's close button
         });

@@ -120,7 +120,8 @@ private slots:
         TForm2* seen = nullptr;
         auto closeWhenUp = [&seen] {
             QTimer::singleShot(0, [&seen] {
-                QTRY_VERIFY(qobject_cast<TForm2*>(QApplication::activeModalWidget()));
+                QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<TForm2*>(QApplication::activeModalWidget()),
+                                         30000);
                 seen = Form2;
                 Form2->close();
             });

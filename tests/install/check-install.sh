@@ -20,6 +20,17 @@ check() { # check DESCRIPTION COMMAND...
   local what=$1; shift
   if "$@"; then pass; else fail "$what"; fi
 }
+# Waits (at most 60 s, however loaded the machine) until process PID has taken SIGTERM over:
+# from then on the signal ends it in order, with its settings saved.
+wait_term_handled() { # wait_term_handled PID
+  local i mask
+  for ((i = 0; i < 600; i++)); do
+    mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$1/status" 2>/dev/null)
+    [ -n "$mask" ] && (((0x$mask >> 14) & 1)) && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 if ! cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
   cat "$tmp/install.log"
@@ -124,7 +135,7 @@ if [ "$gui" = 1 ]; then
       XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 \
       "${runAs[@]}" "$prefix/bin/zrm58" >"$tmp/strip.log" 2>&1 &
     strip=$!
-    sleep 3
+    wait_term_handled "$strip"
     kill -TERM "$strip" 2>/dev/null
     wait "$strip"
     code=$?

@@ -95,12 +95,18 @@ BOOL CALLBACK findDialog(HWND h, LPARAM lp) {
 constexpr int kHexField = 0x7A4;
 
 int colourHex(const char* text) {
-    HWND settings = FindWindowW(L"ZRM58Settings", nullptr);
-    HWND dialog = nullptr;
-    if (settings)
-        EnumThreadWindows(GetWindowThreadProcessId(settings, nullptr), findDialog,
-                          reinterpret_cast<LPARAM>(&dialog));
-    HWND hex = dialog ? GetDlgItem(dialog, kHexField) : nullptr;
+    // The dialog opens after the click that asked for it: waited for (60 s at the most, a bound
+    // that only turns a hang into a failure on a loaded machine).
+    HWND dialog = nullptr, hex = nullptr;
+    for (int tries = 0; tries < 600 && !hex; ++tries) {
+        if (tries > 0) Sleep(100);
+        HWND settings = FindWindowW(L"ZRM58Settings", nullptr);
+        dialog = nullptr;
+        if (settings)
+            EnumThreadWindows(GetWindowThreadProcessId(settings, nullptr), findDialog,
+                              reinterpret_cast<LPARAM>(&dialog));
+        hex = dialog ? GetDlgItem(dialog, kHexField) : nullptr;
+    }
     if (!hex) {
         std::fprintf(stderr, "send_to_strip: no colour dialog with a hexadecimal field\n");
         return 1;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 namespace zrm58 {
 namespace {
@@ -36,17 +37,28 @@ TEST(Win32ProcessSourceLive, OwnProcessAndMachineTimesGrowWithWork) {
     const auto before = source->processTimes(*handle);
     const auto machineBefore = source->systemTimes();
     ASSERT_TRUE(before && machineBefore);
-    // Busy for 300 ms of wall time: both clocks move on by at least a scheduler tick.
+    // Busy for 300 ms of wall time at least, and on a loaded machine (where the scheduler may
+    // give this process less than one tick of it) until its own clock has moved on; a clock
+    // that never moves ends the wait after a minute.
     volatile std::uint64_t spin = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-    while (std::chrono::steady_clock::now() < end)
-        spin = spin + 1;
-    listed(*source);
-    const auto again = source->openProcess(GetCurrentProcessId());
-    ASSERT_NE(again, nullptr);
-    const auto after = source->processTimes(*again);
-    const auto machineAfter = source->systemTimes();
-    ASSERT_TRUE(after && machineAfter);
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<CpuTimes> after;
+    std::optional<CpuTimes> machineAfter;
+    for (;;) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
+        while (std::chrono::steady_clock::now() < end)
+            spin = spin + 1;
+        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) continue;
+        listed(*source);
+        const auto again = source->openProcess(GetCurrentProcessId());
+        ASSERT_NE(again, nullptr);
+        after = source->processTimes(*again);
+        machineAfter = source->systemTimes();
+        ASSERT_TRUE(after && machineAfter);
+        if (after->kernel + after->user > before->kernel + before->user ||
+            std::chrono::steady_clock::now() - start > std::chrono::minutes(1))
+            break;
+    }
     EXPECT_GT(after->kernel + after->user, before->kernel + before->user);
     EXPECT_GT(machineAfter->kernel + machineAfter->user,
               machineBefore->kernel + machineBefore->user);

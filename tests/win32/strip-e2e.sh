@@ -27,14 +27,19 @@ xmessage -bg '#205080' -geometry 1280x800+0+0 ' ' >/dev/null 2>&1 &
 backdrop_pid=$!
 trap 'wineserver -k >/dev/null 2>&1 || true; kill $backdrop_pid 2>/dev/null; stop_xserver' EXIT
 background=(32 80 128)
-sleep 0.5
+for i in $(seq 1 600); do # the backdrop shown
+  [ -n "$(xdotool search --onlyvisible --class xmessage 2>/dev/null || true)" ] && break
+  sleep 0.1
+done
 
 strip_pid=
 start_strip() {
   (cd "$app" && run_env wine "$app/zrm58.exe" >"$e2e/strip.log" 2>&1) &
   strip_pid=$!
 }
-# Waits at most $1 seconds for the strip started last to end; sets status (124: runs on).
+# Waits at most $1 seconds for the strip started last to end; sets status (124: runs on). The
+# bounds in this file only turn a hang into a failure: a wait ends as soon as its state comes,
+# and they are long enough for Wine on a loaded machine.
 wait_strip() {
   local i
   for i in $(seq 1 $(($1 * 10))); do
@@ -48,10 +53,10 @@ wait_strip() {
   status=0
   wait "$strip_pid" || status=$?
 }
-# The X window of the strip (title ZRM58), waiting for it to be mapped; empty after 20 s.
+# The X window of the strip (title ZRM58), waiting for it to be mapped; empty after 60 s.
 strip_window() {
   local i id
-  for i in $(seq 1 200); do
+  for i in $(seq 1 600); do
     id=$(xdotool search --onlyvisible --name '^ZRM58$' 2>/dev/null | head -1 || true)
     [ -n "$id" ] && { echo "$id"; return; }
     sleep 0.1
@@ -63,10 +68,10 @@ geometry() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   echo "$X $Y $WIDTH $HEIGHT"
 }
-# Waits up to 5 s for the window's geometry to become $2, then checks it.
+# Waits up to 60 s for the window's geometry to become $2, then checks it.
 check_geometry() { # check_geometry NAME EXPECTED WINDOW
   local i now
-  for i in $(seq 1 50); do
+  for i in $(seq 1 600); do
     now=$(geometry "$3")
     [ "$now" = "$2" ] && break
     sleep 0.1
@@ -86,7 +91,7 @@ near() { # near "R G B" "R G B": every channel within 3
 # The menu's X window: the visible window of the program that is not the strip.
 menu_window() {
   local i id
-  for i in $(seq 1 50); do
+  for i in $(seq 1 600); do
     for id in $(xdotool search --onlyvisible --class 'zrm58' 2>/dev/null); do
       [ "$id" != "$1" ] && [ "$(xdotool getwindowname "$id")" != ZRM58 ] && { echo "$id"; return; }
     done
@@ -106,7 +111,26 @@ choose() { # choose STRIP_WINDOW ITEM
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * (2 * $2 - 1) / 6))
   sleep 0.2
   xdotool click 1
-  sleep 0.3
+  # Chosen once the menu is gone.
+  local i
+  for i in $(seq 1 600); do
+    [ -z "$(xdotool search --onlyvisible --class zrm58 2>/dev/null | grep -x "$menu" || true)" ] && break
+    sleep 0.1
+  done
+}
+# Waits (at most about a minute) until the strip window $1 shows its line: dark glyphs in the
+# middle of it. Its first tick sets the line and may widen the strip to it.
+wait_line() { # wait_line WINDOW
+  local i X Y WIDTH HEIGHT dark
+  for i in $(seq 1 150); do
+    read -r X Y WIDTH HEIGHT <<<"$(geometry "$1")"
+    import -window root "$e2e/line.png"
+    dark=$(convert "$e2e/line.png" -crop $((WIDTH * 3 / 4))x$((HEIGHT / 2))+$((X + WIDTH / 8))+$((Y + HEIGHT / 4)) \
+      -colorspace gray -threshold 30% -format '%[fx:int(w*h*(1-mean))]' info:)
+    [ "$dark" -gt 150 ] && return 0
+    sleep 0.2
+  done
+  return 1
 }
 drag() { # drag FROM_X FROM_Y TO_X TO_Y, in steps as a hand does
   xdotool mousemove "$1" "$2" mousedown 1
@@ -130,7 +154,7 @@ if [ -z "$win" ]; then
   fail "zrm58.exe: no window titled ZRM58"
 else
   check "first start: geometry" "200 200 40" "$(geometry "$win" | awk '{print $1, $2, $4}')"
-  sleep 2.5 # ticks
+  wait_line "$win" || fail "first start: no line shown"
   read -r _ _ w0 _ <<<"$(geometry "$win")"
   if [ "$w0" -ge 523 ]; then pass; else fail "first start: $w0 pixels wide"; fi
   check "first start: only the width follows the line" "200 200 40" \
@@ -154,7 +178,7 @@ else
   sleep 0.1
   xdotool mousemove 402 219
   panel=
-  for i in $(seq 1 30); do
+  for i in $(seq 1 600); do
     panel=$(xdotool search --onlyvisible --name '^ZRM58 details$' 2>/dev/null | head -1 || true)
     [ -n "$panel" ] && break
     sleep 0.1
@@ -164,7 +188,10 @@ else
     check "details: below the strip" "200 240" "$px $py"
     [ "$ph" -gt 100 ] && pass || fail "details: only $ph pixels high"
     xdotool mousemove 900 600
-    sleep 0.5
+    for i in $(seq 1 600); do
+      [ -z "$(xdotool search --onlyvisible --name '^ZRM58 details$' 2>/dev/null || true)" ] && break
+      sleep 0.1
+    done
     check "details: gone when the pointer leaves" "" \
       "$(xdotool search --onlyvisible --name '^ZRM58 details$' 2>/dev/null || true)"
   else
@@ -184,9 +211,11 @@ else
     sleep 0.3
     import -window root "$e2e/menu-96.png"
     xdotool key Escape
-    sleep 0.3
-    [ -z "$(xdotool search --onlyvisible --class zrm58 2>/dev/null | grep -vx "$win" || true)" ] ||
-      xdotool mousemove 900 600 click 1
+    for i in $(seq 1 600); do
+      [ -z "$(xdotool search --onlyvisible --class zrm58 2>/dev/null | grep -vx "$win" || true)" ] && break
+      [ "$i" = 30 ] && xdotool mousemove 900 600 click 1 # a click outside closes it as well
+      sleep 0.1
+    done
   else
     fail "menu did not open at a click on the button"
   fi
@@ -205,7 +234,7 @@ else
 
   # 5. The exit item saves Left and Top (UTF-16 LE with a byte-order mark) and ends with 0.
   choose "$win" 3
-  wait_strip 10
+  wait_strip 60
   check "exit: status" 0 "$status"
   check "exit: UTF-16 LE byte-order mark" "fffe" "$(head -c 2 "$ini" 2>/dev/null | od -An -tx1 | tr -d ' \n')"
   check "exit: Left Top Width Height saved" "300 260 80 30" \
@@ -228,7 +257,7 @@ else
   check "WM_QUERYENDSESSION: the answer (may end)" 1 "$(run_env wine "$send" queryendsession | tr -d '\r')"
   check "WM_QUERYENDSESSION: saved" "400 360" "$(ini_value Left) $(ini_value Top)"
   start_strip
-  wait_strip 15
+  wait_strip 60
   check "a second start hands over and ends" 0 "$status"
   check "one strip" 1 "$(xdotool search --onlyvisible --name '^ZRM58$' | wc -l)"
   strip_pid=$first_pid
@@ -237,7 +266,7 @@ else
   # Close copies back, saves and closes. Control ids as the window numbers them.
   choose "$win" 2
   dialog=
-  for i in $(seq 1 50); do
+  for i in $(seq 1 600); do
     dialog=$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 || true)
     [ -n "$dialog" ] && break
     sleep 0.1
@@ -263,7 +292,10 @@ else
     sleep 0.3
     read -r l t r b <<<"$(control rect 122)"
     xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1 # Close
-    sleep 0.5
+    for i in $(seq 1 600); do # Close saves, then closes
+      [ -z "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)" ] && break
+      sleep 0.1
+    done
     # Filled from the strip (2500 ms shows 2 s, opacity 0.05 shows 0.1), copied back (the width
     # factor 1 gives the window 515 + 10; a first start widened to its line keeps its w0) and
     # saved by Close; the entry appended to the separator.
@@ -271,10 +303,6 @@ else
     check "settings: Close saves what the window holds" "2000 0.100000001 $([ "$w0" -gt 523 ] && echo "$w0" || echo 525) ｜｜" \
       "$(ini_value Interval) $(ini_value Opacity | cut -c1-11) $(ini_value Width) $(ini_value SEP)"
     check "settings: the translucent colour picked is saved" "80102030" "$(ini_value Color1)"
-    for i in $(seq 1 30); do
-      [ -z "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)" ] && break
-      sleep 0.1
-    done
     check "settings: Close closes" "" "$(xdotool search --onlyvisible --name '^設定$' 2>/dev/null || true)"
   fi
   # 7b. Near the screen's bottom the menu opens upward: its bottom at the button's top (the
@@ -294,7 +322,7 @@ else
     fail "menu did not open near the bottom"
   fi
   run_env wine "$send" close >/dev/null
-  wait_strip 10
+  wait_strip 60
   check "WM_CLOSE: status" 0 "$status"
 fi
 
@@ -302,7 +330,7 @@ fi
 printf '[Back]\r\nColor1=NOCOLOUR\r\n' >"$ini"
 start_strip
 box=
-for i in $(seq 1 150); do
+for i in $(seq 1 600); do
   box=$(xdotool search --onlyvisible --name 'アプリケーションエラー' 2>/dev/null | head -1 || true)
   [ -n "$box" ] && break
   sleep 0.1
@@ -314,7 +342,7 @@ if [ -n "$box" ]; then
 else
   fail "bad colour: no error box titled アプリケーションエラー"
 fi
-wait_strip 10
+wait_strip 60
 [ "$status" = 124 ] && kill "$strip_pid" 2>/dev/null
 check "bad colour: exit status" 1 "$status"
 
@@ -378,7 +406,7 @@ wineserver -w >/dev/null 2>&1 || true
 start_strip
 win=$(strip_window)
 if [ -n "$win" ]; then
-  sleep 1.5 # the first tick, which may widen it
+  wait_line "$win" || fail "144 DPI: no line shown" # the first tick, which may widen it
   read -r _ _ pw _ <<<"$(geometry "$win")"
   check "144 DPI: the frame in pixels" "300 300 60" "$(geometry "$win" | awk '{print $1, $2, $4}')"
   if [ "$pw" -ge 785 ]; then pass; else fail "144 DPI: $pw pixels wide (523 x 1.5 is 785)"; fi
@@ -428,7 +456,7 @@ if [ -n "$win" ]; then
     fail "144 DPI: the settings window did not open"
   fi
   run_env wine "$send" close >/dev/null
-  wait_strip 10
+  wait_strip 60
   check "144 DPI: saved in logical pixels" "200 200 40" \
     "$(ini_value Left) $(ini_value Top) $(ini_value Height)"
   lw=$(ini_value Width)
