@@ -1,10 +1,10 @@
 #include "services/ProcessLimits.h"
+#include "services/ToolkitOptions.h"
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -69,10 +69,8 @@ std::optional<int> ensureDescriptors() {
 }
 
 ToolkitStartGuard::ToolkitStartGuard(int argc, char** argv) {
-    const char* display = std::getenv("DISPLAY");
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "-display") == 0 || std::strcmp(argv[i], "--display") == 0)
-            display = argv[i + 1];
+    const char* display = optionValue(argc, argv, "-display");
+    if (!display) display = std::getenv("DISPLAY");
     guardedDisplay = display ? display : "";
     heldMessages.clear();
     previousHandler = qInstallMessageHandler(holdOrEnd);
