@@ -17,13 +17,7 @@ constexpr int kDeadlineMs = 20000; // for a state to come about on a busy machin
 
 // Polls `done` until it holds or the deadline passes; whether it held.
 bool waitFor(const std::function<bool()>& done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > kDeadlineMs) return false;
-        QThread::msleep(50);
-    }
-    return true;
+    return waitUntil(done, kDeadlineMs);
 }
 
 // What i3 says of the X window `id`: its container's node in the layout tree.

@@ -14,14 +14,9 @@ namespace {
 
 constexpr int kDeadlineMs = 20000; // for a state to come about on a busy machine
 
+// Polls `done` until it holds or the deadline passes; whether it held.
 bool waitFor(const std::function<bool()>& done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > kDeadlineMs) return false;
-        QThread::msleep(50);
-    }
-    return true;
+    return waitUntil(done, kDeadlineMs);
 }
 
 // weston on its headless backend with XWayland; its X display is the one its log names.
