@@ -13,7 +13,7 @@
 //   unshare -fp --mount-proc cpu_sampler_bench --extra=0,100,1000,5000
 #include "platform/Platform.h"
 #include "platform/linux/ProcProcessSource.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,8 +9,8 @@
 //   QT_QPA_PLATFORM=offscreen details_bench [--benchmark_filter=...]
 #include "faces/qt/DetailsPanel.h"
 #include "faces/qt/StripWindow.h"
+#include "status/CpuLoad.h"
 #include "status/DetailsText.h"
-#include "status/uTotalCpuUsagePct.h"
 
 #include <QApplication>
 #include <QImage>

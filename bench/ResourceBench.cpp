@@ -23,8 +23,8 @@
 // Needs DISPLAY; bench/resource-bench.sh starts a private Xvfb and xcompmgr and runs this.
 #include "ResourceBench.h"
 #include "platform/Platform.h"
+#include "status/CpuLoad.h"
 #include "status/StatusTexts.h"
-#include "status/uTotalCpuUsagePct.h"
 
 #include <algorithm>
 #include <atomic>

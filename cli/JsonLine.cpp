@@ -1,7 +1,7 @@
 #include "cli/JsonLine.h"
+#include "status/CpuLoad.h"
 #include "status/DetailsText.h"
 #include "status/StatusTexts.h"
-#include "status/uTotalCpuUsagePct.h"
 
 #include <chrono>
 

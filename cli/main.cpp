@@ -6,10 +6,10 @@
 #include "platform/Platform.h"
 #include "settings/SettingsFile.h"
 #include "settings/Utf.h"
+#include "status/CpuLoad.h"
 #include "status/DateTimeFormat.h"
 #include "status/LocaleFormat.h"
 #include "status/StatusTexts.h"
-#include "status/uTotalCpuUsagePct.h"
 #include <cerrno>
 #include <chrono>
 #include <csignal>

@@ -1,5 +1,5 @@
 #include "status/StatusTexts.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/ProcessSource.h"
 #include "platform/SystemDetailsSource.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -154,12 +154,12 @@ public:
     std::u16string FontFamilyName = u"Segoe UI";
 
     // --- Controls ---
-    TRectangle Rectangle1;
-    TScaledLayout ScaledLayout1;
-    TLabel Label1;
-    TLabel Label2;
-    TLabel SpeedButton1;
-    TShadowEffect ShadowEffect1;
+    RoundedBox Rectangle1;
+    ScaledArea ScaledLayout1;
+    LineText Label1;
+    LineText Label2;
+    LineText SpeedButton1;
+    TextShadow ShadowEffect1;
 
 protected:
     const Table& messageTable() const override;

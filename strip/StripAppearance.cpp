@@ -7,7 +7,7 @@
 namespace zrm58 {
 
 void Strip::UpdateBackground() {
-    TFill& fill = Rectangle1.fill;
+    BoxFill& fill = Rectangle1.fill;
     if (isGazou) {
         // An empty path, a missing file or a directory changes nothing at all. Read without
         // blocking and from a regular file only: a FIFO or a device named here would hold the

@@ -12,18 +12,18 @@ enum class FillKind { Solid, Gradient, Bitmap };
 // Rectangle1's fill: one of three kinds, each keeping its own data across kind changes. The
 // picture of the Bitmap kind is the face's (StripFace::loadBackgroundPicture): only the face
 // can decode and hold one.
-struct TFill {
+struct BoxFill {
     FillKind kind = FillKind::Solid;
     std::uint32_t color = 0xFFE0E0E0;
     std::uint32_t gradientColor0 = 0xFFE0E0E0; // stop 0, offset 0
     std::uint32_t gradientColor1 = 0xFFE0E0E0; // stop 1, offset 1
     PointF startPoint{0, 0};                   // relative to the rectangle, 0..1 on each axis
     PointF endPoint{0, 1};
-    friend bool operator==(const TFill&, const TFill&) = default;
+    friend bool operator==(const BoxFill&, const BoxFill&) = default;
 };
 
-struct TRectangle {
-    TFill fill;
+struct RoundedBox {
+    BoxFill fill;
     bool strokeOn = true; // a 1-unit outline; switched off for good by a picture background
     std::uint32_t stroke = 0xFF000000;
     double radius = 8;
@@ -33,13 +33,13 @@ struct TRectangle {
     void setOpacity(float value) {
         opacity_ = value >= 0.0f ? (value <= 1.0f ? value : 1.0f) : 0.0f;
     }
-    friend bool operator==(const TRectangle&, const TRectangle&) = default;
+    friend bool operator==(const RoundedBox&, const RoundedBox&) = default;
 
 private:
     float opacity_ = 0.5f;
 };
 
-struct TLabel {
+struct LineText {
     std::u16string text;
     std::u16string family;
     double size = 12; // logical pixels
@@ -47,12 +47,12 @@ struct TLabel {
     std::uint32_t color = 0xFF000000;
 };
 
-struct TScaledLayout {
+struct ScaledArea {
     float logicalWidth = 515; // below 1 counts as 1
     float logicalHeight = 33;
 };
 
-struct TShadowEffect {
+struct TextShadow {
     bool enabled = true;
     std::uint32_t color = 0xFF000000;
     double distance = 3;

@@ -13,13 +13,13 @@ QString hexText(QRgb c) {
 
 } // namespace
 
-TComboColorBox::TComboColorBox(QWidget* parent) : QPushButton(parent) {
+ColourButton::ColourButton(QWidget* parent) : QPushButton(parent) {
     setAutoDefault(false); // Enter in a text field must not open a colour dialog
     setToolTip(hexText(color_));
-    connect(this, &QPushButton::clicked, this, &TComboColorBox::pickColour);
+    connect(this, &QPushButton::clicked, this, &ColourButton::pickColour);
 }
 
-void TComboColorBox::setColor(QRgb color) {
+void ColourButton::setColor(QRgb color) {
     if (color == color_) return;
     color_ = color;
     setToolTip(hexText(color_));
@@ -27,14 +27,14 @@ void TComboColorBox::setColor(QRgb color) {
     emit colorChanged(color_);
 }
 
-void TComboColorBox::pickColour() {
+void ColourButton::pickColour() {
     // Qt's own dialog: a native one may drop the alpha channel.
     QColorDialog dialog(QColor::fromRgba(color_), this);
     dialog.setOptions(QColorDialog::ShowAlphaChannel | QColorDialog::DontUseNativeDialog);
     if (dialog.exec() == QDialog::Accepted) setColor(dialog.currentColor().rgba());
 }
 
-void TComboColorBox::paintEvent(QPaintEvent*) {
+void ColourButton::paintEvent(QPaintEvent*) {
     QStylePainter p(this);
     QStyleOptionButton option;
     initStyleOption(&option);

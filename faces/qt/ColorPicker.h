@@ -7,10 +7,10 @@ namespace zrm58 {
 // A colour picker for a 32-bit ARGB colour: a swatch showing the colour over a chequerboard (so
 // that its alpha shows), which opens the toolkit's colour dialog with its alpha channel and its
 // hexadecimal field. Every channel, alpha included, is kept exactly as set or picked.
-class TComboColorBox : public QPushButton {
+class ColourButton : public QPushButton {
     Q_OBJECT
 public:
-    explicit TComboColorBox(QWidget* parent = nullptr);
+    explicit ColourButton(QWidget* parent = nullptr);
 
     QRgb color() const { return color_; }
     void setColor(QRgb color);

@@ -2,8 +2,8 @@
 #include "faces/qt/QtText.h"
 #include "faces/qt/StripWindow.h"
 #include "faces/qt/WindowSystem.h"
+#include "status/CpuLoad.h"
 #include "status/DetailsText.h"
-#include "status/uTotalCpuUsagePct.h"
 #include <QEnterEvent>
 #include <QEvent>
 #include <QFontMetrics>
@@ -214,12 +214,12 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::TextAntialiasing);
 
     // The strip's own background: its fill, outline, corner radius and opacity.
-    const TRectangle& rect = form_->strip().Rectangle1;
+    const RoundedBox& rect = form_->strip().Rectangle1;
     const QRectF r = QRectF(this->rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath path;
     path.addRoundedRect(r, rect.radius, rect.radius);
     p.setOpacity(rect.opacity());
-    const TFill& f = rect.fill;
+    const BoxFill& f = rect.fill;
     if (f.kind == FillKind::Gradient) {
         p.fillPath(path, gradientBrush(f, r));
     } else if (f.kind == FillKind::Bitmap && !form_->backgroundPicture().isNull()) {

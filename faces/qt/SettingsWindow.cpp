@@ -62,15 +62,15 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect r) {
 
 } // namespace
 
-// --- TDirectionBox ---
+// --- DirectionComboBox ---
 
-TDirectionBox::TDirectionBox(QWidget* parent) : QComboBox(parent) {}
+DirectionComboBox::DirectionComboBox(QWidget* parent) : QComboBox(parent) {}
 
-int TDirectionBox::itemIndex() const {
+int DirectionComboBox::itemIndex() const {
     return currentIndex() >= 0 ? currentIndex() : outOfRange_;
 }
 
-void TDirectionBox::setItemIndex(int index) {
+void DirectionComboBox::setItemIndex(int index) {
     if (index >= 0 && index < count()) {
         outOfRange_ = -1;
         setCurrentIndex(index);
@@ -200,14 +200,14 @@ void TForm2::createBackgroundGroup() {
     QWidget* g = GroupBox1;
 
     GraCheck = checkBox(g, "GraCheck", QStringLiteral("グラジエント"), {24, 32, 89, 19});
-    DirectionBox1 = newControl<TDirectionBox>(g, "DirectionBox1");
+    DirectionBox1 = newControl<DirectionComboBox>(g, "DirectionBox1");
     DirectionBox1->addItems(
         {QStringLiteral("垂直"), QStringLiteral("水平"), QStringLiteral("斜め")});
     DirectionBox1->setGeometry(112, 32, 81, 22);
 
-    ComboColorBox1 = newControl<TComboColorBox>(g, "ComboColorBox1");
+    ComboColorBox1 = newControl<ColourButton>(g, "ComboColorBox1");
     ComboColorBox1->setGeometry(24, 72, 81, 22);
-    ComboColorBox2 = newControl<TComboColorBox>(g, "ComboColorBox2");
+    ComboColorBox2 = newControl<ColourButton>(g, "ComboColorBox2");
     ComboColorBox2->setGeometry(120, 72, 81, 22);
 
     GazouCheck = checkBox(g, "GazouCheck", QStringLiteral("画像表示"), {24, 120, 89, 19});
@@ -224,7 +224,7 @@ void TForm2::createTextGroup() {
     QWidget* g = GroupBox2;
 
     Label1 = label(g, "Label1", QStringLiteral("文字色"), {16, 24, 41, 17});
-    FontColorBox1 = newControl<TComboColorBox>(g, "FontColorBox1");
+    FontColorBox1 = newControl<ColourButton>(g, "FontColorBox1");
     FontColorBox1->setGeometry(7, 40, 90, 22);
     BoldCheck = checkBox(g, "BoldCheck", QStringLiteral("ボールド"), {119, 25, 81, 19});
     connect(BoldCheck, &QCheckBox::toggled, this, &TForm2::BoldCheckChange);

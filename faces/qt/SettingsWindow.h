@@ -18,15 +18,15 @@ class QSpinBox;
 namespace zrm58 {
 
 class TForm1;
-class TComboColorBox;
+class ColourButton;
 
 // The gradient direction list. Its selected index may hold a value that names no entry (one
 // read from the settings file): such a value is kept as it was given, a negative one as -1, and
 // handed back until the user picks an entry.
-class TDirectionBox : public QComboBox {
+class DirectionComboBox : public QComboBox {
     Q_OBJECT
 public:
-    explicit TDirectionBox(QWidget* parent = nullptr);
+    explicit DirectionComboBox(QWidget* parent = nullptr);
     int itemIndex() const;
     void setItemIndex(int index);
 
@@ -85,15 +85,15 @@ public:
 
     QGroupBox* GroupBox1 = nullptr; // "背景"
     QCheckBox* GraCheck = nullptr;
-    TDirectionBox* DirectionBox1 = nullptr;
-    TComboColorBox* ComboColorBox1 = nullptr;
-    TComboColorBox* ComboColorBox2 = nullptr;
+    DirectionComboBox* DirectionBox1 = nullptr;
+    ColourButton* ComboColorBox1 = nullptr;
+    ColourButton* ComboColorBox2 = nullptr;
     QCheckBox* GazouCheck = nullptr;
     QPushButton* SelectFileBtn = nullptr;
 
     QGroupBox* GroupBox2 = nullptr; // "文字"
     QLabel* Label1 = nullptr;
-    TComboColorBox* FontColorBox1 = nullptr;
+    ColourButton* FontColorBox1 = nullptr;
     QCheckBox* BoldCheck = nullptr;
     QCheckBox* ShadowCheck = nullptr;
     QLabel* Label9 = nullptr;

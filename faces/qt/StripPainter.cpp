@@ -62,7 +62,7 @@ void blurAndTint(QImage& img, int radius, QRgb tint) {
     }
 }
 
-QFont labelFont(const TLabel& label) {
+QFont labelFont(const LineText& label) {
     QFont f(toQString(label.family));
     f.setPixelSize(std::max(1, static_cast<int>(std::lround(label.size))));
     f.setBold(label.bold);
@@ -279,9 +279,9 @@ double TForm1::lineWidth(const QString& text) const {
 QRect TForm1::changeArea(const QString& was, const QString& now) {
     const QRectF l1 = toQRectF(strip_.label1Rect());
     if (was.isEmpty() || now.isEmpty() || l1.width() <= 0) return rect();
-    const TLabel& Label1 = strip_.Label1;
-    const TShadowEffect& ShadowEffect1 = strip_.ShadowEffect1;
-    const TScaledLayout& ScaledLayout1 = strip_.ScaledLayout1;
+    const LineText& Label1 = strip_.Label1;
+    const TextShadow& ShadowEffect1 = strip_.ShadowEffect1;
+    const ScaledArea& ScaledLayout1 = strip_.ScaledLayout1;
     const QFont font = labelFont(Label1);
     lineLayout(was, font, l1);
     const LineLayout& next = lineLayout(now, font, l1);
@@ -316,11 +316,11 @@ void TForm1::invalidateBackground() {
 }
 
 void TForm1::paintEvent(QPaintEvent*) {
-    const TRectangle& Rectangle1 = strip_.Rectangle1;
-    const TScaledLayout& ScaledLayout1 = strip_.ScaledLayout1;
-    const TLabel &Label1 = strip_.Label1, &Label2 = strip_.Label2,
-                 &SpeedButton1 = strip_.SpeedButton1;
-    const TShadowEffect& ShadowEffect1 = strip_.ShadowEffect1;
+    const RoundedBox& Rectangle1 = strip_.Rectangle1;
+    const ScaledArea& ScaledLayout1 = strip_.ScaledLayout1;
+    const LineText &Label1 = strip_.Label1, &Label2 = strip_.Label2,
+                   &SpeedButton1 = strip_.SpeedButton1;
+    const TextShadow& ShadowEffect1 = strip_.ShadowEffect1;
     QPainter p(this);
     const qreal dpr = devicePixelRatioF();
     // Rectangle1 is drawn whole into a layer first, so that its opacity applies to fill and
@@ -336,7 +336,7 @@ void TForm1::paintEvent(QPaintEvent*) {
         const QRectF r = layoutRect();
         QPainterPath path;
         path.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
-        const TFill& f = Rectangle1.fill;
+        const BoxFill& f = Rectangle1.fill;
         if (f.kind == FillKind::Solid) {
             bp.fillPath(path, QColor::fromRgba(f.color));
         } else if (f.kind == FillKind::Gradient) {
@@ -415,7 +415,7 @@ void TForm1::paintEvent(QPaintEvent*) {
                           QColor::fromRgba(Label2.color));
 }
 
-QBrush gradientBrush(const TFill& fill, const QRectF& rect) {
+QBrush gradientBrush(const BoxFill& fill, const QRectF& rect) {
     QLinearGradient g(toQPointF(fill.startPoint), toQPointF(fill.endPoint));
     g.setColorAt(0, QColor::fromRgba(fill.gradientColor0));
     g.setColorAt(1, QColor::fromRgba(fill.gradientColor1));

@@ -13,7 +13,7 @@ class StripMenu;
 // The brush of a gradient fill over `rect`: the gradient lives in the rectangle's relative
 // coordinates (0..1 on each axis), so its lines of equal colour are at right angles there and a
 // diagonal runs from corner to corner whatever the rectangle's aspect ratio.
-QBrush gradientBrush(const TFill& fill, const QRectF& rect);
+QBrush gradientBrush(const BoxFill& fill, const QRectF& rect);
 
 // The strip's Qt face: a frameless, per-pixel translucent window that draws the strip's
 // controls, hands pointer input to the strip's behaviour (Strip) and carries out its

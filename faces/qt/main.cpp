@@ -12,8 +12,8 @@
 #include "services/SingleInstance.h"
 #include "services/StartupChecks.h"
 #include "settings/SettingsFile.h"
+#include "status/CpuLoad.h"
 #include "status/LocaleFormat.h"
-#include "status/uTotalCpuUsagePct.h"
 #include "strip/StripServices.h"
 #include <QApplication>
 #include <QMessageBox>

@@ -140,7 +140,7 @@ void DetailsPanel::refresh() {
         g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
         // The strip's background colour at its opacity, then the text in its colour.
-        const TFill& fill = strip_.Rectangle1.fill;
+        const BoxFill& fill = strip_.Rectangle1.fill;
         const std::uint32_t back =
             fill.kind == FillKind::Gradient ? fill.gradientColor0 : fill.color;
         const std::uint32_t p = premultiplied(back, strip_.Rectangle1.opacity());

@@ -215,7 +215,7 @@ StripScene StripWindow::scene(bool withPicture) const {
     if (!strip_) return s;
     const Strip& st = *strip_;
     s.opacity = st.Rectangle1.opacity();
-    const TFill& fill = st.Rectangle1.fill;
+    const BoxFill& fill = st.Rectangle1.fill;
     s.fill = fill.kind == zrm58::FillKind::Solid      ? FillKind::Solid
              : fill.kind == zrm58::FillKind::Gradient ? FillKind::Gradient
                                                       : FillKind::Picture;

@@ -8,8 +8,8 @@
 #include "platform/SystemDetailsSource.h"
 #include "settings/IniConvert.h"
 #include "settings/SettingsFile.h"
+#include "status/CpuLoad.h"
 #include "status/LocaleFormat.h"
-#include "status/uTotalCpuUsagePct.h"
 #include "strip/Strip.h"
 #include <commctrl.h>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The load sampler driven by a scripted process source: every failure path, the order of the
 // stores, pruning, and exact percentages.
 #include "fakes/FakeProcessSource.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 
 #include <gtest/gtest.h>
 

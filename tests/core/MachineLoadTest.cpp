@@ -3,8 +3,8 @@
 // shows it.
 #include "fakes/FakeSystemTimesSource.h"
 #include "platform/linux/ProcParsers.h"
+#include "status/CpuLoad.h"
 #include "status/StatusTexts.h"
-#include "status/uTotalCpuUsagePct.h"
 
 #include <gtest/gtest.h>
 

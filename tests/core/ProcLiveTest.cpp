@@ -2,8 +2,8 @@
 // the memory piece against /proc/meminfo, and the process source's descriptor handling.
 #include "platform/Platform.h"
 #include "platform/linux/ProcProcessSource.h"
+#include "status/CpuLoad.h"
 #include "status/StatusTexts.h"
-#include "status/uTotalCpuUsagePct.h"
 
 #include <gtest/gtest.h>
 

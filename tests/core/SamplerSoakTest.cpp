@@ -4,7 +4,7 @@
 // none missing), every child known to exist must be among them, and the backend may keep open
 // only descriptors of listed processes. Bounded in count (some seconds on two cores).
 #include "platform/Platform.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 
 #include <gtest/gtest.h>
 

@@ -267,7 +267,7 @@ TEST(SettingsBackground, APictureThatDoesNotDecodeKeepsTheBackgroundAndSaysSo) {
     Strip& strip = f.create();
     strip.isGazou = true;
     strip.GazouFile = u"/pictures/sky.png";
-    const TRectangle before = strip.Rectangle1;
+    const RoundedBox before = strip.Rectangle1;
     strip.UpdateBackground();
     EXPECT_EQ(strip.Rectangle1, before);
     ASSERT_EQ(f.face.errors.size(), 1u);
@@ -310,7 +310,7 @@ TEST(SettingsBackground, NothingOrAFolderChangesNothingAndWhatCannotBeReadIsSaid
         f.files.readError = row.error;
         strip.isGazou = true;
         strip.GazouFile = u"/pictures";
-        const TRectangle before = strip.Rectangle1;
+        const RoundedBox before = strip.Rectangle1;
         strip.UpdateBackground();
         EXPECT_EQ(strip.Rectangle1, before) << row.note;
         EXPECT_EQ(f.face.errors.size(), row.said ? 1u : 0u) << row.note;

@@ -2,7 +2,7 @@
 #include "status/StatusTexts.h"
 #include "fakes/FakeMemorySource.h"
 #include "fakes/FakeSystemTimesSource.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 
 #include <gtest/gtest.h>
 

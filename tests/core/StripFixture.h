@@ -8,7 +8,7 @@
 #include "fakes/FakeStripFace.h"
 #include "fakes/FakeSystemTimesSource.h"
 #include "settings/Utf.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 #include "strip/Strip.h"
 #include <memory>
 

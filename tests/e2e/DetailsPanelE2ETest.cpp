@@ -7,8 +7,8 @@
 #include "faces/qt/QtText.h"
 #include "faces/qt/StartupPlatform.h"
 #include "faces/qt/StripWindow.h"
+#include "status/CpuLoad.h"
 #include "status/LocaleFormat.h"
-#include "status/uTotalCpuUsagePct.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>

@@ -300,7 +300,7 @@ private slots:
         makeFiles(QDir(f.dir.path()), files);
         f.writeIni(iniText(QStringList{"[Back]"} + back).replace("{dir}", f.dir.path()));
         TForm1& form = f.create();
-        const TFill& fill = form.strip().Rectangle1.fill;
+        const BoxFill& fill = form.strip().Rectangle1.fill;
         QCOMPARE(fill.kind, kind);
         QCOMPARE(form.strip().Rectangle1.strokeOn, outline);
         QCOMPARE(fill.gradientColor0, QRgb(0xFFFF0000));
@@ -429,7 +429,7 @@ private slots:
         // U+002E, as it does for every error it shows.
         QCOMPARE(seen->text, failureText(bad) + '.');
 
-        const TRectangle& r = form.strip().Rectangle1;
+        const RoundedBox& r = form.strip().Rectangle1;
         QCOMPARE(r.strokeOn, !pictureFirst);
         QCOMPARE(r.fill.kind, pictureFirst ? FillKind::Bitmap : FillKind::Solid);
         if (pictureFirst)

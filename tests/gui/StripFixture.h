@@ -8,7 +8,7 @@
 #include "fakes/FakeMemorySource.h"
 #include "fakes/FakeProcessSource.h"
 #include "fakes/FakeSystemTimesSource.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "platform/win32/Win32ProcessSource.h"
 #include "fakes/FakeWin32Calls.h"
 #include "platform/Platform.h"
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 
 #include <gtest/gtest.h>
 

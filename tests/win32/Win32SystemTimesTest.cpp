@@ -3,8 +3,8 @@
 #include "fakes/FakeWin32Calls.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32SystemTimesSource.h"
+#include "status/CpuLoad.h"
 #include "status/StatusTexts.h"
-#include "status/uTotalCpuUsagePct.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "status/uTotalCpuUsagePct.h"
+#include "status/CpuLoad.h"
 
 #include <algorithm>
 #include <optional>
