@@ -15,9 +15,8 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <algorithm>
-#include <cmath>
-#include <exception>
 #include <limits>
+#include <vector>
 
 namespace zrm58 {
 
