@@ -85,7 +85,9 @@ constexpr ControlDescription kControls[] = {
      u"日付・時間フォーマット",
      {16, 248, kDefaultLabelWidth, kDefaultLabelHeight}},
     {C::Edit1, "Edit1", K::TextField, C::GroupBox3, u"", {8, 280, 273, 22}},
-    {C::Label8, "Label8", K::Label, C::GroupBox3, u"セパレート文字", {16, 160, 73, 17}},
+    // 85 wide rather than the design's 73: room for its text in the window's 12-pixel font, so
+    // that a face fitting the text does not push Edit2 and ListBox1 along its row.
+    {C::Label8, "Label8", K::Label, C::GroupBox3, u"セパレート文字", {16, 160, 85, 17}},
     {C::Edit2, "Edit2", K::TextField, C::GroupBox3, u"", {104, 160, 65, 22}},
     {C::ListBox1, "ListBox1", K::List, C::GroupBox3, u"", {200, 120, 73, 121}},
     // The window itself

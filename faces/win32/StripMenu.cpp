@@ -41,6 +41,7 @@ void drawShape(Gdiplus::Graphics& g, const MenuShape& s) {
         g.DrawLines(&pen, pts.data(), count);
         return;
     }
+    pen.SetLineJoin(Gdiplus::LineJoinBevel); // as the pictures are drawn everywhere: no spikes
     Gdiplus::GraphicsPath path(Gdiplus::FillModeAlternate);
     path.AddPolygon(pts.data(), count);
     if (s.hole) {
