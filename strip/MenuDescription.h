@@ -44,7 +44,8 @@ struct MenuShape {
     // A closed polygon, or with `line` an open line through the points.
     std::vector<PointF> points;
     std::uint32_t fill = 0;     // ARGB; alpha 0: not filled
-    std::uint32_t pen = 0;      // ARGB of the outline (of the line); alpha 0: none
+    std::uint32_t pen = 0;      // ARGB of the outline (of the line), its corners bevelled;
+                                // alpha 0: none
     double penWidth = 0;        //
     bool line = false;          // drawn with the pen only, round caps at both ends
     std::optional<Circle> hole; // cut out of the fill and outlined with it (even-odd)
