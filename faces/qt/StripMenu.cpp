@@ -122,7 +122,7 @@ StripMenu::StripMenu(TForm1* form) : QMenu(form) {
     CloseMenu->setObjectName(QStringLiteral("CloseMenu"));
     Strip& strip = form->strip();
     // Choosing the item toggles its check mark: the strip's resize mode follows it (and the
-    // mark follows the mode when the strip changes it, Strip::showResizeMode).
+    // mark is set from the mode whenever the menu is asked for, TForm1::menu).
     connect(ResizeMenu, &QAction::toggled, form, [&strip](bool on) {
         if (strip.resizeMode() != on) strip.ResizeCmdExecute();
     });
