@@ -102,9 +102,8 @@ void Strip::Timer1Timer() {
     std::u16string line = SepStr + dateInfo + SepStr + memoryInfo + SepStr + cpuInfo;
     // Only what changed is repainted.
     if (line != Label1.text) {
-        std::u16string previous = std::move(Label1.text);
         Label1.text = std::move(line);
-        face_.repaintLine(previous);
+        face_.repaintLine();
         if (fitPending_) fitFirstLine();
     }
     if (CpuBusyInfo != Label2.text) {

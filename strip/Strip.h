@@ -76,12 +76,18 @@ public:
 
     // --- The logical box (ScaledLayout1) ---
 
-    RectF layoutRect() const; // in window coordinates: the window less the margin
+    // What a face draws: the controls below and their boxes, read-only.
+    StripView view() const {
+        return {Rectangle1, ScaledLayout1, Label1, Label2, SpeedButton1, ShadowEffect1};
+    }
+    // The box in the window's frame (StripFace::geometry), in window coordinates.
+    BoxPlacement placement() const;
+    RectF layoutRect() const { return placement().area; } // the window less the margin
     PointF toLayout(PointF windowPoint) const;
     PointF fromLayout(PointF layoutPoint) const;
-    RectF speedButtonRect() const; // in logical coordinates
-    RectF label1Rect() const;
-    RectF label2Rect() const;
+    RectF speedButtonRect() const { return view().speedButtonRect(); } // in logical coordinates
+    RectF label1Rect() const { return view().label1Rect(); }
+    RectF label2Rect() const { return view().label2Rect(); }
     // The menu button's box in window coordinates, through the scaling of the logical box.
     RectF menuButtonBox() const;
     // The menu's top-left corner in window coordinates where it opens downward: the menu

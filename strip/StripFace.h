@@ -63,14 +63,15 @@ public:
     virtual void requestClose() = 0;
 
     // --- Drawing ---
+    // What to draw is Strip::view(): the controls and their boxes, read-only.
 
     // Everything may look different: repaint the whole window at the next paint.
     virtual void repaint() = 0;
     // Rectangle1's fill, outline, opacity or picture changed: redraw the background.
     virtual void repaintBackground() = 0;
-    // Label1's text changed from `previousLine` to the current one: repaint what that changes
-    // (the whole window is always a right answer).
-    virtual void repaintLine(std::u16string_view previousLine) = 0;
+    // Label1's text changed: repaint what that changes (the whole window is always a right
+    // answer; a face that repaints only the changed glyphs keeps the text it showed before).
+    virtual void repaintLine() = 0;
     // Label2's glyph changed: repaint its box.
     virtual void repaintGlyph() = 0;
     // The width, in logical units of the scaled layout, that `text` takes on one line in
@@ -95,11 +96,10 @@ public:
     // Opens the popup menu for the menu button whose box is `button` (window coordinates; the
     // face maps them to the screen): below the box's bottom-left corner, or above its top-left
     // one where the screen has no room below, as menuFrame (strip/MenuPlacement.h) places it.
+    // The resize item is checked while Strip::resizeMode() is on.
     // Returns at once; the chosen item arrives later as ResizeCmdExecute, SetCmdExecute or
     // CloseCmdExecute.
     virtual void openMenu(const RectF& button) = 0;
-    // The resize item's check mark now shows `on`.
-    virtual void showResizeMode(bool on) = 0;
 
     // --- Timer ---
 

@@ -19,10 +19,9 @@ int roundEven(double v) {
 
 // --- The logical box ---
 
-RectF Strip::layoutRect() const {
+BoxPlacement Strip::placement() const {
     const Rect frame = face_.geometry();
-    return {kStripMargin, kStripMargin, std::max(0.0, frame.width - 2 * kStripMargin),
-            std::max(0.0, frame.height - 2 * kStripMargin)};
+    return placeBox(frame.width, frame.height, ScaledLayout1);
 }
 
 PointF Strip::toLayout(PointF p) const {
@@ -38,18 +37,6 @@ PointF Strip::fromLayout(PointF p) const {
     const double lw = std::max(1.0f, ScaledLayout1.logicalWidth);
     const double lh = std::max(1.0f, ScaledLayout1.logicalHeight);
     return {r.x + p.x * r.width / lw, r.y + p.y * r.height / lh};
-}
-
-RectF Strip::speedButtonRect() const {
-    return {0, 0, 33, ScaledLayout1.logicalHeight};
-}
-
-RectF Strip::label1Rect() const {
-    return {33, 0, ScaledLayout1.logicalWidth - 66.0, ScaledLayout1.logicalHeight};
-}
-
-RectF Strip::label2Rect() const {
-    return {ScaledLayout1.logicalWidth - 6.0 - 27.0, 0, 27, ScaledLayout1.logicalHeight};
 }
 
 RectF Strip::menuButtonBox() const {
@@ -75,9 +62,7 @@ void Strip::ResizeCmdExecute() {
 }
 
 void Strip::setResizeMode(bool on) {
-    if (on == resizeMenuChecked_) return;
-    resizeMenuChecked_ = on;
-    face_.showResizeMode(on);
+    resizeMenuChecked_ = on; // a face reads it (resizeMode) when it shows its menu
 }
 
 // --- Tracking ---

@@ -104,7 +104,8 @@ StripMenu::StripMenu(TForm1* form) : QMenu(form) {
         a->setCheckable(item.checkable);
         const MenuCommand command = item.command;
         // A checkable item's check mark is the command's state: toggling it runs the command
-        // where the strip differs (and the mark follows the strip, Strip::showResizeMode).
+        // where the strip differs (and the mark is set from the mode whenever the menu is asked
+        // for, TForm1::menu).
         if (item.checkable)
             connect(a, &QAction::toggled, form, [&strip, command](bool on) {
                 if (strip.resizeMode() != on) runMenuCommand(strip, command);

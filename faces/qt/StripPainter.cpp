@@ -266,7 +266,7 @@ const QImage& shadowLayer(const ShadowSource& source, const LineLayout& line,
 } // namespace
 
 double TForm1::lineWidth(const QString& text) const {
-    QTextLayout layout(text, labelFont(strip_.Label1));
+    QTextLayout layout(text, labelFont(strip_.view().Label1));
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout.setTextOption(option);
@@ -277,12 +277,11 @@ double TForm1::lineWidth(const QString& text) const {
 }
 
 QRect TForm1::changeArea(const QString& was, const QString& now) {
-    const QRectF l1 = toQRectF(strip_.label1Rect());
+    const StripView v = strip_.view();
+    const QRectF l1 = toQRectF(v.label1Rect());
     if (was.isEmpty() || now.isEmpty() || l1.width() <= 0) return rect();
-    const LineText& Label1 = strip_.Label1;
-    const TextShadow& ShadowEffect1 = strip_.ShadowEffect1;
-    const ScaledArea& ScaledLayout1 = strip_.ScaledLayout1;
-    const QFont font = labelFont(Label1);
+    const TextShadow& ShadowEffect1 = v.ShadowEffect1;
+    const QFont font = labelFont(v.Label1);
     lineLayout(was, font, l1);
     const LineLayout& next = lineLayout(now, font, l1);
     const std::optional<std::pair<qreal, qreal>> span =
@@ -294,15 +293,11 @@ QRect TForm1::changeArea(const QString& was, const QString& now) {
     // the glyphs on either side.
     qreal before = 2, beyond = 2;
     if (ShadowEffect1.enabled) {
-        const QRectF r = layoutRect();
+        const BoxPlacement box = strip_.placement();
         const qreal dpr = devicePixelRatioF();
-        const qreal sx = r.width() / std::max(1.0f, ScaledLayout1.logicalWidth);
-        const qreal sy = r.height() / std::max(1.0f, ScaledLayout1.logicalHeight);
-        const int blur =
-            std::max(1, static_cast<int>(std::lround(ShadowEffect1.softness * 5 * dpr * sy)));
+        const int blur = ShadowEffect1.blurRadius(box.scaleY, dpr);
         const qreal spread = (3 * blur + 1) / dpr;
-        const qreal shift = ShadowEffect1.distance *
-                            std::cos(qDegreesToRadians(ShadowEffect1.directionDegrees)) * sx;
+        const qreal shift = ShadowEffect1.offset(box.scaleX, box.scaleY).x;
         before += std::max<qreal>(0, spread - shift);
         beyond += spread + std::max<qreal>(0, shift);
     }
@@ -316,11 +311,11 @@ void TForm1::invalidateBackground() {
 }
 
 void TForm1::paintEvent(QPaintEvent*) {
-    const RoundedBox& Rectangle1 = strip_.Rectangle1;
-    const ScaledArea& ScaledLayout1 = strip_.ScaledLayout1;
-    const LineText &Label1 = strip_.Label1, &Label2 = strip_.Label2,
-                   &SpeedButton1 = strip_.SpeedButton1;
-    const TextShadow& ShadowEffect1 = strip_.ShadowEffect1;
+    const StripView v = strip_.view();
+    const RoundedBox& Rectangle1 = v.Rectangle1;
+    const LineText &Label1 = v.Label1, &Label2 = v.Label2, &SpeedButton1 = v.SpeedButton1;
+    const TextShadow& ShadowEffect1 = v.ShadowEffect1;
+    const BoxPlacement box = strip_.placement();
     QPainter p(this);
     const qreal dpr = devicePixelRatioF();
     // Rectangle1 is drawn whole into a layer first, so that its opacity applies to fill and
@@ -333,7 +328,7 @@ void TForm1::paintEvent(QPaintEvent*) {
         QPainter bp(&backgroundCache_);
         bp.setRenderHint(QPainter::Antialiasing);
         bp.setRenderHint(QPainter::SmoothPixmapTransform);
-        const QRectF r = layoutRect();
+        const QRectF r = toQRectF(box.area);
         QPainterPath path;
         path.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
         const BoxFill& f = Rectangle1.fill;
@@ -358,20 +353,18 @@ void TForm1::paintEvent(QPaintEvent*) {
     p.setOpacity(1.0);
 
     // The logical box, scaled axis by axis into the area inside the margin.
-    const QRectF r = layoutRect();
-    const qreal sx = r.width() / std::max(1.0f, ScaledLayout1.logicalWidth);
-    const qreal sy = r.height() / std::max(1.0f, ScaledLayout1.logicalHeight);
+    const QRectF r = toQRectF(box.area);
     QTransform t;
     t.translate(r.left(), r.top());
-    t.scale(sx, sy);
+    t.scale(box.scaleX, box.scaleY);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setTransform(t);
 
-    glyphs::drawGlyphText(p, toQRectF(strip_.speedButtonRect()), toQString(SpeedButton1.text),
+    glyphs::drawGlyphText(p, toQRectF(v.speedButtonRect()), toQString(SpeedButton1.text),
                           SpeedButton1.size, QColor::fromRgba(SpeedButton1.color));
 
-    const QRectF l1 = toQRectF(strip_.label1Rect());
+    const QRectF l1 = toQRectF(v.label1Rect());
     if (l1.width() > 0 && !Label1.text.empty()) {
         const QString text = toQString(Label1.text);
         // Word wrap may make the line taller than the strip, and a long word wider than its
@@ -384,8 +377,7 @@ void TForm1::paintEvent(QPaintEvent*) {
         const LineLayout& line = lineLayout(text, font, l1);
         if (ShadowEffect1.enabled) {
             // The shadow layer drawn shifted by the effect's distance in its direction.
-            const int blur =
-                std::max(1, static_cast<int>(std::lround(ShadowEffect1.softness * 5 * dpr * sy)));
+            const int blur = ShadowEffect1.blurRadius(box.scaleY, dpr);
             const QRectF dev = t.mapRect(l1);
             const QSize size(qCeil(dev.width() * dpr) + 4 * blur,
                              qCeil(dev.height() * dpr) + 4 * blur);
@@ -395,9 +387,7 @@ void TForm1::paintEvent(QPaintEvent*) {
             const QImage& layer = shadowLayer({text, font.key(), l1, lt, size, blur,
                                                qAlpha(Label1.color), ShadowEffect1.color, dpr},
                                               line, previousLine.get());
-            const qreal rad = qDegreesToRadians(ShadowEffect1.directionDegrees);
-            const QPointF shift(ShadowEffect1.distance * std::cos(rad) * sx,
-                                ShadowEffect1.distance * std::sin(rad) * sy);
+            const QPointF shift = toQPointF(ShadowEffect1.offset(box.scaleX, box.scaleY));
             p.save();
             p.resetTransform();
             p.setOpacity(ShadowEffect1.opacity); // the tint carries the colour's own alpha
@@ -411,7 +401,7 @@ void TForm1::paintEvent(QPaintEvent*) {
 
     QFont glyphFont(toQString(Label2.family));
     p.setFont(glyphFont);
-    glyphs::drawGlyphText(p, toQRectF(strip_.label2Rect()), toQString(Label2.text), Label2.size,
+    glyphs::drawGlyphText(p, toQRectF(v.label2Rect()), toQString(Label2.text), Label2.size,
                           QColor::fromRgba(Label2.color));
 }
 

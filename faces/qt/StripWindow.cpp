@@ -87,11 +87,14 @@ public:
 
     void repaint() override { w_.update(); }
     void repaintBackground() override { w_.invalidateBackground(); }
-    void repaintLine(std::u16string_view previousLine) override {
-        w_.update(w_.changeArea(toQString(previousLine), toQString(w_.strip_.Label1.text)));
+    // Only the glyphs that changed since the line this face was last told of, and their shadow.
+    void repaintLine() override {
+        const std::u16string& now = w_.strip_.view().Label1.text;
+        w_.update(w_.changeArea(toQString(lineShown_), toQString(now)));
+        lineShown_ = now;
     }
     void repaintGlyph() override {
-        const QRectF box = toQRectF(w_.strip_.label2Rect());
+        const QRectF box = toQRectF(w_.strip_.view().label2Rect());
         w_.update(QRectF(w_.fromLayout(box.topLeft()), w_.fromLayout(box.bottomRight()))
                       .toAlignedRect()
                       .adjusted(-2, -2, 2, 2)); // room for antialiasing
@@ -119,9 +122,6 @@ public:
         const QRectF box = toQRectF(b);
         w_.menu()->popupFor(QRect(w_.mapToGlobal(box.topLeft().toPoint()),
                                   w_.mapToGlobal(box.bottomRight().toPoint()) - QPoint(1, 1)));
-    }
-    void showResizeMode(bool on) override {
-        if (w_.menu_) w_.menu_->ResizeMenu->setChecked(on); // a menu made later starts in step
     }
     void setTimerInterval(int ms) override {
         if (ms > 0)
@@ -156,6 +156,7 @@ public:
 
 private:
     TForm1& w_;
+    std::u16string lineShown_; // Label1's text at the last repaintLine
 };
 
 TForm1::TForm1(const StripServices& services, QWidget* parent)
@@ -193,10 +194,9 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
 }
 
 StripMenu* TForm1::menu() {
-    if (!menu_) {
-        menu_ = new StripMenu(this);
-        menu_->ResizeMenu->setChecked(strip_.resizeMode());
-    }
+    if (!menu_) menu_ = new StripMenu(this);
+    // The check mark shows the strip's resize mode, which a drag may have ended meanwhile.
+    menu_->ResizeMenu->setChecked(strip_.resizeMode());
     return menu_;
 }
 
@@ -267,7 +267,7 @@ QPoint TForm1::menuAnchor() const {
 }
 
 QRect TForm1::lineChangeArea(const QString& next) {
-    return changeArea(toQString(strip_.Label1.text), next);
+    return changeArea(toQString(strip_.view().Label1.text), next);
 }
 
 // --- Input ---
@@ -331,7 +331,8 @@ bool TForm1::ensureOnScreen() {
 void TForm1::updateShape() {
     if (!testAttribute(Qt::WA_WState_Created)) return;
     QPainterPath path;
-    path.addRoundedRect(layoutRect(), strip_.Rectangle1.radius, strip_.Rectangle1.radius);
+    const double radius = strip_.view().Rectangle1.radius;
+    path.addRoundedRect(layoutRect(), radius, radius);
     const QRegion rounded(path.toFillPolygon().toPolygon());
     // Without a compositing manager the transparent margin would show black: clip the window to
     // its rounded rectangle instead.

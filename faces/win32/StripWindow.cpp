@@ -207,54 +207,22 @@ double StripWindow::lineWidth(std::u16string_view text) const {
 }
 
 StripScene StripWindow::scene(bool withPicture) const {
-    StripScene s;
     const RECT r = pixels();
-    s.width = r.right - r.left;
-    s.height = r.bottom - r.top;
-    s.scale = static_cast<float>(scale());
-    if (!strip_) return s;
-    const Strip& st = *strip_;
-    s.opacity = st.Rectangle1.opacity();
-    const BoxFill& fill = st.Rectangle1.fill;
-    s.fill = fill.kind == zrm58::FillKind::Solid      ? FillKind::Solid
-             : fill.kind == zrm58::FillKind::Gradient ? FillKind::Gradient
-                                                      : FillKind::Picture;
-    s.fillColor = fill.color;
-    s.gradient0 = fill.gradientColor0;
-    s.gradient1 = fill.gradientColor1;
-    s.startX = fill.startPoint.x, s.startY = fill.startPoint.y;
-    s.endX = fill.endPoint.x, s.endY = fill.endPoint.y;
-    if (withPicture && fill.kind == zrm58::FillKind::Bitmap) {
+    StripScene s{strip_->view(), r.right - r.left, r.bottom - r.top, static_cast<float>(scale()),
+                 nullptr};
+    if (withPicture && s.view.Rectangle1.fill.kind == FillKind::Bitmap) {
         // Decoded anew for a new size once a resize by the pointer has ended (the release
         // draws again), stretched meanwhile.
         int width = 0, height = 0;
         pictureSize(s, width, height);
-        s.picture = picture_.at(width, height, st.tracking() != Strip::Tracking::Resizing);
+        s.picture = picture_.at(width, height, strip_->tracking() != Strip::Tracking::Resizing);
     }
-    s.strokeOn = st.Rectangle1.strokeOn;
-    s.strokeColor = st.Rectangle1.stroke;
-    s.radius = static_cast<float>(st.Rectangle1.radius);
-    s.logicalWidth = st.ScaledLayout1.logicalWidth;
-    s.logicalHeight = st.ScaledLayout1.logicalHeight;
-    s.line = st.Label1.text;
-    s.family = st.Label1.family;
-    s.lineSize = static_cast<float>(st.Label1.size);
-    s.bold = st.Label1.bold;
-    s.lineColor = st.Label1.color;
-    s.glyph = st.Label2.text;
-    s.glyphSize = static_cast<float>(st.Label2.size);
-    s.glyphColor = st.Label2.color;
-    s.menuGlyph = st.SpeedButton1.text;
-    s.menuSize = static_cast<float>(st.SpeedButton1.size);
-    s.menuColor = st.SpeedButton1.color;
-    s.shadow = st.ShadowEffect1.enabled;
-    s.shadowColor = st.ShadowEffect1.color;
     return s;
 }
 
 void StripWindow::present() {
     presentPending_ = false;
-    if (!hwnd_ || frame_.width <= 0 || frame_.height <= 0) return;
+    if (!hwnd_ || !strip_ || frame_.width <= 0 || frame_.height <= 0) return;
     const StripScene s = scene();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -283,9 +251,9 @@ void StripWindow::present() {
 }
 
 void StripWindow::pictureSize(const StripScene& s, int& width, int& height) {
-    const BoxGeometry box(s);
-    width = static_cast<int>(std::ceil(box.width));
-    height = static_cast<int>(std::ceil(box.height));
+    const RectF area = s.box().area;
+    width = static_cast<int>(std::ceil(static_cast<float>(area.width)));
+    height = static_cast<int>(std::ceil(static_cast<float>(area.height)));
 }
 
 bool StripWindow::loadBackgroundPicture(const std::string&, std::string_view bytes) {
@@ -320,7 +288,8 @@ void StripWindow::openMenu(const RectF& b) {
 }
 
 void StripWindow::runMenu() {
-    if (const std::optional<MenuCommand> chosen = showStripMenu(hwnd_, menuButton_, resizeChecked_))
+    if (const std::optional<MenuCommand> chosen =
+            showStripMenu(hwnd_, menuButton_, strip_->resizeMode()))
         runMenuCommand(*strip_, *chosen);
 }
 

@@ -41,14 +41,13 @@ public:
     void requestClose() override;
     void repaint() override { schedulePresent(); }
     void repaintBackground() override { schedulePresent(); }
-    void repaintLine(std::u16string_view) override { schedulePresent(); }
+    void repaintLine() override { schedulePresent(); }
     void repaintGlyph() override { schedulePresent(); }
     double lineWidth(std::u16string_view text) const override;
     bool loadBackgroundPicture(const std::string& path, std::string_view bytes) override;
     void capturePointer(bool on) override;
     void setSizingPointer(bool on) override;
     void openMenu(const RectF& button) override;
-    void showResizeMode(bool on) override { resizeChecked_ = on; }
     void setTimerInterval(int ms) override;
     void showError(std::u16string_view text) override;
     FailedSaveChoice showFailedSaveAtClose(std::u16string_view text) override;
@@ -62,7 +61,7 @@ private:
     void schedulePresent();
     // Draws the strip and hands the pixels, position and size to the window system.
     void present();
-    // What to draw; without the picture for a measurement.
+    // What to draw (the attached strip's); without the picture for a measurement.
     StripScene scene(bool withPicture = true) const;
     // The rectangle inside the margin in window pixels, where the picture is drawn.
     static void pictureSize(const StripScene& s, int& width, int& height);
@@ -82,7 +81,6 @@ private:
     Rect frame_{0, 0, 525, 43};
     bool presentPending_ = false;
     bool sizing_ = false;
-    bool resizeChecked_ = false;
     // Drawn at the size of the rectangle inside the margin; scene() rescales it on a resize.
     mutable BackgroundPicture picture_;
     RECT menuButton_{};

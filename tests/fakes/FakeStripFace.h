@@ -10,7 +10,7 @@ namespace zrm58::fakes {
 
 // A face without a window: the frame is a plain rectangle, every call is logged in `calls`
 // ("geometry 200,200 523x40", "top 1", "taskbar 0", "capture 1", "sizing 1", "menu 0,38",
-// "resize mode 1", "timer 2000", "error <text>", "failed save at close", "settings", "file dialog",
+// "timer 2000", "error <text>", "failed save at close", "settings", "file dialog",
 // "close", "create", "show", "repaint", "background", "line", "glyph", "picture <path>"), and
 // switches decide every answer that may fail.
 class FakeStripFace : public StripFace {
@@ -38,7 +38,6 @@ public:
     bool taskBarButton = true;
     bool captured = false;
     bool sizingPointer = false;
-    bool resizeModeShown = false;
     RectF menuButton; // the button's box the menu last opened for
 
     Rect geometry() const override { return frame; }
@@ -66,7 +65,7 @@ public:
 
     void repaint() override { log("repaint"); }
     void repaintBackground() override { log("background"); }
-    void repaintLine(std::u16string_view) override { log("line"); }
+    void repaintLine() override { log("line"); }
     void repaintGlyph() override { log("glyph"); }
     double lineWidth(std::u16string_view text) const override {
         return unitWidth * static_cast<double>(text.size());
@@ -90,10 +89,6 @@ public:
     void openMenu(const RectF& b) override {
         menuButton = b;
         log("menu " + number(b.x) + "," + number(b.y + b.height));
-    }
-    void showResizeMode(bool on) override {
-        resizeModeShown = on;
-        log("resize mode " + std::to_string(on));
     }
     void setTimerInterval(int ms) override {
         timerInterval = ms;

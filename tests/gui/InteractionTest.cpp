@@ -188,6 +188,18 @@ private slots:
         QCOMPARE(form.width(), 413);
     }
 
+    void theCheckMarkShowsTheModeAClickEnded() {
+        StripFixture f;
+        TForm1& form = f.create();
+        form.menu()->ResizeMenu->trigger();
+        QVERIFY(form.menu()->ResizeMenu->isChecked());
+        drag(form, QPointF(200, 20), QPointF(0, 0)); // a plain click ends resize mode
+        QVERIFY(!form.menu()->ResizeMenu->isChecked());
+        form.menu()->ResizeMenu->trigger(); // and choosing the item turns it on again
+        QVERIFY(form.strip().resizeMode());
+        QVERIFY(form.menu()->ResizeMenu->isChecked());
+    }
+
     void choosingTheResizeItemTwiceSwitchesItOff() {
         StripFixture f;
         TForm1& form = f.create();

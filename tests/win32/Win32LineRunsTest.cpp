@@ -23,17 +23,22 @@ private:
 const auto* const session = ::testing::AddGlobalTestEnvironment(new GdiplusSession);
 
 // Only the line: no background, outline, shadow or glyphs.
-StripScene lineOnly(std::u16string line) {
-    StripScene s;
-    s.opacity = 0;
-    s.strokeOn = false;
-    s.shadow = false;
-    s.glyph = u" ";
-    s.menuGlyph = u" ";
-    s.line = std::move(line);
-    s.family = u"Segoe UI";
-    return s;
-}
+struct LineOnly {
+    RoundedBox box;
+    ScaledArea area;
+    LineText line, glyph, menu;
+    TextShadow shadow;
+    explicit LineOnly(std::u16string text) {
+        box.setOpacity(0);
+        box.strokeOn = false;
+        shadow.enabled = false;
+        glyph.text = u" ";
+        menu.text = u" ";
+        line.text = std::move(text);
+        line.family = u"Segoe UI";
+    }
+    StripScene scene() const { return {{box, area, line, glyph, menu, shadow}}; }
+};
 
 std::vector<std::uint32_t> painted(const StripScene& s) {
     std::vector<std::uint32_t> px(static_cast<std::size_t>(s.width) * s.height);
@@ -56,13 +61,13 @@ int inkSpans(const StripScene& s, const std::vector<std::uint32_t>& px) {
 }
 
 TEST(Win32LineRuns, AnAstralCharacterIsOneGlyphNotTwoMissingOnes) {
-    const StripScene tiger = lineOnly(u"\U0001F42F");
+    const LineOnly tiger(u"\U0001F42F");
     // Two lone surrogates: what a renderer that steps by UTF-16 unit draws for the pair.
-    const StripScene halves = lineOnly(std::u16string{char16_t{0xDC2F}, char16_t{0xD83D}});
-    const auto drawn = painted(tiger);
-    EXPECT_NE(drawn, painted(halves));
-    EXPECT_EQ(1, inkSpans(tiger, drawn));
-    EXPECT_GT(measureLine(tiger, tiger.line), 0);
+    const LineOnly halves(std::u16string{char16_t{0xDC2F}, char16_t{0xD83D}});
+    const auto drawn = painted(tiger.scene());
+    EXPECT_NE(drawn, painted(halves.scene()));
+    EXPECT_EQ(1, inkSpans(tiger.scene(), drawn));
+    EXPECT_GT(measureLine(tiger.scene(), tiger.line.text), 0);
 }
 
 TEST(Win32LineRuns, ALineLongerThanItsBoxDrawsAsItsShownPart) {
@@ -71,13 +76,14 @@ TEST(Win32LineRuns, ALineLongerThanItsBoxDrawsAsItsShownPart) {
     std::u16string longLine;
     while (longLine.size() < 100'000)
         longLine += head;
-    const StripScene shown = lineOnly(longLine.substr(0, 2000));
-    const auto drawn = painted(shown);
-    EXPECT_GT(inkSpans(shown, drawn), 20);
-    EXPECT_EQ(drawn, painted(lineOnly(longLine)));
+    const LineOnly shown(longLine.substr(0, 2000));
+    const auto drawn = painted(shown.scene());
+    EXPECT_GT(inkSpans(shown.scene(), drawn), 20);
+    const LineOnly whole(longLine);
+    EXPECT_EQ(drawn, painted(whole.scene()));
     // Measured no further than the widest box the settings allow.
-    const StripScene s = lineOnly(longLine);
-    EXPECT_EQ(measureLine(s, longLine.substr(0, 20'000)), measureLine(s, longLine));
+    EXPECT_EQ(measureLine(whole.scene(), longLine.substr(0, 20'000)),
+              measureLine(whole.scene(), longLine));
 }
 
 } // namespace
