@@ -2,9 +2,22 @@
 # Helpers to run programs on a private virtual X server with a compositing manager.
 # Source it, then: start_xserver [WxH]; ... ; stop_xserver (also run on exit).
 
+# A display's lock left by a server that did not end cleanly (killed, or ended with the PID
+# namespace it ran in, whose numbers mean other processes out here): its process is no X server.
+stale_display() {
+  local n=$1 pid
+  [ -e "/tmp/.X$n-lock" ] || return 1
+  pid=$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null) || return 1
+  case $(cat "/proc/$pid/comm" 2>/dev/null) in Xvfb | Xorg | Xwayland | Xephyr) return 1 ;; esac
+  return 0
+}
+
 free_display() {
   local n
   for n in $(seq 90 199); do
+    if stale_display "$n"; then
+      rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n" 2>/dev/null || continue
+    fi
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { echo "$n"; return; }
   done
   return 1
@@ -40,6 +53,8 @@ start_xserver() {
 
 stop_xserver() {
   [ -n "${XCOMPMGR_PID:-}" ] && kill "$XCOMPMGR_PID" 2>/dev/null || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  # Waited for: a server that ends with its PID namespace right after this would be killed before
+  # removing its lock and socket, and leave the display taken.
+  [ -n "${XVFB_PID:-}" ] && { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; } || true
   XCOMPMGR_PID=; XVFB_PID=
 }

@@ -29,9 +29,13 @@ public:
             QThread::msleep(50);
     }
     ~PrivateXServer() {
+        // Ended, not killed: a killed server leaves its lock and socket, and the display taken.
         if (server.state() != QProcess::NotRunning) {
-            server.kill();
-            server.waitForFinished(3000);
+            server.terminate();
+            if (!server.waitForFinished(kStateMs)) {
+                server.kill();
+                server.waitForFinished(3000);
+            }
         }
     }
     bool ready() {
