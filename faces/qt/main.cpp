@@ -1,16 +1,16 @@
 // The strip's entry point: start-up in its fixed order, the event loop, and the undoing of the
 // start-up steps in reverse order.
 #include "faces/qt/DesktopIntegration.h"
+#include "faces/qt/ExitSave.h"
 #include "faces/qt/MessageHooks.h"
+#include "faces/qt/ProcessLimits.h"
 #include "faces/qt/ScreenPlacement.h"
 #include "faces/qt/SessionEnd.h"
 #include "faces/qt/SettingsWindow.h"
+#include "faces/qt/SingleInstance.h"
+#include "faces/qt/StartupChecks.h"
 #include "faces/qt/StartupPlatform.h"
 #include "faces/qt/StripWindow.h"
-#include "services/ExitSave.h"
-#include "services/ProcessLimits.h"
-#include "services/SingleInstance.h"
-#include "services/StartupChecks.h"
 #include "settings/SettingsFile.h"
 #include "strip/StripRuntime.h"
 #include <QApplication>
