@@ -58,6 +58,7 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace {
 
 using namespace zrm58;
+using fakes::FakeFileStore;
 
 const std::string kPath = "/bench/ZRM58.ini";
 

@@ -10,6 +10,7 @@
 #include "status/DateTimeFormat.h"
 #include "status/LocaleFormat.h"
 #include "status/StatusTexts.h"
+#include "strip/StatusLine.h"
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -38,8 +39,8 @@ struct LineContext {
 
 std::u16string datePiece(const LineContext& ctx, const LineOptions& opt) {
     const LocalTime now = opt.at ? *opt.at : ctx.clock->now();
-    return RenderDateTime(ctx.format, makeDateTimeFields(now), ctx.locale.settings,
-                          EraContext{ctx.calendar.get(), ctx.locale.locale});
+    return renderDatePiece(ctx.format, now, ctx.locale.settings,
+                           EraContext{ctx.calendar.get(), ctx.locale.locale});
 }
 
 // One line, with what it took: the processor sample's load when it took one, and what could
@@ -86,7 +87,7 @@ Rendered renderLine(const LineContext& ctx, const LineOptions& opt) {
     const std::u16string date = datePiece(ctx, opt);
     const std::u16string mem = memoryPiece(ctx, r);
     const std::u16string cpu = cpuPiece(r);
-    r.text = ctx.sep + date + ctx.sep + mem + ctx.sep + cpu;
+    r.text = composeLine(ctx.sep, date, mem, cpu);
     return r;
 }
 

@@ -59,7 +59,7 @@ char16_t separatorOf(std::u16string_view line) {
 }
 
 // The calendar may be asked only the three pictures of its contract, for the instant's date.
-void checkRequests(const test::FakeAltCalendar& calendar, const DateTimeFields& t) {
+void checkRequests(const fakes::FakeAltCalendar& calendar, const DateTimeFields& t) {
     for (const auto& r : calendar.requests) {
         FUZZ_CHECK(r.picture == u"gg" || r.picture == u"yy" || r.picture == u"yyyy");
         FUZZ_CHECK(r.year == t.year && r.month == t.month && r.day == t.day);
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::u16string* field : texts) {
         if (const auto* l = line(next++)) *field = *l;
     }
-    test::FakeAltCalendar calendar;
+    fakes::FakeAltCalendar calendar;
     for (const char16_t* picture : {u"gg", u"yy", u"yyyy"}) {
         if (const auto* l = line(next++)) calendar.answers[picture] = std::u16string(*l);
     }

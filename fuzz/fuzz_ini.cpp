@@ -20,6 +20,7 @@
 namespace {
 
 using namespace zrm58;
+using fakes::FakeFileStore;
 
 bool sameDocument(const IniDocument& a, const IniDocument& b) {
     return std::equal(

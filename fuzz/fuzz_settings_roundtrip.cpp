@@ -21,6 +21,7 @@
 namespace {
 
 using namespace zrm58;
+using fakes::FakeFileStore;
 
 constexpr const char* kPath = "/home/user/.config/zrm58/ZRM58.ini";
 

@@ -72,7 +72,7 @@ fail() {
 }
 
 # GoogleTest programs: their own counts of test cases.
-for exe in $(find "$out/core/tests" -name '*_test.exe' | sort); do
+for exe in $(find "$out/core/tests" "$out/core/faces" -name '*_test.exe' | sort); do
   log=$out/$(basename "$exe" .exe).log
   status=0
   (cd "$out/core" && wine "$exe" --gtest_brief=1 >"$log" 2>&1) || status=$?

@@ -4,6 +4,7 @@
 #include "status/StatusTexts.h"
 #include "strip/LineFit.h"
 #include "strip/SettingLimits.h"
+#include "strip/StatusLine.h"
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -99,7 +100,7 @@ void Strip::Timer1Timer() {
     UpdateDateInfo();
     UpdateMemoryInfo();
     UpdateCpuInfo();
-    std::u16string line = SepStr + dateInfo + SepStr + memoryInfo + SepStr + cpuInfo;
+    std::u16string line = composeLine(SepStr, dateInfo, memoryInfo, cpuInfo);
     // Only what changed is repainted.
     if (line != Label1.text) {
         Label1.text = std::move(line);
@@ -122,7 +123,7 @@ void Strip::fitFirstLine() {
     // The first line with the processor piece at its widest (100 %), so that neither a later
     // load nor the load at this tick (a busy machine at start) changes the width taken.
     const double needed =
-        face_.lineWidth(SepStr + dateInfo + SepStr + memoryInfo + SepStr + formatCpuInfo(100));
+        face_.lineWidth(composeLine(SepStr, dateInfo, memoryInfo, formatCpuInfo(100)));
     const std::optional<double> factor = linefit::factorFitting(needed, MuWidth, most);
     if (!factor) return;
     MuWidth = *factor;
@@ -138,9 +139,9 @@ void Strip::fitFirstLine() {
 }
 
 void Strip::UpdateDateInfo() {
-    const DateTimeFields t = makeDateTimeFields(services_.clock->now());
     const EraContext era{services_.altCalendar, services_.startupLocale};
-    dateInfo = RenderDateTime(DateFormatStr, t, services_.localeSettings, era);
+    dateInfo =
+        renderDatePiece(DateFormatStr, services_.clock->now(), services_.localeSettings, era);
 }
 
 void Strip::UpdateMemoryInfo() {

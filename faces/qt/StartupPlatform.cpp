@@ -1,5 +1,5 @@
 #include "faces/qt/StartupPlatform.h"
-#include "services/ToolkitOptions.h"
+#include "faces/qt/ToolkitOptions.h"
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>

@@ -1,20 +1,18 @@
 // The strip's entry point: start-up in its fixed order, the event loop, and the undoing of the
 // start-up steps in reverse order.
 #include "faces/qt/DesktopIntegration.h"
+#include "faces/qt/ExitSave.h"
 #include "faces/qt/MessageHooks.h"
+#include "faces/qt/ProcessLimits.h"
 #include "faces/qt/ScreenPlacement.h"
 #include "faces/qt/SessionEnd.h"
 #include "faces/qt/SettingsWindow.h"
+#include "faces/qt/SingleInstance.h"
+#include "faces/qt/StartupChecks.h"
 #include "faces/qt/StartupPlatform.h"
 #include "faces/qt/StripWindow.h"
-#include "services/ExitSave.h"
-#include "services/ProcessLimits.h"
-#include "services/SingleInstance.h"
-#include "services/StartupChecks.h"
 #include "settings/SettingsFile.h"
-#include "status/CpuLoad.h"
-#include "status/LocaleFormat.h"
-#include "strip/StripServices.h"
+#include "strip/StripRuntime.h"
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -51,36 +49,13 @@ int main(int argc, char** argv) {
         break;
     }
 
-    // The thread locale and the locale format settings, once, before any window exists.
-    std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
-    const LocaleStartup locale = initLocaleAtStartup(*localeSource);
-
-    // The load sampler's module start: one discarded reading of the machine's counters. The
-    // per-process source serves the details panel, which starts its sampling while shown.
-    std::unique_ptr<SystemTimesSource> machineTimes = createSystemTimesSource();
-    uTotalCpuUsagePct::ModuleStart(*machineTimes);
-    std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
-
-    // The message dispatcher's module start: its handler list and the two hooks.
-    MessageHooks::ModuleStart();
-
-    std::unique_ptr<Clock> clock = createSystemClock();
-    std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
-    std::unique_ptr<MemorySource> memory = createSystemMemorySource();
-    StripServices services;
-    services.clock = clock.get();
-    services.altCalendar = calendar.get();
-    services.memory = memory.get();
-    std::unique_ptr<SystemDetailsSource> details = createSystemDetailsSource(); // reads nothing yet
-    services.processes = processes.get();
-    services.details = details.get();
-    services.localeSettings = locale.settings;
-    services.startupLocale = locale.locale;
-    services.settingsPath = settingsPath;
+    // Locale, load sampler, dispatcher and the sources, undone in reverse order when the runtime
+    // goes, after the windows.
+    StripRuntime runtime(settingsPath, {&MessageHooks::ModuleStart, &MessageHooks::ModuleEnd});
 
     int code = 0;
     {
-        TForm1 form(services);
+        TForm1 form(runtime.services());
         // Later starts are answered and end requests served from here on: creation may wait in
         // an error box (a colour that does not convert, a picture that does not decode). While
         // it does, a later start brings the box forward, and an end request ends in order
@@ -114,8 +89,5 @@ int main(int argc, char** argv) {
             code = app.exec();
         }
     }
-    // The start-up steps undone in reverse order, after the windows are gone.
-    MessageHooks::ModuleEnd();
-    uTotalCpuUsagePct::ModuleEnd();
     return code;
 }

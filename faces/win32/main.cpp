@@ -5,12 +5,10 @@
 #include "faces/win32/MessageHooks.h"
 #include "faces/win32/SingleInstance.h"
 #include "faces/win32/StripWindow.h"
-#include "platform/SystemDetailsSource.h"
 #include "settings/IniConvert.h"
 #include "settings/SettingsFile.h"
-#include "status/CpuLoad.h"
-#include "status/LocaleFormat.h"
 #include "strip/Strip.h"
+#include "strip/StripRuntime.h"
 #include <commctrl.h>
 #include <cstdio>
 
@@ -35,38 +33,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return role == SingleInstance::Role::HandedOver ? 0 : 1;
     }
 
-    // The thread locale and the locale format settings, once, before any window exists.
-    std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
-    const LocaleStartup locale = initLocaleAtStartup(*localeSource);
-    // The load sampler's module start: one discarded reading of the machine's counters.
-    std::unique_ptr<SystemTimesSource> machineTimes = createSystemTimesSource();
-    uTotalCpuUsagePct::ModuleStart(*machineTimes);
-    // The message dispatcher's module start: its handler list and the two hooks.
-    MessageHooks::ModuleStart();
-
-    // The per-process source and the details source serve the details panel, which starts its
-    // sampling while shown; nothing is read before.
-    std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
-    std::unique_ptr<SystemDetailsSource> details = createSystemDetailsSource();
-    std::unique_ptr<Clock> clock = createSystemClock();
-    std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
-    std::unique_ptr<MemorySource> memory = createSystemMemorySource();
-    zrm58::StripServices services;
-    services.clock = clock.get();
-    services.altCalendar = calendar.get();
-    services.memory = memory.get();
-    services.processes = processes.get();
-    services.details = details.get();
-    services.localeSettings = locale.settings;
-    services.startupLocale = locale.locale;
-    services.settingsPath = settingsPath;
-
     int code = 0;
     {
+        // Locale, load sampler, dispatcher and the sources, undone in reverse order when the
+        // runtime goes, after the window.
+        StripRuntime runtime(settingsPath, {&MessageHooks::ModuleStart, &MessageHooks::ModuleEnd});
         StripWindow window(instance);
-        Strip strip(window, services);
+        Strip strip(window, runtime.services());
         window.attach(strip);
-        window.enableDetails(*processes, *details, locale.settings.decimalSep);
+        window.enableDetails(runtime.processes(), runtime.details(),
+                             runtime.localeSettings().decimalSep);
         try {
             strip.FormCreate();
         } catch (const ConversionError& e) {
@@ -84,9 +60,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             code = static_cast<int>(msg.wParam);
         }
     }
-    // The start-up steps undone in reverse order, after the windows are gone.
-    MessageHooks::ModuleEnd();
-    uTotalCpuUsagePct::ModuleEnd();
     Gdiplus::GdiplusShutdown(gdiplusToken);
     return code;
 }

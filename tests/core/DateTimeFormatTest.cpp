@@ -5,7 +5,7 @@
 namespace zrm58 {
 namespace {
 
-using test::FakeAltCalendar;
+using fakes::FakeAltCalendar;
 
 // Tuesday 3 January 2023 at the given time of day (default 08:04:03.007).
 DateTimeFields jan3(std::uint16_t h = 8, std::uint16_t n = 4, std::uint16_t s = 3,

@@ -39,6 +39,7 @@ namespace {
 
 using namespace std::string_literals;
 using testing::HasSubstr;
+using fakes::FakeFileStore;
 
 const std::string kPath = "/opt/zrm58/ZRM58.ini";
 

@@ -18,10 +18,10 @@ inline constexpr const char* kIniPath = "/opt/zrm58/ZRM58.ini";
 
 struct StripFixture {
     fakes::FakeClock clock;
-    test::FakeAltCalendar calendar;
+    fakes::FakeAltCalendar calendar;
     fakes::FakeMemorySource memory;
     fakes::FakeSystemTimesSource machine;
-    FakeFileStore files;
+    fakes::FakeFileStore files;
     fakes::FakeStripFace face;
     StripServices services;
     std::unique_ptr<Strip> strip;

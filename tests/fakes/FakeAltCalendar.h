@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace zrm58::test {
+namespace zrm58::fakes {
 
 // An alternate calendar that answers from a table keyed by picture ("gg", "yy", "yyyy"), the
 // same answer for every date. A picture missing from the table, or `fail` set, is a failed
@@ -35,4 +35,4 @@ public:
     }
 };
 
-} // namespace zrm58::test
+} // namespace zrm58::fakes

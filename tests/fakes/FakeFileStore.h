@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-namespace zrm58 {
+namespace zrm58::fakes {
 
 // Files in memory, with a switch for every failure the settings file meets. A failed replace
 // leaves the stored bytes as they were, as the real store's atomic replace does; like the real
@@ -68,4 +68,4 @@ public:
     std::optional<std::string> configDir() const override { return config; }
 };
 
-} // namespace zrm58
+} // namespace zrm58::fakes

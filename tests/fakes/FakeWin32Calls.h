@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace zrm58::test {
+namespace zrm58::fakes {
 
 inline FILETIME fileTime(std::uint64_t units) {
     return FILETIME{static_cast<DWORD>(units & 0xFFFFFFFFu), static_cast<DWORD>(units >> 32)};
@@ -185,4 +185,4 @@ private:
     }
 };
 
-} // namespace zrm58::test
+} // namespace zrm58::fakes

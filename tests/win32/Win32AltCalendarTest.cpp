@@ -10,7 +10,7 @@
 namespace zrm58 {
 namespace {
 
-using test::FakeWin32DateFormat;
+using fakes::FakeWin32DateFormat;
 
 TEST(Win32AltCalendarOnFakeGetDateFormat, EraNamesAndYearsOfTheJapaneseCalendar) {
     struct Case {

@@ -12,7 +12,7 @@
 namespace zrm58 {
 namespace {
 
-using test::FakeWin32ProcessCalls;
+using fakes::FakeWin32ProcessCalls;
 
 std::vector<std::uint32_t> listed(ProcessSource& source) {
     std::vector<std::uint32_t> ids;

@@ -13,7 +13,7 @@
 namespace zrm58 {
 namespace {
 
-using test::FakeWin32ProcessCalls;
+using fakes::FakeWin32ProcessCalls;
 
 TEST(Win32SystemTimesLive, CountersMoveOnWithWallTime) {
     auto source = createSystemTimesSource();

@@ -1,5 +1,5 @@
-#include "services/ProcessLimits.h"
-#include "services/ToolkitOptions.h"
+#include "faces/qt/ProcessLimits.h"
+#include "faces/qt/ToolkitOptions.h"
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>

@@ -1,9 +1,9 @@
 // The details behind the panel: parsers on fixture files, the Linux reader on fixture trees, the
 // arithmetic of loads, rates and the busiest processes, and the texts.
 #include "status/SystemDetails.h"
-#include "core/ChildWithDeadline.h"
 #include "fakes/FakeProcessSource.h"
 #include "fakes/FakeSystemDetailsSource.h"
+#include "linux/ChildWithDeadline.h"
 #include "platform/Platform.h"
 #include "platform/linux/DetailsParsers.h"
 #include "status/DetailsText.h"

@@ -1,4 +1,4 @@
-#include "services/SingleInstance.h"
+#include "faces/qt/SingleInstance.h"
 #include <QCryptographicHash>
 #include <QSocketNotifier>
 #include <QTimer>

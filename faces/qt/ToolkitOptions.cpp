@@ -1,4 +1,4 @@
-#include "services/ToolkitOptions.h"
+#include "faces/qt/ToolkitOptions.h"
 #include <array>
 #include <cstring>
 #include <string_view>

@@ -12,7 +12,7 @@
 using namespace zrm58;
 using namespace zrm58::testing;
 
-class Form1Test : public QObject {
+class StripWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void tickComposesTheLine() {
@@ -146,5 +146,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form1Test)
-#include "Form1Test.moc"
+QTEST_MAIN(StripWindowTest)
+#include "StripWindowTest.moc"

@@ -1,7 +1,7 @@
 // The system clock follows the time zone in force at each reading: a zone file that TZ names and
 // that is swapped or rewritten, and /etc/localtime replaced while TZ is unset.
 #include "platform/linux/LinuxClock.h"
-#include "core/ChildWithDeadline.h"
+#include "linux/ChildWithDeadline.h"
 #include "platform/Platform.h"
 #include <cstdlib>
 #include <ctime>

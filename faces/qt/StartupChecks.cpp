@@ -1,7 +1,7 @@
-#include "services/StartupChecks.h"
+#include "faces/qt/StartupChecks.h"
 #include "faces/qt/DisplayProbe.h"
 #include "faces/qt/StartupPlatform.h"
-#include "services/ToolkitOptions.h"
+#include "faces/qt/ToolkitOptions.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "services/ExitSave.h"
+#include "faces/qt/ExitSave.h"
 #include "faces/qt/StripWindow.h"
 #include <cstdio>
 #include <cstdlib>

@@ -4,11 +4,11 @@
 // it had over the tick, and that processor's bar must be full; the panel goes on leave and on
 // press, and a drag that starts while it is shown moves the strip.
 #include "faces/qt/DetailsPanel.h"
+#include "faces/qt/MessageHooks.h"
 #include "faces/qt/QtText.h"
 #include "faces/qt/StartupPlatform.h"
 #include "faces/qt/StripWindow.h"
-#include "status/CpuLoad.h"
-#include "status/LocaleFormat.h"
+#include "strip/StripRuntime.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -83,26 +83,12 @@ private slots:
         QVERIFY(spin.waitForStarted());
         const auto spinPid = static_cast<std::uint32_t>(spin.processId());
 
-        std::unique_ptr<LocaleSource> localeSource = createSystemLocaleSource();
-        const LocaleStartup locale = initLocaleAtStartup(*localeSource);
-        std::unique_ptr<ProcessSource> processes = createSystemProcessSource();
-        uTotalCpuUsagePct::ModuleStart(createSystemTimesSource());
-        std::unique_ptr<Clock> clock = createSystemClock();
-        std::unique_ptr<AltCalendar> calendar = createSystemAltCalendar();
-        std::unique_ptr<MemorySource> memory = createSystemMemorySource();
-        std::unique_ptr<SystemDetailsSource> details = createSystemDetailsSource();
-        StripServices services;
-        services.clock = clock.get();
-        services.altCalendar = calendar.get();
-        services.memory = memory.get();
-        services.processes = processes.get();
-        services.details = details.get();
-        services.localeSettings = locale.settings;
-        services.startupLocale = locale.locale;
-        services.settingsPath = dir.filePath(QStringLiteral("ZRM58.ini")).toStdString();
+        // The program's own start-up, as its main does it, on a settings file of the test's.
+        StripRuntime runtime(dir.filePath(QStringLiteral("ZRM58.ini")).toStdString(),
+                             {&MessageHooks::ModuleStart, &MessageHooks::ModuleEnd});
 
         {
-            TForm1 form(services);
+            TForm1 form(runtime.services());
             form.strip().FormCreate();
             form.strip().showFirst();
             auto* panel = form.findChild<DetailsPanel*>();
@@ -196,11 +182,9 @@ private slots:
             QVERIFY(!panel->isVisible());
             QVERIFY(QGuiApplication::focusWindow() != panel->windowHandle());
         }
-        uTotalCpuUsagePct::ModuleEnd();
     }
 
     void cleanup() {
-        uTotalCpuUsagePct::ModuleEnd();
         spin_.kill();
         spin_.waitForFinished();
     }

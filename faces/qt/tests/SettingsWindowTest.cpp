@@ -1,9 +1,9 @@
 // The settings window on the offscreen platform: the window itself, the fill from the strip, the
 // copy-back, the handlers that act at once, and the modal run with its two ways of closing.
+#include "faces/qt/SettingsWindow.h"
 #include "StripFixture.h"
 #include "faces/qt/ColorPicker.h"
 #include "faces/qt/QtText.h"
-#include "faces/qt/SettingsWindow.h"
 #include "settings/SettingsFile.h"
 #include <QApplication>
 #include <QCheckBox>
@@ -91,7 +91,7 @@ QRect inkOf(QWidget* w) {
 
 } // namespace
 
-class Form2Test : public QObject {
+class SettingsWindowTest : public QObject {
     Q_OBJECT
 private slots:
     // Under a right-to-left language (he_IL) as under a left-to-right one, no label or check box
@@ -589,5 +589,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form2Test)
-#include "Form2Test.moc"
+QTEST_MAIN(SettingsWindowTest)
+#include "SettingsWindowTest.moc"

@@ -18,7 +18,7 @@ namespace zrm58::testing {
 struct StripFixture {
     QTemporaryDir dir;
     fakes::FakeClock clock;
-    test::FakeAltCalendar calendar;
+    fakes::FakeAltCalendar calendar;
     fakes::FakeMemorySource memory;
     fakes::FakeProcessSource processes;
     fakes::FakeSystemTimesSource machine;
