@@ -83,12 +83,8 @@ void Strip::showFirst() {
             place(frame);
         }
     }
+    keepReachable();
     face_.createWindow();
-    // The face may have brought the frame onto a screen before mapping it: a place of the
-    // program's own. Nothing but the program has placed the window yet.
-    const Rect created = face_.geometry();
-    placed_.left = created.left;
-    placed_.top = created.top;
     applyWindowStyle();
     applyTaskBar();
     face_.showWindow();

@@ -132,6 +132,13 @@ public:
     // Moves the window to `left`, `top` as the program's own placement, which the next save keeps
     // like a drag: a face's correction when a screen changes or goes away.
     void placeAt(int left, int top);
+    // The on-screen rule (strip/OnScreen.h) on the face's screens, each move a placeAt. When less
+    // than a grip of the strip lies on any screen, it moves the least into the primary screen's
+    // work area: at the first showing, and when a screen changes. True when it moved.
+    bool keepReachable();
+    // Moves the whole strip into the work area it overlaps most (the primary's when none): a
+    // screen went away, another start asked it forward. True when it moved.
+    bool bringWholeOnScreen();
     // The frame the strip itself last gave the window: the stored place and size, the centring at
     // the first showing, a drag, a resize, the width factor, the size guard on its own sizes, an
     // on-screen correction. The saves write this one. What the window system made of it (a tiling

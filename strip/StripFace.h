@@ -3,6 +3,7 @@
 // timer and the dialogs. A face implements this once per toolkit (Qt on Linux, Win32 on
 // Windows); tests use tests/fakes/FakeStripFace.h. All calls come on the user-interface thread.
 // Unless a member says otherwise, a call must not call back into the Strip.
+#include "strip/OnScreen.h"
 #include "strip/StripGeometry.h"
 #include <optional>
 #include <string>
@@ -48,9 +49,11 @@ public:
     // The usable area (without task bars and docks) of the screen the strip is on, else of the
     // primary screen; std::nullopt when there is no screen.
     virtual std::optional<Rect> workArea() const { return primaryScreen(); }
+    // Every screen's geometry and work area, the primary first; none when there is no screen
+    // (the strip then leaves its place alone).
+    virtual std::vector<Screen> screens() const { return {}; }
     // Creates the native window without mapping it, so that the stay-on-top and task-bar
-    // states set next reach the window system before it first manages the strip, and brings
-    // the frame onto a screen when too little of it would be visible.
+    // states set next reach the window system before it first manages the strip.
     virtual void createWindow() = 0;
     // Maps the window (its first showing).
     virtual void showWindow() = 0;

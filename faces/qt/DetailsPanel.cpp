@@ -2,7 +2,6 @@
 #include "faces/qt/QtText.h"
 #include "faces/qt/StripWindow.h"
 #include "faces/qt/WindowSystem.h"
-#include "status/CpuLoad.h"
 #include "status/DetailsText.h"
 #include <QEnterEvent>
 #include <QEvent>
@@ -20,7 +19,6 @@ namespace zrm58 {
 namespace {
 
 constexpr int kPad = 10;      // inside the rounded panel
-constexpr int kGap = 6;       // between the panel and the strip
 constexpr int kBarWidth = 64; // a processor's bar
 constexpr int kRowsPerColumn = 8;
 
@@ -34,38 +32,23 @@ DetailsPanel::DetailsPanel(TForm1* form, ProcessSource& processes, SystemDetails
                            char16_t decimalSep)
     : QWidget(form, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                         Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
-      form_(form), processes_(processes), details_(processes, source), decimalSep_(decimalSep) {
+      form_(form), decimalSep_(decimalSep), hover_(form->strip(), *this, processes, source) {
     setObjectName(QStringLiteral("DetailsPanel"));
     setWindowTitle(QStringLiteral("ZRM58 details"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
-    clock_.start();
 
     rest_.setSingleShot(true);
-    rest_.setInterval(kRestMs);
-    // Leaving and pressing stop the timer, so a timeout means the pointer is still resting.
-    connect(&rest_, &QTimer::timeout, this, [this] {
-        if (QGuiApplication::mouseButtons() == Qt::NoButton) showDetails();
-    });
-    connect(form_, &TForm1::ticked, this, [this] {
-        if (!isVisible()) return;
-        (void)uTotalCpuUsagePct::SampleProcessShares(); // this tick's busiest processes
-        refresh();
-    });
+    connect(&rest_, &QTimer::timeout, this, [this] { hover_.restElapsed(); });
+    connect(form_, &TForm1::ticked, this, [this] { hover_.ticked(); });
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
 }
 
 DetailsPanel::~DetailsPanel() {
     form_->removeEventFilter(this);
-    if (details_.running()) uTotalCpuUsagePct::ProcessSamplingEnd();
-}
-
-bool DetailsPanel::inHoverArea(QPointF windowPos) const {
-    return form_->layoutRect().contains(windowPos) &&
-           !toQRectF(form_->strip().speedButtonRect()).contains(form_->toLayout(windowPos));
 }
 
 bool DetailsPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -73,25 +56,18 @@ bool DetailsPanel::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseMove: {
         const auto* e = static_cast<QMouseEvent*>(event);
-        if (e->buttons() != Qt::NoButton || !inHoverArea(e->position()))
-            hideDetails();
-        else if (!isVisible())
-            rest_.start(); // resting starts again with every move
+        hover_.pointerMoved(toPointF(e->position()), e->buttons() != Qt::NoButton);
         break;
     }
-    case QEvent::Enter: {
-        // The toolkit sends no move for a pointer that comes back to the very spot it left.
-        const auto* e = static_cast<QEnterEvent*>(event);
-        if (inHoverArea(e->position()) && QGuiApplication::mouseButtons() == Qt::NoButton)
-            rest_.start();
+    case QEvent::Enter: // the toolkit sends no move for a pointer back at the spot it left
+        hover_.pointerMoved(toPointF(static_cast<QEnterEvent*>(event)->position()), buttonHeld());
         break;
-    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::Leave:
     case QEvent::Hide:
     case QEvent::Close:
-        hideDetails();
+        hover_.hide();
         break;
     default:
         break;
@@ -99,40 +75,56 @@ bool DetailsPanel::eventFilter(QObject* watched, QEvent* event) {
     return false; // the strip handles every event exactly as without the panel
 }
 
-double DetailsPanel::now() const {
-    return static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+bool DetailsPanel::buttonHeld() const {
+    return QGuiApplication::mouseButtons() != Qt::NoButton;
 }
 
-void DetailsPanel::showDetails() {
-    rest_.stop();
-    if (isVisible()) return;
-    // The per-process sampling runs only while the panel shows its shares: its start sample
-    // is the base of the next tick's. Started first, so that the per-processor base below is
-    // the later reading.
-    uTotalCpuUsagePct::ProcessSamplingStart(processes_);
-    details_.start(now());
+Size DetailsPanel::setDetails(const DetailsSnapshot& snapshot) {
     // Without a compositing manager the translucent corners would show black: the panel is cut
     // to its rounded shape instead, like the strip.
-    compositing_ = windowSystem().compositorActive();
-    refresh();
+    if (!isVisible()) compositing_ = windowSystem().compositorActive();
+    const QFontMetrics fm(panelFont());
+    lineHeight_ = fm.height() + 2;
+    summary_.clear();
+    for (const std::u16string& line : details::summaryLines(snapshot, decimalSep_))
+        summary_.push_back(qs(line));
+    const int indexWidth = fm.horizontalAdvance(QStringLiteral("00 "));
+    const int figureWidth = fm.horizontalAdvance(QStringLiteral(" 100%"));
+    cell_ = QSize(indexWidth + kBarWidth + figureWidth + 12, lineHeight_);
+    // Columns of eight processors, as many side by side as the screen's width allows.
+    const QScreen* screen = form_->screen();
+    const int room = screen ? screen->availableGeometry().width() - 2 * kPad : 4096;
+    const int n = std::max<int>(1, static_cast<int>(snapshot.processors.size()));
+    columns_ =
+        std::clamp((n + kRowsPerColumn - 1) / kRowsPerColumn, 1, std::max(1, room / cell_.width()));
+    rows_ = (n + columns_ - 1) / columns_;
+    qreal width = std::max<qreal>(columns_ * cell_.width(),
+                                  staticText(qs(details::kProcessors)).size().width());
+    for (const QString& line : summary_)
+        width = std::max(width, staticText(line).size().width());
+    const int height =
+        lineHeight_ * (1 + rows_) + 6 + lineHeight_ * static_cast<int>(summary_.size());
+    resize(qCeil(width) + 2 * kPad, height + 2 * kPad);
+    if (compositing_) {
+        clearMask();
+    } else {
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), form_->strip().Rectangle1.radius,
+                             form_->strip().Rectangle1.radius);
+        setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
+    return {QWidget::width(), QWidget::height()};
+}
+
+void DetailsPanel::showAt(const Rect& frame) {
+    move(frame.left, frame.top);
+    update();
     show();
 }
 
-void DetailsPanel::hideDetails() {
-    rest_.stop();
-    if (!isVisible() && !details_.running()) return;
+void DetailsPanel::hidePanel() {
     hide();
-    details_.stop();
-    uTotalCpuUsagePct::ProcessSamplingEnd();
-    snapshot_ = {};
     texts_.clear(); // the look may change before the next showing
-}
-
-void DetailsPanel::refresh() {
-    snapshot_ = details_.update(uTotalCpuUsagePct::LastTickShares(), now());
-    relayout();
-    place();
-    update();
 }
 
 QFont DetailsPanel::panelFont() const {
@@ -160,52 +152,6 @@ void DetailsPanel::drawTextIn(QPainter& p, const QRect& box, Qt::Alignment align
     const QSizeF size = laidOut.size();
     const qreal x = align.testFlag(Qt::AlignRight) ? box.right() + 1 - size.width() : box.left();
     p.drawStaticText(QPointF(x, box.top() + (box.height() - size.height()) / 2), laidOut);
-}
-
-void DetailsPanel::relayout() {
-    const QFontMetrics fm(panelFont());
-    lineHeight_ = fm.height() + 2;
-    summary_.clear();
-    for (const std::u16string& line : details::summaryLines(snapshot_, decimalSep_))
-        summary_.push_back(qs(line));
-    const int indexWidth = fm.horizontalAdvance(QStringLiteral("00 "));
-    const int figureWidth = fm.horizontalAdvance(QStringLiteral(" 100%"));
-    cell_ = QSize(indexWidth + kBarWidth + figureWidth + 12, lineHeight_);
-    // Columns of eight processors, as many side by side as the screen's width allows.
-    const QScreen* screen = form_->screen();
-    const int room = screen ? screen->availableGeometry().width() - 2 * kPad : 4096;
-    const int n = std::max<int>(1, static_cast<int>(snapshot_.processors.size()));
-    columns_ =
-        std::clamp((n + kRowsPerColumn - 1) / kRowsPerColumn, 1, std::max(1, room / cell_.width()));
-    rows_ = (n + columns_ - 1) / columns_;
-    qreal width = std::max<qreal>(columns_ * cell_.width(),
-                                  staticText(qs(details::kProcessors)).size().width());
-    for (const QString& line : summary_)
-        width = std::max(width, staticText(line).size().width());
-    const int height =
-        lineHeight_ * (1 + rows_) + 6 + lineHeight_ * static_cast<int>(summary_.size());
-    resize(qCeil(width) + 2 * kPad, height + 2 * kPad);
-    if (compositing_) {
-        clearMask();
-    } else {
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), form_->strip().Rectangle1.radius,
-                             form_->strip().Rectangle1.radius);
-        setMask(QRegion(shape.toFillPolygon().toPolygon()));
-    }
-}
-
-void DetailsPanel::place() {
-    // Below the strip, aligned with its rounded rectangle; above it when there is no room below;
-    // always inside the screen's available area.
-    const QRect strip = form_->frameGeometry();
-    QScreen* screen = form_->screen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(strip.topLeft(), size() * 4);
-    QPoint at(strip.left() + 5, strip.bottom() + 1 + kGap - 5);
-    if (at.y() + height() > area.bottom() + 1) at.setY(strip.top() + 5 - kGap - height());
-    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
-    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
-    move(at);
 }
 
 void DetailsPanel::paintEvent(QPaintEvent*) {
@@ -242,6 +188,7 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
     p.setFont(panelFont());
     p.setPen(ink);
     const QFontMetrics fm(p.font());
+    const DetailsSnapshot& snapshot = hover_.snapshot();
     int y = kPad;
     drawTextIn(p, QRect(kPad, y, width() - 2 * kPad, lineHeight_), Qt::AlignLeft,
                qs(details::kProcessors));
@@ -249,11 +196,11 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
 
     // One cell per processor: its number, a bar and the figure, in columns of eight.
     const int indexWidth = fm.horizontalAdvance(QStringLiteral("00 "));
-    if (snapshot_.processors.empty())
+    if (snapshot.processors.empty())
         drawTextIn(p, QRect(kPad + indexWidth, y, cell_.width(), lineHeight_), Qt::AlignLeft,
                    qs(details::kWaiting));
-    for (std::size_t i = 0; i < snapshot_.processors.size(); ++i) {
-        const ProcessorLoad& load = snapshot_.processors[i];
+    for (std::size_t i = 0; i < snapshot.processors.size(); ++i) {
+        const ProcessorLoad& load = snapshot.processors[i];
         const int col = static_cast<int>(i) / rows_, row = static_cast<int>(i) % rows_;
         const QRect cell(kPad + col * cell_.width(), y + row * lineHeight_, cell_.width(),
                          lineHeight_);

@@ -1,6 +1,5 @@
 #pragma once
-#include "status/SystemDetails.h"
-#include <QElapsedTimer>
+#include "strip/DetailsHover.h"
 #include <QHash>
 #include <QStaticText>
 #include <QTimer>
@@ -11,17 +10,14 @@ namespace zrm58 {
 
 class TForm1;
 
-// The details on hover: when the pointer rests about 0.7 s on the strip's line or glyph (not on
-// the menu button, no button held), a small panel in the strip's look appears beside the strip:
-// the load of each logical processor, memory, network, temperature and the five busiest
-// processes of the last tick. It follows every tick while shown and goes when the pointer
-// leaves the strip or a button is pressed. It takes no input and never the focus; the strip's
-// presses, drags, resize mode and menu see no difference. While it is hidden nothing of it runs
-// but the pointer watch.
-class DetailsPanel : public QWidget {
+// The details on hover (strip/DetailsHover.h) in a Qt window: a small panel in the strip's look
+// beside the strip, with a bar per logical processor. It takes no input and never the focus; the
+// strip's presses, drags, resize mode and menu see no difference. While it is hidden nothing of
+// it runs but the pointer watch.
+class DetailsPanel : public QWidget, private DetailsPanelFace {
     Q_OBJECT
 public:
-    static constexpr int kRestMs = 700;
+    static constexpr int kRestMs = DetailsHover::kRestMs;
 
     // `processes` is the per-process sampler's source (also for the per-processor times of its
     // own reading), which the panel starts while shown; both must outlive the panel.
@@ -30,20 +26,22 @@ public:
     ~DetailsPanel() override;
 
     // What the rest timer does when the pointer stayed; and what leave and press do.
-    void showDetails();
-    void hideDetails();
-    const DetailsSnapshot& snapshot() const { return snapshot_; }
+    void showDetails() { hover_.show(); }
+    void hideDetails() { hover_.hide(); }
+    const DetailsSnapshot& snapshot() const { return hover_.snapshot(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    bool inHoverArea(QPointF windowPos) const;
-    void refresh();
-    void relayout();
-    void place();
-    double now() const;
+    void startRestTimer(int ms) override { rest_.start(ms); }
+    void stopRestTimer() override { rest_.stop(); }
+    bool buttonHeld() const override;
+    Size setDetails(const DetailsSnapshot& snapshot) override;
+    void showAt(const Rect& frame) override;
+    void hidePanel() override;
+
     QFont panelFont() const;
     // Texts laid out once and kept while shown: the labels, processor numbers and most figures
     // repeat from tick to tick, and laying out text is most of the panel's paint.
@@ -51,12 +49,8 @@ private:
     void drawTextIn(QPainter& p, const QRect& box, Qt::Alignment align, const QString& text);
 
     TForm1* form_;
-    ProcessSource& processes_;
     QTimer rest_;
-    SystemDetails details_;
     char16_t decimalSep_;
-    QElapsedTimer clock_;
-    DetailsSnapshot snapshot_;
     std::vector<QString> summary_;
     int columns_ = 1, rows_ = 0;
     QSize cell_;
@@ -64,6 +58,7 @@ private:
     bool compositing_ = true;
     static constexpr qsizetype kTextCacheSize = 512;
     QHash<QString, QStaticText> texts_;
+    DetailsHover hover_; // last: made when the window is, gone before it
 };
 
 } // namespace zrm58

@@ -2,7 +2,6 @@
 #include "faces/qt/DetailsPanel.h"
 #include "faces/qt/ErrorDialog.h"
 #include "faces/qt/QtText.h"
-#include "faces/qt/ScreenPlacement.h"
 #include "faces/qt/SettingsWindow.h"
 #include "faces/qt/StripMenu.h"
 #include "faces/qt/WindowSystem.h"
@@ -71,8 +70,20 @@ public:
         const QRect g = s->availableGeometry();
         return Rect{g.x(), g.y(), g.width(), g.height()};
     }
+    std::vector<Screen> screens() const override {
+        std::vector<Screen> all;
+        auto add = [&all](const QScreen* s) {
+            const QRect g = s->geometry(), a = s->availableGeometry();
+            all.push_back(
+                {{g.x(), g.y(), g.width(), g.height()}, {a.x(), a.y(), a.width(), a.height()}});
+        };
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        if (primary) add(primary);
+        for (const QScreen* s : QGuiApplication::screens())
+            if (s != primary) add(s);
+        return all;
+    }
     void createWindow() override {
-        w_.ensureOnScreen();
         w_.winId();
         windowSystem().declareUtilityWindow(&w_);
         fixSize(w_.size());
@@ -190,7 +201,7 @@ TForm1::TForm1(const StripServices& services, QWidget* parent)
     // A screen gone (unplugged, switched off): the whole strip comes back onto a remaining one,
     // also when the window manager already pulled a corner of it back into view.
     connect(qGuiApp, &QGuiApplication::screenRemoved, this,
-            [this] { QTimer::singleShot(0, this, [this] { bringWholeOnScreen(*this); }); });
+            [this] { QTimer::singleShot(0, this, [this] { strip_.bringWholeOnScreen(); }); });
 }
 
 StripMenu* TForm1::menu() {
@@ -306,24 +317,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
 }
 
 bool TForm1::ensureOnScreen() {
-    // Enough of the strip to grab it with the pointer counts as reachable.
-    constexpr int kGrip = 20;
-    const QRect strip = geometry();
-    for (QScreen* s : QGuiApplication::screens()) {
-        const QRect visible = s->geometry().intersected(strip);
-        if (visible.width() >= std::min(kGrip, strip.width()) &&
-            visible.height() >= std::min(kGrip, strip.height()))
-            return false;
-    }
-    QScreen* target = QGuiApplication::primaryScreen();
-    if (!target) return false;
-    const QRect area = target->availableGeometry();
-    const int left = std::clamp(strip.left(), area.left(),
-                                std::max(area.left(), area.right() - strip.width() + 1));
-    const int top = std::clamp(strip.top(), area.top(),
-                               std::max(area.top(), area.bottom() - strip.height() + 1));
-    strip_.placeAt(left, top); // the program's own place, which the saves keep
-    return true;
+    return strip_.keepReachable();
 }
 
 // --- Window shape ---

@@ -49,7 +49,7 @@ public:
     double lineWidth(const QString& text) const;
 
     // Brings the strip back onto a screen when too little of it lies on any (a monitor was
-    // unplugged, the resolution lowered). True when it had to move.
+    // unplugged, the resolution lowered): Strip::keepReachable. True when it had to move.
     bool ensureOnScreen();
 
 signals:

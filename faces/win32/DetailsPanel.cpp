@@ -1,8 +1,10 @@
 #include "faces/win32/DetailsPanel.h"
+#include "faces/win32/Dpi.h"
 #include "faces/win32/FontChoice.h"
 #include "faces/win32/Gdip.h"
 #include "status/DetailsText.h"
 #include "strip/Strip.h"
+#include <algorithm>
 #include <cmath>
 
 namespace zrm58::win32face {
@@ -22,10 +24,10 @@ std::uint32_t premultiplied(std::uint32_t argb, float opacity) {
 
 } // namespace
 
-DetailsPanel::DetailsPanel(Strip& strip, HWND stripWindow, ProcessSource& processes,
+DetailsPanel::DetailsPanel(const Strip& strip, HWND stripWindow, ProcessSource& processes,
                            SystemDetailsSource& source, char16_t decimalSep)
-    : strip_(strip), owner_(stripWindow), processes_(processes), details_(processes, source),
-      decimalSep_(decimalSep) {
+    : strip_(strip), owner_(stripWindow), decimalSep_(decimalSep),
+      hover_(strip, *this, processes, source) {
     static const bool registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
@@ -45,57 +47,27 @@ DetailsPanel::DetailsPanel(Strip& strip, HWND stripWindow, ProcessSource& proces
 }
 
 DetailsPanel::~DetailsPanel() {
-    hide();
+    hover_.hide();
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-double DetailsPanel::now() const {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+void DetailsPanel::startRestTimer(int ms) {
+    SetTimer(owner_, kRestTimer, static_cast<UINT>(ms), nullptr); // restarts a running one
 }
 
-void DetailsPanel::pointerMoved(bool inHoverArea, bool buttonHeld) {
-    if (buttonHeld || !inHoverArea) {
-        hide();
-    } else if (!shown_) {
-        SetTimer(owner_, kRestTimer, kRestMs, nullptr); // resting starts again with every move
-    }
-}
-
-void DetailsPanel::restElapsed() {
+void DetailsPanel::stopRestTimer() {
     KillTimer(owner_, kRestTimer);
-    const bool buttonHeld =
-        (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON) | GetKeyState(VK_MBUTTON)) < 0;
-    if (!buttonHeld) show();
 }
 
-void DetailsPanel::show() {
-    if (shown_) return;
-    // The per-process sampling runs only while the panel shows its shares; started first, so
-    // that the per-processor base taken next is the later reading.
-    uTotalCpuUsagePct::ProcessSamplingStart(processes_);
-    details_.start(now());
-    shown_ = true;
-    refresh();
-    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+bool DetailsPanel::buttonHeld() const {
+    return (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON) | GetKeyState(VK_MBUTTON)) < 0;
 }
 
-void DetailsPanel::hide() {
-    KillTimer(owner_, kRestTimer);
-    if (!shown_) return;
-    shown_ = false;
-    ShowWindow(hwnd_, SW_HIDE);
-    details_.stop();
-    uTotalCpuUsagePct::ProcessSamplingEnd();
+double DetailsPanel::scale() const {
+    return windowDpi(owner_) / 96.0;
 }
 
-void DetailsPanel::ticked() {
-    if (!shown_) return;
-    (void)uTotalCpuUsagePct::SampleProcessShares(); // this tick's busiest processes
-    refresh();
-}
-
-void DetailsPanel::refresh() {
-    const DetailsSnapshot snapshot = details_.update(uTotalCpuUsagePct::LastTickShares(), now());
+Size DetailsPanel::setDetails(const DetailsSnapshot& snapshot) {
     const std::vector<std::u16string> lines = details::detailsLines(snapshot, decimalSep_);
     std::u16string all;
     for (const std::u16string& line : lines)
@@ -120,22 +92,12 @@ void DetailsPanel::refresh() {
     }
     const int w = static_cast<int>(std::ceil(width + 2 * kPad));
     const int h = static_cast<int>(std::ceil(lineHeight * lines.size() + 2 * kPad));
-    // Below the strip, or above it when there is no room; always on the strip's monitor.
-    RECT strip{};
-    GetWindowRect(owner_, &strip);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTONEAREST), &info);
-    const RECT& area = info.rcWork;
-    POINT at{strip.left, strip.bottom};
-    if (at.y + h > area.bottom) at.y = strip.top - h;
-    at.x = std::clamp<LONG>(at.x, area.left, std::max<LONG>(area.left, area.right - w));
-    at.y = std::clamp<LONG>(at.y, area.top, std::max<LONG>(area.top, area.bottom - h));
-
-    std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h, 0);
+    width_ = w;
+    height_ = h;
+    pixels_.assign(static_cast<std::size_t>(w) * h, 0);
     {
         Gdiplus::Bitmap canvas(w, h, w * 4, PixelFormat32bppPARGB,
-                               reinterpret_cast<BYTE*>(px.data()));
+                               reinterpret_cast<BYTE*>(pixels_.data()));
         Gdiplus::Graphics g(&canvas);
         g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
@@ -166,10 +128,18 @@ void DetailsPanel::refresh() {
             y += lineHeight;
         }
     }
+    const double k = scale();
+    return {static_cast<int>(std::ceil(w / k)), static_cast<int>(std::ceil(h / k))};
+}
+
+void DetailsPanel::showAt(const Rect& frame) {
+    const double k = scale();
+    POINT at{static_cast<LONG>(std::lround(frame.left * k)),
+             static_cast<LONG>(std::lround(frame.top * k))};
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biWidth = width_;
+    bi.bmiHeader.biHeight = -height_;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
@@ -177,10 +147,10 @@ void DetailsPanel::refresh() {
     HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
     if (HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0)) {
-        std::copy(px.begin(), px.end(), static_cast<std::uint32_t*>(bits));
+        std::copy(pixels_.begin(), pixels_.end(), static_cast<std::uint32_t*>(bits));
         HGDIOBJ old = SelectObject(memory, dib);
         POINT origin{0, 0};
-        SIZE size{w, h};
+        SIZE size{width_, height_};
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         UpdateLayeredWindow(hwnd_, screen, &at, &size, memory, &origin, 0, &blend, ULW_ALPHA);
         SelectObject(memory, old);
@@ -188,6 +158,11 @@ void DetailsPanel::refresh() {
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+void DetailsPanel::hidePanel() {
+    ShowWindow(hwnd_, SW_HIDE);
 }
 
 } // namespace zrm58::win32face

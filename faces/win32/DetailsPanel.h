@@ -1,53 +1,41 @@
 #pragma once
-#include "status/SystemDetails.h"
-#include <chrono>
-#include <string>
+#include "strip/DetailsHover.h"
+#include <cstdint>
 #include <vector>
 #include <windows.h>
 
-namespace zrm58 {
-class Strip;
-}
-
 namespace zrm58::win32face {
 
-// The details on hover: when the pointer rests about 0.7 s on the strip's line or glyph (not on
-// the menu button, no button held), a layered panel in the strip's colours, opacity and font
-// appears below the strip (above it when there is no room), with the details as text lines. It
-// follows every tick while shown and goes when the pointer leaves or a button is pressed. It
-// takes no input and never the focus. While hidden, nothing of it runs but the rest timer.
-class DetailsPanel {
+// The details on hover (strip/DetailsHover.h) in a layered window: the details as text lines in
+// the strip's colours, opacity and font. It takes no input and never the focus. Its rest timer
+// is the strip window's timer kRestTimer, which the strip window hands to hover().restElapsed.
+class DetailsPanel final : private DetailsPanelFace {
 public:
-    static constexpr UINT kRestMs = 700;
-
-    DetailsPanel(Strip& strip, HWND stripWindow, ProcessSource& processes,
-                 SystemDetailsSource& source, char16_t decimalSep);
-    ~DetailsPanel();
-
-    // The strip's pointer moved, over the hover area or not, with or without a button.
-    void pointerMoved(bool inHoverArea, bool buttonHeld);
-    // The rest timer (the strip window's timer kRestTimer) fired.
-    void restElapsed();
-    // The pointer left the strip or a button was pressed.
-    void hide();
-    // After the strip's tick: the new figures, when shown.
-    void ticked();
-    bool shown() const { return shown_; }
     static constexpr UINT_PTR kRestTimer = 2;
 
-private:
-    void show();
-    void refresh();
-    double now() const;
+    DetailsPanel(const Strip& strip, HWND stripWindow, ProcessSource& processes,
+                 SystemDetailsSource& source, char16_t decimalSep);
+    ~DetailsPanel() override;
 
-    Strip& strip_;
+    DetailsHover& hover() { return hover_; }
+
+private:
+    void startRestTimer(int ms) override;
+    void stopRestTimer() override;
+    bool buttonHeld() const override;
+    Size setDetails(const DetailsSnapshot& snapshot) override;
+    void showAt(const Rect& frame) override;
+    void hidePanel() override;
+    // Device pixels per logical pixel, on the strip's monitor.
+    double scale() const;
+
+    const Strip& strip_;
     HWND owner_;
     HWND hwnd_ = nullptr;
-    ProcessSource& processes_;
-    SystemDetails details_;
     char16_t decimalSep_;
-    bool shown_ = false;
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::vector<std::uint32_t> pixels_; // the panel as setDetails drew it, premultiplied ARGB
+    int width_ = 0, height_ = 0;        // its size in device pixels
+    DetailsHover hover_;                // last: made when the window is, gone before it
 };
 
 } // namespace zrm58::win32face

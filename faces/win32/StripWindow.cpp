@@ -79,10 +79,7 @@ void StripWindow::enableDetails(ProcessSource& processes, SystemDetailsSource& s
 
 void StripWindow::hover(PointF p, WPARAM buttons) {
     if (!details_) return;
-    const bool inArea = strip_->tracking() == Strip::Tracking::None &&
-                        strip_->layoutRect().contains(p) &&
-                        !strip_->speedButtonRect().contains(strip_->toLayout(p));
-    details_->pointerMoved(inArea, (buttons & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0);
+    details_->hover().pointerMoved(p, (buttons & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0);
     TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, hwnd_, 0};
     TrackMouseEvent(&leave);
 }
@@ -118,41 +115,55 @@ Size StripWindow::desktopSize() const {
             std::max(kMinStripHeight, static_cast<int>(GetSystemMetrics(SM_CYVIRTUALSCREEN) / k))};
 }
 
+Rect StripWindow::logical(const RECT& r) const {
+    const double k = scale();
+    const auto v = [k](LONG px) { return static_cast<int>(std::lround(px / k)); };
+    return Rect{v(r.left), v(r.top), v(r.right - r.left), v(r.bottom - r.top)};
+}
+
 std::optional<Rect> StripWindow::primaryScreen() const {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
         return std::nullopt;
-    const RECT& r = info.rcMonitor;
-    const double k = scale();
-    const auto logical = [k](LONG v) { return static_cast<int>(std::lround(v / k)); };
-    return Rect{logical(r.left), logical(r.top), logical(r.right - r.left),
-                logical(r.bottom - r.top)};
+    return logical(info.rcMonitor);
+}
+
+std::optional<Rect> StripWindow::workArea() const {
+    // The monitor of the frame the strip last asked for: a hidden window keeps its old place.
+    const RECT strip = pixels();
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&strip, MONITOR_DEFAULTTOPRIMARY), &info))
+        return std::nullopt;
+    return logical(info.rcWork);
+}
+
+std::vector<Screen> StripWindow::screens() const {
+    struct Search {
+        const StripWindow* self;
+        std::vector<Screen> found;
+    } search{this, {}};
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+            const Screen screen{s->self->logical(info.rcMonitor), s->self->logical(info.rcWork)};
+            if (info.dwFlags & MONITORINFOF_PRIMARY)
+                s->found.insert(s->found.begin(), screen);
+            else
+                s->found.push_back(screen);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void StripWindow::createWindow() {
-    // The window exists since the constructor. Enough of the strip to grab it with the pointer
-    // must lie on a monitor, else it comes onto the primary one.
-    constexpr int kGrip = 20;
-    const RECT strip = pixels();
-    const int grip = static_cast<int>(std::lround(kGrip * scale()));
-    HMONITOR monitor = MonitorFromRect(&strip, MONITOR_DEFAULTTONULL);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    RECT visible{};
-    if (monitor && GetMonitorInfoW(monitor, &info) &&
-        IntersectRect(&visible, &strip, &info.rcMonitor) &&
-        visible.right - visible.left >= std::min<LONG>(grip, strip.right - strip.left) &&
-        visible.bottom - visible.top >= std::min<LONG>(grip, strip.bottom - strip.top))
-        return;
-    if (const std::optional<Rect> screen = primaryScreen()) {
-        frame_.left =
-            std::clamp(frame_.left, screen->left,
-                       std::max(screen->left, screen->left + screen->width - frame_.width));
-        frame_.top =
-            std::clamp(frame_.top, screen->top,
-                       std::max(screen->top, screen->top + screen->height - frame_.height));
-    }
+    // The window exists since the constructor.
 }
 
 void StripWindow::showWindow() {
@@ -378,7 +389,7 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (details_) details_->hide();
+        if (details_) details_->hover().hide();
         if (strip_) strip_->pointerPress(windowPoint(lp));
         return true;
     case WM_MOUSEMOVE:
@@ -388,7 +399,7 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return true;
     case WM_MOUSELEAVE:
-        if (details_) details_->hide();
+        if (details_) details_->hover().hide();
         return true;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -419,9 +430,9 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         if (wp == kTimerId && strip_) {
             strip_->Timer1Timer();
-            if (details_) details_->ticked();
+            if (details_) details_->hover().ticked();
         } else if (wp == DetailsPanel::kRestTimer && details_) {
-            details_->restElapsed();
+            details_->hover().restElapsed();
         }
         return true;
     case kMsgPresent:
@@ -449,6 +460,7 @@ bool StripWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         schedulePresent();
         return true;
     case kMsgComeForward:
+        if (strip_) strip_->bringWholeOnScreen();
         ShowWindow(hwnd_, SW_SHOWNORMAL);
         SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         if (strip_) setStaysOnTop(strip_->IsTop);

@@ -34,6 +34,8 @@ public:
     void setGeometry(const Rect& frame) override;
     Size desktopSize() const override;
     std::optional<Rect> primaryScreen() const override;
+    std::optional<Rect> workArea() const override;
+    std::vector<Screen> screens() const override;
     void createWindow() override;
     void showWindow() override;
     void setStaysOnTop(bool on) override;
@@ -70,6 +72,8 @@ private:
     // frame in pixels.
     double scale() const;
     RECT pixels() const;
+    // A rectangle of screen pixels in logical pixels, at the strip's scale.
+    Rect logical(const RECT& r) const;
     // Runs the menu for the button box openMenu kept (menuButton_, screen pixels).
     void runMenu();
     // The pointer moved to `p` (window coordinates): the details panel's rest or its end.

@@ -18,7 +18,9 @@ public:
     Rect frame{0, 0, 525, 43}; // the design frame
     Size desktop{1920, 1080};
     std::optional<Rect> screen = Rect{0, 0, 1920, 1080}; // std::nullopt: no screen at all
-    bool pictureDecodes = true;                          // false: every picture is undecodable
+    // The screens, the primary first; std::nullopt: the one screen `screen`, all of it usable.
+    std::optional<std::vector<Screen>> screenList;
+    bool pictureDecodes = true;    // false: every picture is undecodable
     bool compositorPlaces = false; // true: the compositor places the window (native Wayland)
     double unitWidth = 0;          // lineWidth: per UTF-16 unit; 0: the face cannot measure text
     Size smallestSet{1 << 30, 1 << 30};       // the smallest width and height setGeometry was given
@@ -50,6 +52,15 @@ public:
     }
     Size desktopSize() const override { return desktop; }
     std::optional<Rect> primaryScreen() const override { return screen; }
+    std::optional<Rect> workArea() const override {
+        if (screenList)
+            return screenList->empty() ? std::nullopt : std::optional(screenList->front().workArea);
+        return screen;
+    }
+    std::vector<Screen> screens() const override {
+        if (screenList) return *screenList;
+        return screen ? std::vector<Screen>{{*screen, *screen}} : std::vector<Screen>{};
+    }
     bool placesWindow() const override { return !compositorPlaces; }
     void createWindow() override { log("create"); }
     void showWindow() override { log("show"); }

@@ -1,42 +1,45 @@
 // Where the strip goes when it must lie wholly on a screen (a screen went away, another start
-// asked it to come forward).
+// asked it to come forward), through the Qt face's screens. The rule's own table, with several
+// screens, is the core's (tests/core/OnScreenTest.cpp); here the offscreen platform's one screen.
 #include "faces/qt/ScreenPlacement.h"
+#include "StripFixture.h"
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 
 using namespace zrm58;
+using namespace zrm58::testing;
 
 class ScreenPlacementTest : public QObject {
     Q_OBJECT
 private slots:
-    void wholeOnScreen_data() {
-        QTest::addColumn<QRect>("strip");
-        QTest::addColumn<QList<QRect>>("areas"); // the primary first
-        QTest::addColumn<QPoint>("expected");
-        const QRect left(0, 0, 1280, 800), right(1280, 0, 1280, 800);
-        QTest::newRow("wholly on a screen: stays")
-            << QRect(100, 100, 523, 40) << QList<QRect>{left} << QPoint(100, 100);
+    void comeForwardBringsTheWholeStripOn_data() {
+        QTest::addColumn<QPoint>("at");       // from the work area's top-left corner
+        QTest::addColumn<QPoint>("expected"); // the same; x -1 and y -1: at the far edge
+        QTest::newRow("wholly on a screen: stays") << QPoint(100, 100) << QPoint(100, 100);
         QTest::newRow("its menu button alone on the screen: all of it comes in")
-            << QRect(1228, 300, 523, 40) << QList<QRect>{left} << QPoint(757, 300);
+            << QPoint(-480, 300) << QPoint(0, 300);
         QTest::newRow("on no screen: onto the primary, moved least")
-            << QRect(3000, -500, 523, 40) << QList<QRect>{left} << QPoint(757, 0);
-        QTest::newRow("straddling two: onto the one holding more of it")
-            << QRect(1100, 300, 523, 40) << QList<QRect>{left, right} << QPoint(1280, 300);
-        QTest::newRow("straddling two: the one holding more wins over the primary")
-            << QRect(900, 300, 523, 40) << QList<QRect>{right, left} << QPoint(757, 300);
-        QTest::newRow("larger than the screen: left and top on it")
-            << QRect(-50, -60, 2000, 900) << QList<QRect>{left} << QPoint(0, 0);
-        QTest::newRow("a screen not at the origin (panel above)")
-            << QRect(10, 0, 523, 40) << QList<QRect>{QRect(0, 28, 1280, 772)} << QPoint(10, 28);
-        QTest::newRow("no screen at all: unchanged")
-            << QRect(5, 6, 523, 40) << QList<QRect>{} << QPoint(5, 6);
+            << QPoint(3000, -500) << QPoint(-1, 0);
+        QTest::newRow("below the screen: its bottom on it") << QPoint(40, 5000) << QPoint(40, -1);
     }
-    void wholeOnScreen() {
-        QFETCH(QRect, strip);
-        QFETCH(QList<QRect>, areas);
+    void comeForwardBringsTheWholeStripOn() {
+        QFETCH(QPoint, at);
         QFETCH(QPoint, expected);
-        QCOMPARE(zrm58::wholeOnScreen(strip, areas), expected);
+        StripFixture f;
+        TForm1& form = f.create();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        form.strip().placeAt(area.left() + at.x(), area.top() + at.y());
+        comeForward(form);
+        const QPoint to(
+            expected.x() < 0 ? area.right() + 1 - form.width() : area.left() + expected.x(),
+            expected.y() < 0 ? area.bottom() + 1 - form.height() : area.top() + expected.y());
+        QCOMPARE(form.pos(), to);
+        QVERIFY(area.contains(form.geometry()));
+        QCOMPARE(form.strip().placedFrame().left, to.x()); // a place of its own, which saves keep
+        QCOMPARE(form.strip().placedFrame().top, to.y());
     }
 };
 
-QTEST_GUILESS_MAIN(ScreenPlacementTest)
+QTEST_MAIN(ScreenPlacementTest)
 #include "ScreenPlacementTest.moc"
