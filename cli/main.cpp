@@ -10,6 +10,7 @@
 #include "status/DateTimeFormat.h"
 #include "status/LocaleFormat.h"
 #include "status/StatusTexts.h"
+#include "texts/Texts.h"
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -111,6 +112,7 @@ int writeFailure(int error) {
 
 int main(int argc, char** argv) {
     prepareUtf8Output();
+    useLanguage(userLanguage()); // the tooltip's headings
     const ParseResult parsed = parseLineOptions(commandLineArguments(argc, argv));
     if (!parsed.error.empty()) {
         std::cerr << parsed.error << "\n";

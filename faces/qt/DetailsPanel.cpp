@@ -4,6 +4,7 @@
 #include "faces/qt/WindowSystem.h"
 #include "status/CpuLoad.h"
 #include "status/DetailsText.h"
+#include "texts/Texts.h"
 #include <QEnterEvent>
 #include <QEvent>
 #include <QFontMetrics>
@@ -178,8 +179,9 @@ void DetailsPanel::relayout() {
     columns_ =
         std::clamp((n + kRowsPerColumn - 1) / kRowsPerColumn, 1, std::max(1, room / cell_.width()));
     rows_ = (n + columns_ - 1) / columns_;
-    qreal width = std::max<qreal>(columns_ * cell_.width(),
-                                  staticText(qs(details::kProcessors)).size().width());
+    qreal width =
+        std::max<qreal>(columns_ * cell_.width(),
+                        staticText(qs(localText(TextId::DetailsProcessors))).size().width());
     for (const QString& line : summary_)
         width = std::max(width, staticText(line).size().width());
     const int height =
@@ -244,7 +246,7 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
     const QFontMetrics fm(p.font());
     int y = kPad;
     drawTextIn(p, QRect(kPad, y, width() - 2 * kPad, lineHeight_), Qt::AlignLeft,
-               qs(details::kProcessors));
+               qs(localText(TextId::DetailsProcessors)));
     y += lineHeight_;
 
     // One cell per processor: its number, a bar and the figure, in columns of eight.

@@ -2,6 +2,7 @@
 // start-up steps in reverse order.
 #include "faces/qt/DesktopIntegration.h"
 #include "faces/qt/MessageHooks.h"
+#include "faces/qt/QtText.h"
 #include "faces/qt/ScreenPlacement.h"
 #include "faces/qt/SessionEnd.h"
 #include "faces/qt/SettingsWindow.h"
@@ -15,6 +16,7 @@
 #include "status/CpuLoad.h"
 #include "status/LocaleFormat.h"
 #include "strip/StripServices.h"
+#include "texts/Texts.h"
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -22,6 +24,7 @@
 using namespace zrm58;
 
 int main(int argc, char** argv) {
+    useLanguage(userLanguage()); // the strip's own texts, before anything may show one
     preferXcbPlatform(argc, argv);
     avoidBusAutolaunch();
     if (const std::optional<int> code = startupChecks(argc, argv)) return *code;
@@ -98,7 +101,7 @@ int main(int argc, char** argv) {
         try {
             form.strip().FormCreate();
         } catch (const ConversionError& e) {
-            QMessageBox box(QMessageBox::Critical, QStringLiteral("アプリケーションエラー"),
+            QMessageBox box(QMessageBox::Critical, toQString(localText(TextId::ErrorTitle)),
                             QString::fromUtf8(e.what()), QMessageBox::Ok);
             box.setWindowModality(Qt::ApplicationModal);
             box.exec();

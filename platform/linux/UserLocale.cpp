@@ -43,10 +43,12 @@ std::string userLocaleId() {
     return "en_US";
 }
 
-std::vector<std::string> preferredLanguages(const std::optional<std::string>& language,
+std::vector<std::string> preferredLanguages(const std::optional<std::string>& forced,
+                                            const std::optional<std::string>& language,
                                             const std::optional<std::string>& lcAll,
                                             const std::optional<std::string>& lcMessages,
                                             const std::optional<std::string>& lang) {
+    if (forced && !forced->empty()) return {*forced};
     std::string messages;
     for (const auto* value : {&lcAll, &lcMessages, &lang}) {
         if (*value && !(*value)->empty()) {
@@ -75,8 +77,9 @@ namespace zrm58 {
 
 std::vector<std::string> userPreferredLanguages() {
     return linux_backend::preferredLanguages(
-        linux_backend::environment("LANGUAGE"), linux_backend::environment("LC_ALL"),
-        linux_backend::environment("LC_MESSAGES"), linux_backend::environment("LANG"));
+        linux_backend::environment("ZRM58_LANGUAGE"), linux_backend::environment("LANGUAGE"),
+        linux_backend::environment("LC_ALL"), linux_backend::environment("LC_MESSAGES"),
+        linux_backend::environment("LANG"));
 }
 
 } // namespace zrm58

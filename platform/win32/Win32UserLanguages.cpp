@@ -5,6 +5,15 @@
 namespace zrm58 {
 
 std::vector<std::string> userPreferredLanguages() {
+    // ZRM58_LANGUAGE forces a language, as on every platform.
+    wchar_t forced[32] = {};
+    const DWORD n = GetEnvironmentVariableW(L"ZRM58_LANGUAGE", forced, 32);
+    if (n > 0 && n < 32) {
+        std::string tag;
+        for (DWORD i = 0; i < n; ++i)
+            tag += static_cast<char>(forced[i] < 0x80 ? forced[i] : '?');
+        return {tag};
+    }
     wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
     if (LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), name,
                          LOCALE_NAME_MAX_LENGTH, 0) <= 0)

@@ -440,7 +440,8 @@ private slots:
         QFETCH(QStringList, environment);
         QFETCH(QString, dialogTitle);
         Strip strip(binary);
-        strip.start(environment);
+        // The language as a user's environment gives it, not as the tests pin it.
+        strip.start(environment << QStringLiteral("ZRM58_LANGUAGE="));
         QVERIFY(!strip.waitForWindow().isEmpty());
         const QString settings = openSettings(strip, shots + QStringLiteral("/language-menu.png"));
         QVERIFY2(!settings.isEmpty(), "no settings window");
