@@ -1,10 +1,12 @@
 #pragma once
 #include "strip/SettingsModel.h"
+#include "strip/SettingsWindowLayout.h"
 #include <QComboBox>
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class QCheckBox;
 class QFileDialog;
@@ -106,10 +108,15 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
 
 private:
-    void createFormGroup();
-    void createBackgroundGroup();
-    void createTextGroup();
+    // The controls as the settings window's description has them, in its order.
+    void createControls();
+    void connectHandlers();
     void setFocusOrder();
+    // The control made for `c`, by its design name.
+    template <class W> W* control(Control c) const {
+        const std::string_view name = describe(c).name;
+        return findChild<W*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    }
 
     void showValues();  // the model's values into the controls
     void storeValues(); // the controls' values into the model

@@ -5,6 +5,7 @@
 #include "faces/win32/TextFit.h"
 #include "strip/SettingsLists.h"
 #include "strip/SettingsModel.h"
+#include "strip/SettingsWindowLayout.h"
 #include <algorithm>
 #include <cmath>
 #include <commctrl.h>
@@ -42,18 +43,64 @@ enum Id : int {
     kClose,
 };
 
-// A spin box: a text field with an up-down control beside it, holding a number of the range
-// shown with a fixed number of decimals. Typed text is limited to the range when read.
+// The dialog item ids of the controls that take input (send_to_strip and the end-to-end checks
+// address the controls by them); labels and groups have none.
+int idOf(Control c) {
+    switch (c) {
+    case Control::ShowTaskCheck:
+        return kShowTask;
+    case Control::TopCheck:
+        return kTop;
+    case Control::OpSpin:
+        return kOpacity;
+    case Control::SpinBox1:
+        return kInterval;
+    case Control::OrgWidthSpin:
+        return kWidth;
+    case Control::Edit2:
+        return kSeparator;
+    case Control::ListBox1:
+        return kSeparatorList;
+    case Control::Edit1:
+        return kFormat;
+    case Control::GraCheck:
+        return kGradient;
+    case Control::DirectionBox1:
+        return kDirection;
+    case Control::ComboColorBox1:
+        return kColour1;
+    case Control::ComboColorBox2:
+        return kColour2;
+    case Control::GazouCheck:
+        return kPicture;
+    case Control::SelectFileBtn:
+        return kSelectFile;
+    case Control::FontColorBox1:
+        return kFontColour;
+    case Control::BoldCheck:
+        return kBold;
+    case Control::ShadowCheck:
+        return kShadow;
+    case Control::ComboBox1:
+        return kFamily;
+    case Control::CloseBtn:
+        return kClose;
+    default:
+        return -1;
+    }
+}
+
+// A spin box: a text field with an up-down control beside it (whose id follows the field's),
+// holding a number of its range shown with its decimals. Typed text is limited to the range
+// when read.
 struct Spin {
     int edit, updown;
-    double lo, hi, step;
-    int decimals;
+    NumberFormat number;
 };
-constexpr Spin kSpins[] = {
-    {kOpacity, kOpacitySpin, SettingsModel::kMinOpacity, SettingsModel::kMaxOpacity, 0.1, 1},
-    {kInterval, kIntervalSpin, SettingsModel::kMinSeconds, SettingsModel::kMaxSeconds, 1, 0},
-    {kWidth, kWidthSpin, SettingsModel::kMinWidthFactor, SettingsModel::kMaxWidthFactor, 0.02, 2},
-};
+Spin spin(Control c) {
+    return {idOf(c), idOf(c) + 1, describe(c).number};
+}
+const Spin kSpins[] = {spin(Control::OpSpin), spin(Control::SpinBox1), spin(Control::OrgWidthSpin)};
 
 struct Dialog {
     SettingsModel* model;
@@ -103,113 +150,105 @@ double spinValue(const Dialog& d, const Spin& s) {
         if (c == L',') c = L'.'; // either decimal separator
     wchar_t* end = nullptr;
     const double v = std::wcstod(t.c_str(), &end);
-    if (end == t.c_str() || std::isnan(v)) return s.lo;
-    return std::clamp(v, s.lo, s.hi);
+    if (end == t.c_str() || std::isnan(v)) return s.number.min;
+    return std::clamp(v, s.number.min, s.number.max);
 }
 
 void setSpinValue(const Dialog& d, const Spin& s, double v) {
-    v = std::clamp(v, s.lo, s.hi);
+    v = std::clamp(v, s.number.min, s.number.max);
     wchar_t buf[32];
-    std::swprintf(buf, 32, L"%.*f", s.decimals, v);
+    std::swprintf(buf, 32, L"%.*f", s.number.decimals, v);
     SetWindowTextW(item(d, s.edit), buf);
 }
 
-HWND add(Dialog& d, const wchar_t* cls, const wchar_t* caption, DWORD style, int x, int y, int w,
-         int h, int id, DWORD exStyle = 0) {
+std::wstring wide(std::u16string_view s) {
+    return std::wstring(s.begin(), s.end());
+}
+
+HWND add(Dialog& d, const wchar_t* cls, const std::wstring& caption, DWORD style, const Rect& r,
+         int id, DWORD exStyle = 0) {
     // Positions as designed at 96 DPI, scaled to the monitor's.
-    HWND c = CreateWindowExW(exStyle, cls, caption, WS_CHILD | WS_VISIBLE | style, scaled(x, d.dpi),
-                             scaled(y, d.dpi), scaled(w, d.dpi), scaled(h, d.dpi), d.hwnd,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             GetModuleHandleW(nullptr), nullptr);
+    HWND c = CreateWindowExW(
+        exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, scaled(r.left, d.dpi),
+        scaled(r.top, d.dpi), scaled(r.width, d.dpi), scaled(r.height, d.dpi), d.hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(d.font), FALSE);
     return c;
 }
 
-void addCheck(Dialog& d, const wchar_t* caption, int x, int y, int w, int id) {
-    add(d, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, x, y, w, 19, id);
+void addEntries(HWND h, UINT message, Control c) {
+    for (const std::u16string& e : controlEntries(c)) {
+        const std::wstring w = wide(e);
+        SendMessageW(h, message, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    }
 }
 
-void addLabel(Dialog& d, const wchar_t* caption, int x, int y, int w, int h = 17) {
-    add(d, L"STATIC", caption, SS_LEFT, x, y, w, h, -1);
-}
-
-void addSpin(Dialog& d, const Spin& s, int x, int y, int w) {
-    HWND edit =
-        add(d, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, x, y, w, 22, s.edit, WS_EX_CLIENTEDGE);
-    HWND updown = add(d, UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0, 0, 0, s.updown);
+void addSpin(Dialog& d, const Spin& s, const Rect& r) {
+    HWND edit = add(d, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, r, s.edit, WS_EX_CLIENTEDGE);
+    HWND updown = add(d, UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS, {}, s.updown);
     SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
     // The arrows are turned into steps of the spin box's own (UDN_DELTAPOS).
     SendMessageW(updown, UDM_SETRANGE32, 0, 100000);
     SendMessageW(updown, UDM_SETPOS32, 0, 50000);
 }
 
-void createControls(Dialog& d) {
-    // The groups' captions and the texts are the program's; positions as designed, in pixels.
-    add(d, L"BUTTON", L"Form", BS_GROUPBOX, 16, 16, 305, 321, -1);
-    add(d, L"BUTTON", L"背景", BS_GROUPBOX, 328, 16, 217, 161, -1);
-    add(d, L"BUTTON", L"文字", BS_GROUPBOX, 328, 184, 217, 153, -1);
-    // 背景, then 文字, then Form: the keyboard's order through the window.
-    const int bx = 328, by = 16;
-    addCheck(d, L"グラジエント", bx + 24, by + 32, 89, kGradient);
-    add(d, L"BUTTON", L"", BS_OWNERDRAW | WS_TABSTOP, bx + 120, by + 72, 81, 22, kColour2);
-    add(d, L"BUTTON", L"", BS_OWNERDRAW | WS_TABSTOP, bx + 24, by + 72, 81, 22, kColour1);
-    HWND direction = add(d, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, bx + 112,
-                         by + 32, 81, 200, kDirection);
-    for (const wchar_t* entry : {L"垂直", L"水平", L"斜め"})
-        SendMessageW(direction, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
-    addCheck(d, L"画像表示", bx + 24, by + 120, 89, kPicture);
-    add(d, L"BUTTON", L"画像選択", BS_PUSHBUTTON | WS_TABSTOP, bx + 120, by + 120, 80, 22,
-        kSelectFile);
-    const int tx = 328, ty = 184;
-    addLabel(d, L"文字色", tx + 16, ty + 24, 41);
-    add(d, L"BUTTON", L"", BS_OWNERDRAW | WS_TABSTOP, tx + 7, ty + 40, 90, 22, kFontColour);
-    addCheck(d, L"ボールド", tx + 119, ty + 25, 81, kBold);
-    addCheck(d, L"影を付ける", tx + 119, ty + 57, 82, kShadow);
-    addLabel(d, L"フォント名", tx + 16, ty + 88, 81);
-    HWND family = add(d, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, tx + 16,
-                      ty + 112, 185, 300, kFamily);
-    for (std::u16string_view f : kFontFamilies) {
-        const std::wstring w(f.begin(), f.end());
-        SendMessageW(family, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+void addControl(Dialog& d, const ControlDescription& c) {
+    const Rect r = windowPlace(c);
+    const int id = idOf(c.control);
+    const std::wstring caption = wide(c.caption);
+    switch (c.kind) {
+    case ControlKind::Group:
+        add(d, L"BUTTON", caption, BS_GROUPBOX, r, id);
+        break;
+    case ControlKind::Label:
+        add(d, L"STATIC", caption, SS_LEFT, r, id);
+        break;
+    case ControlKind::CheckBox:
+        add(d, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, r, id);
+        break;
+    case ControlKind::NumberBox:
+        addSpin(d, spin(c.control), r);
+        break;
+    case ControlKind::TextField:
+        add(d, L"EDIT", caption, ES_AUTOHSCROLL | WS_TABSTOP, r, id, WS_EX_CLIENTEDGE);
+        break;
+    case ControlKind::List:
+        addEntries(add(d, L"LISTBOX", caption, LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP, r, id,
+                       WS_EX_CLIENTEDGE),
+                   LB_ADDSTRING, c.control);
+        break;
+    case ControlKind::DropDown: // the control's height is its open list's
+        addEntries(add(d, L"COMBOBOX", caption, CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL,
+                       {r.left, r.top, r.width, c.listHeight}, id),
+                   CB_ADDSTRING, c.control);
+        break;
+    case ControlKind::ColourPicker:
+        add(d, L"BUTTON", caption, BS_OWNERDRAW | WS_TABSTOP, r, id);
+        break;
+    case ControlKind::Button: // Enter presses Close
+        add(d, L"BUTTON", caption,
+            (c.control == Control::CloseBtn ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, r,
+            id);
+        break;
     }
-    const int fx = 16, fy = 16;
-    addLabel(d, L"透明度", fx + 16, fy + 64, 57);
-    addSpin(d, kSpins[0], fx + 72, fy + 64, 57);
-    addLabel(d, L"インターバル", fx + 144, fy + 64, 65);
-    addSpin(d, kSpins[1], fx + 216, fy + 59, 57);
-    addCheck(d, L"タスクバーに表示", fx + 16, fy + 32, 113, kShowTask);
-    addCheck(d, L"前面表示", fx + 144, fy + 32, 73, kTop);
-    addLabel(d, L"表示幅", fx + 16, fy + 104, 49);
-    addSpin(d, kSpins[2], fx + 64, fy + 104, 68);
-    addLabel(d, L"日付・時間フォーマット", fx + 16, fy + 248, 200);
-    add(d, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, fx + 8, fy + 280, 273, 22, kFormat,
-        WS_EX_CLIENTEDGE);
-    addLabel(d, L"セパレート文字", fx + 16, fy + 160, 85);
-    add(d, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, fx + 104, fy + 160, 65, 22, kSeparator,
-        WS_EX_CLIENTEDGE);
-    HWND list = add(d, L"LISTBOX", L"", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP, fx + 200, fy + 120,
-                    73, 121, kSeparatorList, WS_EX_CLIENTEDGE);
-    for (std::size_t i = 0; i < kSeparatorEntries.size(); ++i) {
-        const std::u16string e = separatorEntry(static_cast<int>(i));
-        const std::wstring w(e.begin(), e.end());
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    if (!c.hint.empty()) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = d.hwnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(item(d, id));
+        std::wstring hint = wide(c.hint); // the tool control keeps its own copy
+        tool.lpszText = hint.data();
+        SendMessageW(d.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    addLabel(d,
-             L"yyyy:年 mm:月 dd:日付 ddd:曜日  gg:年号 ee:年号の年  hh:時 nn:分 ss:秒 "
-             L"シングル文字の場合は0無し表示",
-             8, 360, 545);
-    add(d, L"BUTTON", L"Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 128, 408, 209, 41, kClose);
+}
 
-    // The hover hint of the task-bar check box.
+// The controls in the description's order, which is also the keyboard's.
+void createControls(Dialog& d) {
     d.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                 0, 0, 0, 0, d.hwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = d.hwnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(item(d, kShowTask));
-    tool.lpszText = const_cast<wchar_t*>(L"再起動が必要です");
-    SendMessageW(d.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    for (const ControlDescription& c : settingsControls())
+        addControl(d, c);
 }
 
 // The controls from the model; the check boxes with change handlers run them when the state
@@ -359,7 +398,8 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             const auto* n = reinterpret_cast<NMUPDOWN*>(lp);
             for (const Spin& s : kSpins)
                 if (static_cast<int>(n->hdr.idFrom) == s.updown)
-                    setSpinValue(*d, s, spinValue(*d, s) + (n->iDelta > 0 ? s.step : -s.step));
+                    setSpinValue(
+                        *d, s, spinValue(*d, s) + (n->iDelta > 0 ? s.number.step : -s.number.step));
             return TRUE; // the up-down's own position does not change
         }
         break;
@@ -378,11 +418,9 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-constexpr int kClientWidth = 559, kClientHeight = 473; // at 96 DPI
-
 // The window's frame for a client area `width` wide (pixels) and the design's height, scaled.
 SIZE frameFor(const Dialog& d, DWORD style, DWORD exStyle, int width) {
-    RECT frame{0, 0, width, scaled(kClientHeight, d.dpi)};
+    RECT frame{0, 0, width, scaled(kSettingsClient.height, d.dpi)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
@@ -391,7 +429,7 @@ SIZE frameFor(const Dialog& d, DWORD style, DWORD exStyle, int width) {
 // monitor: a font that holds the Japanese texts (FontChoice's fallbacks), 12 pixels at 96 DPI.
 void placeScaled(Dialog& d, DWORD style, DWORD exStyle, HWND owner) {
     d.dpi = windowDpi(owner);
-    SIZE size = frameFor(d, style, exStyle, scaled(kClientWidth, d.dpi));
+    SIZE size = frameFor(d, style, exStyle, scaled(kSettingsClient.width, d.dpi));
     if (lastPosition.x == CW_USEDEFAULT) {
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
@@ -403,8 +441,10 @@ void placeScaled(Dialog& d, DWORD style, DWORD exStyle, HWND owner) {
     SetWindowPos(d.hwnd, nullptr, lastPosition.x, lastPosition.y, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     d.dpi = windowDpi(d.hwnd); // the monitor it is on now
-    const std::wstring family = coveringFamily(
-        u"Yu Gothic UI", u"タスクバーに表示前面表示透明度インターバル表示幅設定背景文字");
+    std::u16string texts(kSettingsTitle);
+    for (const ControlDescription& c : settingsControls())
+        texts += c.caption;
+    const std::wstring family = coveringFamily(u"Yu Gothic UI", texts);
     d.font = CreateFontW(-scaled(12, d.dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                          DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, family.c_str());
 }
@@ -430,15 +470,15 @@ void runSettingsDialog(HWND owner, SettingsModel& model, StripFace& face) {
     }();
     (void)registered;
     Dialog d{&model, &face};
-    // A fixed-size tool window with a close button only, client area 559 x 473 at 96 DPI.
+    // A fixed-size tool window with a close button only, client area as designed at 96 DPI.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    HWND hwnd = CreateWindowExW(exStyle, kClass, L"設定", style, 0, 0, 0, 0, owner, nullptr,
-                                GetModuleHandleW(nullptr), &d);
+    HWND hwnd = CreateWindowExW(exStyle, kClass, wide(kSettingsTitle).c_str(), style, 0, 0, 0, 0,
+                                owner, nullptr, GetModuleHandleW(nullptr), &d);
     if (!hwnd) return;
     placeScaled(d, style, exStyle, owner);
     createControls(d);
-    const int fitted = fitTexts(hwnd, d.font, d.dpi, scaled(kClientWidth, d.dpi));
+    const int fitted = fitTexts(hwnd, d.font, d.dpi, scaled(kSettingsClient.width, d.dpi));
     resizeClient(d, style, exStyle, fitted);
     fill(d);
     // Modal: the strip takes no input meanwhile, its timer goes on ticking.

@@ -321,19 +321,8 @@ void StripWindow::openMenu(const RectF& b) {
 }
 
 void StripWindow::runMenu() {
-    switch (showStripMenu(hwnd_, menuButton_, resizeChecked_)) {
-    case MenuChoice::Resize:
-        strip_->ResizeCmdExecute();
-        break;
-    case MenuChoice::Settings:
-        strip_->SetCmdExecute();
-        break;
-    case MenuChoice::Close:
-        strip_->CloseCmdExecute();
-        break;
-    case MenuChoice::None:
-        break;
-    }
+    if (const std::optional<MenuCommand> chosen = showStripMenu(hwnd_, menuButton_, resizeChecked_))
+        runMenuCommand(*strip_, *chosen);
 }
 
 // --- Timer and dialogs ---
