@@ -17,6 +17,7 @@ constexpr Entry kEntries[] = {
     {TextId::MenuSettings,        u"設定",            u"Settings"},
     {TextId::MenuClose,           u"終了",            u"Exit"},
     {TextId::SettingsTitle,       u"設定",            u"Settings"},
+    {TextId::WindowGroup,         u"Form",            u"Window"},
     {TextId::BackgroundGroup,     u"背景",            u"Background"},
     {TextId::TextGroup,           u"文字",            u"Text"},
     {TextId::GradientCheck,       u"グラジエント",    u"Gradient"},

@@ -15,6 +15,7 @@ enum class TextId {
     MenuClose,
     // The settings window: its title, groups, captions, list entries, reminder line and hint.
     SettingsTitle,
+    WindowGroup,
     BackgroundGroup,
     TextGroup,
     GradientCheck,
