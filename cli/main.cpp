@@ -11,6 +11,7 @@
 #include "status/LocaleFormat.h"
 #include "status/StatusTexts.h"
 #include "strip/StatusLine.h"
+#include "texts/Texts.h"
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -112,6 +113,7 @@ int writeFailure(int error) {
 
 int main(int argc, char** argv) {
     prepareUtf8Output();
+    useLanguage(userLanguage()); // the tooltip's headings
     const ParseResult parsed = parseLineOptions(commandLineArguments(argc, argv));
     if (!parsed.error.empty()) {
         std::cerr << parsed.error << "\n";

@@ -2,6 +2,7 @@
 
 #include "settings/IniDocument.h"
 #include "settings/Utf.h"
+#include "texts/Texts.h"
 
 #include <charconv>
 #include <system_error>
@@ -60,7 +61,7 @@ std::u16string fromAscii(std::string_view ascii) {
 } // namespace
 
 ConversionError::ConversionError(std::u16string storedText)
-    : std::runtime_error("'$" + toUtf8(storedText) + "' は整数ではありません"),
+    : std::runtime_error(toUtf8(fillText(localText(TextId::NotAnInteger), {storedText}))),
       storedText_(std::move(storedText)) {}
 
 std::optional<std::int32_t> parseIntegerText(std::u16string_view text) {

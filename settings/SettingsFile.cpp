@@ -1,6 +1,8 @@
 #include "settings/SettingsFile.h"
 
 #include "settings/IniDocument.h"
+#include "settings/Utf.h"
+#include "texts/Texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,11 +19,13 @@ namespace {
 constexpr int kMaxBackups = 9;
 
 std::string openFailure(const std::string& path, const std::error_code& error) {
-    return "ファイル " + path + " は開けません。 " + error.message() + " ";
+    return toUtf8(fillText(localText(TextId::CannotOpenFile),
+                           {fromUtf8OrWindows1252(path), fromUtf8OrWindows1252(error.message())}));
 }
 
 std::string createFailure(const std::string& path, const std::error_code& error) {
-    return "ファイル \"" + path + "\" を作成できません。" + error.message();
+    return toUtf8(fillText(localText(TextId::CannotCreateFile),
+                           {fromUtf8OrWindows1252(path), fromUtf8OrWindows1252(error.message())}));
 }
 
 } // namespace

@@ -47,6 +47,12 @@ struct SettingDef {
 
 inline constexpr std::u16string_view kDefaultDateFormat = u"yyyy年mm月dd日 (ddd) hh:nn:ss (gg e年)";
 inline constexpr std::u16string_view kDefaultSeparator = u"｜";
+// The first start's pattern where the strip speaks another language than Japanese: the same
+// pieces (weekday, date, time to the second) without Japanese literals, in the locale's own
+// short date and long time, so it reads as that locale writes them ("Fri 12/11/26 5:07:09 AM",
+// "Fr. 11.12.26 05:07:09"). The era is left out: outside the Japanese calendar it only repeats
+// the year.
+inline constexpr std::u16string_view kDefaultDateFormatWithoutJapanese = u"ddd ddddd tt";
 
 inline constexpr std::array<SettingDef, 22> kSettingDefs{{
     {SettingKey::Top, u"Form", u"Top", SettingType::Integer, u"200", true},

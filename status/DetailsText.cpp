@@ -1,5 +1,6 @@
 #include "status/DetailsText.h"
 #include "status/StatusTexts.h"
+#include "texts/Texts.h"
 
 #include <cmath>
 
@@ -60,7 +61,7 @@ const char* loadClass(std::int32_t p) {
 
 std::vector<std::u16string> detailsLines(const DetailsSnapshot& d, char16_t sep) {
     std::vector<std::u16string> lines;
-    lines.emplace_back(kProcessors);
+    lines.emplace_back(localText(TextId::DetailsProcessors));
     if (d.processors.empty()) lines.push_back(std::u16string(u"  ") + kWaiting);
     constexpr std::size_t perLine = 8;
     for (std::size_t i = 0; i < d.processors.size(); i += perLine) {
@@ -80,26 +81,31 @@ std::vector<std::u16string> summaryLines(const DetailsSnapshot& d, char16_t sep)
     if (d.memory) {
         const MemoryBreakdown& m = *d.memory;
         const std::uint64_t used = m.available < m.total ? m.total - m.available : 0;
-        lines.push_back(std::u16string(kMemory) + u"  " + kInUse + u" " + formatGiB(used, sep) +
-                        u"  " + kAvailable + u" " + formatGiB(m.available, sep) + u"  " + kCache +
-                        u" " + formatGiB(m.cacheAndBuffers, sep));
+        lines.push_back(std::u16string(localText(TextId::DetailsMemory)) + u"  " +
+                        localText(TextId::DetailsInUse) + u" " + formatGiB(used, sep) + u"  " +
+                        localText(TextId::DetailsAvailable) + u" " + formatGiB(m.available, sep) +
+                        u"  " + localText(TextId::DetailsCache) + u" " +
+                        formatGiB(m.cacheAndBuffers, sep));
         if (m.swapTotal == 0)
-            lines.push_back(std::u16string(kSwap) + u"  " + kNoSwap);
+            lines.push_back(std::u16string(localText(TextId::DetailsSwap)) + u"  " +
+                            localText(TextId::DetailsNoSwap));
         else
-            lines.push_back(std::u16string(kSwap) + u"  " +
+            lines.push_back(std::u16string(localText(TextId::DetailsSwap)) + u"  " +
                             formatGiB(m.swapTotal - m.swapFree, sep) + u" / " +
                             formatGiB(m.swapTotal, sep));
     }
-    std::u16string net = std::u16string(kNetwork) + u"  " + kReceive + u" ";
+    std::u16string net = std::u16string(localText(TextId::DetailsNetwork)) + u"  " +
+                         localText(TextId::DetailsReceived) + u" ";
     if (d.network)
-        net += formatRate(d.network->received, sep) + u"  " + kSend + u" " +
-               formatRate(d.network->sent, sep);
+        net += formatRate(d.network->received, sep) + u"  " + localText(TextId::DetailsSent) +
+               u" " + formatRate(d.network->sent, sep);
     else
-        net += std::u16string(kWaiting) + u"  " + kSend + u" " + kWaiting;
+        net += std::u16string(kWaiting) + u"  " + localText(TextId::DetailsSent) + u" " + kWaiting;
     lines.push_back(net);
     if (d.temperature)
-        lines.push_back(std::u16string(kTemperature) + u"  " + formatCelsius(*d.temperature, sep));
-    lines.emplace_back(kProcesses);
+        lines.push_back(std::u16string(localText(TextId::DetailsTemperature)) + u"  " +
+                        formatCelsius(*d.temperature, sep));
+    lines.emplace_back(localText(TextId::DetailsProcesses));
     for (const BusyProcess& p : d.busiest)
         lines.push_back(u"  " + formatPercent(p.share) + u"  " + processLabel(p));
     return lines;

@@ -5,22 +5,10 @@
 #include <string_view>
 #include <vector>
 
-// The texts of the details: labels in the strip's language (Japanese, like its menu) and the
+// The texts of the details: labels in the strip's language (texts/Texts.h) and the
 // figures in the line's units, rounding and decimal separator.
 namespace zrm58::details {
 
-inline constexpr std::u16string_view kProcessors = u"プロセッサ";
-inline constexpr std::u16string_view kMemory = u"メモリ";
-inline constexpr std::u16string_view kInUse = u"使用中";
-inline constexpr std::u16string_view kAvailable = u"利用可能";
-inline constexpr std::u16string_view kCache = u"キャッシュ・バッファ";
-inline constexpr std::u16string_view kSwap = u"スワップ";
-inline constexpr std::u16string_view kNoSwap = u"なし";
-inline constexpr std::u16string_view kNetwork = u"ネットワーク";
-inline constexpr std::u16string_view kReceive = u"受信";
-inline constexpr std::u16string_view kSend = u"送信";
-inline constexpr std::u16string_view kTemperature = u"温度";
-inline constexpr std::u16string_view kProcesses = u"プロセス";
 inline constexpr std::u16string_view kWaiting = u"…"; // a figure that needs one more tick
 
 // Bytes as GiB with one decimal, exactly like the line's amounts (whole MiB / 1024, "%.1f").

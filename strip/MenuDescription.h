@@ -3,6 +3,7 @@
 // runs, their 16 x 16 pictures (ImageList1) and the check mark, as shapes in logical units that
 // every face draws as they are, and the measures of its look.
 #include "strip/StripGeometry.h"
+#include "texts/Texts.h"
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -17,18 +18,18 @@ class Strip;
 enum class MenuCommand { Resize, Settings, Close };
 
 struct MenuItemDescription {
-    std::string_view name;    // the item's design name
-    std::u16string_view text; // shown as it is, in the menu's font
-    int picture;              // index into menuPictures()
-    MenuCommand command;      //
-    bool checkable;           // its check mark shows the strip's resize mode
+    std::string_view name; // the item's design name
+    TextId text;           // shown as it is (localText), in the menu's font
+    int picture;           // index into menuPictures()
+    MenuCommand command;   //
+    bool checkable;        // its check mark shows the strip's resize mode
 };
 
 // The items, top to bottom.
 inline constexpr std::array<MenuItemDescription, 3> kMenuItems{{
-    {"ResizeMenu", u"リサイズ", 1, MenuCommand::Resize, true},
-    {"SetMenu", u"設定", 2, MenuCommand::Settings, false},
-    {"CloseMenu", u"終了", 0, MenuCommand::Close, false},
+    {"ResizeMenu", TextId::MenuResize, 1, MenuCommand::Resize, true},
+    {"SetMenu", TextId::MenuSettings, 2, MenuCommand::Settings, false},
+    {"CloseMenu", TextId::MenuClose, 0, MenuCommand::Close, false},
 }};
 
 // Runs the item's command on the strip. The resize item toggles the resize mode; its check mark

@@ -14,91 +14,123 @@ constexpr int kDefaultLabelWidth = 120, kDefaultLabelHeight = 17;
 constexpr int kDefaultButtonWidth = 80, kDefaultButtonHeight = 22;
 
 constexpr ControlDescription kControls[] = {
-    {C::GroupBox3, "GroupBox3", K::Group, C::GroupBox3, u"Form", {16, 16, 305, 321}},
-    {C::GroupBox1, "GroupBox1", K::Group, C::GroupBox1, u"背景", {328, 16, 217, 161}},
-    {C::GroupBox2, "GroupBox2", K::Group, C::GroupBox2, u"文字", {328, 184, 217, 153}},
+    {C::GroupBox3, "GroupBox3", K::Group, C::GroupBox3, TextId::WindowGroup, {16, 16, 305, 321}},
+    {C::GroupBox1,
+     "GroupBox1",
+     K::Group,
+     C::GroupBox1,
+     TextId::BackgroundGroup,
+     {328, 16, 217, 161}},
+    {C::GroupBox2, "GroupBox2", K::Group, C::GroupBox2, TextId::TextGroup, {328, 184, 217, 153}},
     // 背景
-    {C::GraCheck, "GraCheck", K::CheckBox, C::GroupBox1, u"グラジエント", {24, 32, 89, 19}},
-    {C::ComboColorBox2, "ComboColorBox2", K::ColourPicker, C::GroupBox1, u"", {120, 72, 81, 22}},
-    {C::ComboColorBox1, "ComboColorBox1", K::ColourPicker, C::GroupBox1, u"", {24, 72, 81, 22}},
+    {C::GraCheck, "GraCheck", K::CheckBox, C::GroupBox1, TextId::GradientCheck, {24, 32, 89, 19}},
+    {C::ComboColorBox2,
+     "ComboColorBox2",
+     K::ColourPicker,
+     C::GroupBox1,
+     std::nullopt,
+     {120, 72, 81, 22}},
+    {C::ComboColorBox1,
+     "ComboColorBox1",
+     K::ColourPicker,
+     C::GroupBox1,
+     std::nullopt,
+     {24, 72, 81, 22}},
     {C::DirectionBox1,
      "DirectionBox1",
      K::DropDown,
      C::GroupBox1,
-     u"",
+     std::nullopt,
      {112, 32, 81, 22},
      {},
-     u"",
+     std::nullopt,
      200},
-    {C::GazouCheck, "GazouCheck", K::CheckBox, C::GroupBox1, u"画像表示", {24, 120, 89, 19}},
+    {C::GazouCheck,
+     "GazouCheck",
+     K::CheckBox,
+     C::GroupBox1,
+     TextId::PictureCheck,
+     {24, 120, 89, 19}},
     {C::SelectFileBtn,
      "SelectFileBtn",
      K::Button,
      C::GroupBox1,
-     u"画像選択",
+     TextId::PictureButton,
      {120, 120, kDefaultButtonWidth, kDefaultButtonHeight}},
     // 文字
-    {C::Label1, "Label1", K::Label, C::GroupBox2, u"文字色", {16, 24, 41, 17}},
-    {C::FontColorBox1, "FontColorBox1", K::ColourPicker, C::GroupBox2, u"", {7, 40, 90, 22}},
-    {C::BoldCheck, "BoldCheck", K::CheckBox, C::GroupBox2, u"ボールド", {119, 25, 81, 19}},
-    {C::ShadowCheck, "ShadowCheck", K::CheckBox, C::GroupBox2, u"影を付ける", {119, 57, 82, 19}},
-    {C::Label9, "Label9", K::Label, C::GroupBox2, u"フォント名", {16, 88, 81, 17}},
-    {C::ComboBox1, "ComboBox1", K::DropDown, C::GroupBox2, u"", {16, 112, 185, 22}, {}, u"", 300},
+    {C::Label1, "Label1", K::Label, C::GroupBox2, TextId::TextColourLabel, {16, 24, 41, 17}},
+    {C::FontColorBox1,
+     "FontColorBox1",
+     K::ColourPicker,
+     C::GroupBox2,
+     std::nullopt,
+     {7, 40, 90, 22}},
+    {C::BoldCheck, "BoldCheck", K::CheckBox, C::GroupBox2, TextId::BoldCheck, {119, 25, 81, 19}},
+    {C::ShadowCheck,
+     "ShadowCheck",
+     K::CheckBox,
+     C::GroupBox2,
+     TextId::ShadowCheck,
+     {119, 57, 82, 19}},
+    {C::Label9, "Label9", K::Label, C::GroupBox2, TextId::FontLabel, {16, 88, 81, 17}},
+    {C::ComboBox1,
+     "ComboBox1",
+     K::DropDown,
+     C::GroupBox2,
+     std::nullopt,
+     {16, 112, 185, 22},
+     {},
+     std::nullopt,
+     300},
     // Form
-    {C::Label3, "Label3", K::Label, C::GroupBox3, u"透明度", {16, 64, 57, 17}},
+    {C::Label3, "Label3", K::Label, C::GroupBox3, TextId::OpacityLabel, {16, 64, 57, 17}},
     {C::OpSpin,
      "OpSpin",
      K::NumberBox,
      C::GroupBox3,
-     u"",
+     std::nullopt,
      {72, 64, 57, 22},
      {M::kMinOpacity, M::kMaxOpacity, 0.1, 1}},
-    {C::Label2, "Label2", K::Label, C::GroupBox3, u"インターバル", {144, 64, 65, 17}},
+    {C::Label2, "Label2", K::Label, C::GroupBox3, TextId::IntervalLabel, {144, 64, 65, 17}},
     {C::SpinBox1,
      "SpinBox1",
      K::NumberBox,
      C::GroupBox3,
-     u"",
+     std::nullopt,
      {216, 59, 57, 22},
      {M::kMinSeconds, M::kMaxSeconds, 1, 0}},
     {C::ShowTaskCheck,
      "ShowTaskCheck",
      K::CheckBox,
      C::GroupBox3,
-     u"タスクバーに表示",
+     TextId::TaskBarCheck,
      {16, 32, 113, 19},
      {},
-     u"再起動が必要です"},
-    {C::TopCheck, "TopCheck", K::CheckBox, C::GroupBox3, u"前面表示", {144, 32, 73, 19}},
-    {C::Label4, "Label4", K::Label, C::GroupBox3, u"表示幅", {16, 104, 49, 17}},
+     TextId::RestartHint},
+    {C::TopCheck, "TopCheck", K::CheckBox, C::GroupBox3, TextId::TopCheck, {144, 32, 73, 19}},
+    {C::Label4, "Label4", K::Label, C::GroupBox3, TextId::WidthLabel, {16, 104, 49, 17}},
     {C::OrgWidthSpin,
      "OrgWidthSpin",
      K::NumberBox,
      C::GroupBox3,
-     u"",
+     std::nullopt,
      {64, 104, 68, 22},
      {M::kMinWidthFactor, M::kMaxWidthFactor, 0.02, 2}},
     {C::Label6,
      "Label6",
      K::Label,
      C::GroupBox3,
-     u"日付・時間フォーマット",
+     TextId::FormatLabel,
      {16, 248, kDefaultLabelWidth, kDefaultLabelHeight}},
-    {C::Edit1, "Edit1", K::TextField, C::GroupBox3, u"", {8, 280, 273, 22}},
+    {C::Edit1, "Edit1", K::TextField, C::GroupBox3, std::nullopt, {8, 280, 273, 22}},
     // 85 wide rather than the design's 73: room for its text in the window's 12-pixel font, so
     // that a face fitting the text does not push Edit2 and ListBox1 along its row.
-    {C::Label8, "Label8", K::Label, C::GroupBox3, u"セパレート文字", {16, 160, 85, 17}},
-    {C::Edit2, "Edit2", K::TextField, C::GroupBox3, u"", {104, 160, 65, 22}},
-    {C::ListBox1, "ListBox1", K::List, C::GroupBox3, u"", {200, 120, 73, 121}},
+    {C::Label8, "Label8", K::Label, C::GroupBox3, TextId::SeparatorLabel, {16, 160, 85, 17}},
+    {C::Edit2, "Edit2", K::TextField, C::GroupBox3, std::nullopt, {104, 160, 65, 22}},
+    {C::ListBox1, "ListBox1", K::List, C::GroupBox3, std::nullopt, {200, 120, 73, 121}},
     // The window itself
-    {C::Label5,
-     "Label5",
-     K::Label,
-     C::Label5,
-     u"yyyy:年 mm:月 dd:日付 ddd:曜日  gg:年号 ee:年号の年  hh:時 nn:分 ss:秒 "
-     u"シングル文字の場合は0無し表示",
-     {8, 360, 545, 17}},
-    {C::CloseBtn, "CloseBtn", K::Button, C::CloseBtn, u"Close", {128, 408, 209, 41}},
+    {C::Label5, "Label5", K::Label, C::Label5, TextId::FormatReminder, {8, 360, 545, 17}},
+    {C::CloseBtn, "CloseBtn", K::Button, C::CloseBtn, TextId::CloseButton, {128, 408, 209, 41}},
 };
 
 // Each row stands at its control's place in the enumeration, so describe() is an index.
@@ -119,6 +151,18 @@ const ControlDescription& describe(Control control) {
     return kControls[static_cast<std::size_t>(control)];
 }
 
+std::u16string_view settingsTitle() {
+    return localText(TextId::SettingsTitle);
+}
+
+std::u16string_view captionOf(const ControlDescription& control) {
+    return control.caption ? localText(*control.caption) : std::u16string_view{};
+}
+
+std::u16string_view hintOf(const ControlDescription& control) {
+    return control.hint ? localText(*control.hint) : std::u16string_view{};
+}
+
 bool takesFocus(ControlKind kind) {
     return kind != ControlKind::Group && kind != ControlKind::Label;
 }
@@ -137,7 +181,9 @@ std::vector<std::u16string> controlEntries(Control control) {
     std::vector<std::u16string> entries;
     switch (control) {
     case Control::DirectionBox1: // gradient directions, index 0..2
-        entries = {u"垂直", u"水平", u"斜め"};
+        for (const TextId id :
+             {TextId::DirectionVertical, TextId::DirectionHorizontal, TextId::DirectionDiagonal})
+            entries.emplace_back(localText(id));
         break;
     case Control::ListBox1:
         for (std::size_t i = 0; i < kSeparatorEntries.size(); ++i)

@@ -3,7 +3,9 @@
 // kind, text, place, range and hover hint, in the keyboard's order. Every face builds its window
 // by walking this table, so a text or a place is written here once.
 #include "strip/StripGeometry.h"
+#include "texts/Texts.h"
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,7 +13,6 @@
 
 namespace zrm58 {
 
-inline constexpr std::u16string_view kSettingsTitle = u"設定";
 // The client area, in the design's logical pixels.
 inline constexpr Size kSettingsClient{559, 473};
 
@@ -74,13 +75,13 @@ struct ControlDescription {
     Control control;
     std::string_view name; // the design name
     ControlKind kind;
-    Control group;               // the group box it sits in; itself for a control of the window
-    std::u16string_view caption; // its text, empty where it shows a value
+    Control group;                 // the group box it sits in; itself for a control of the window
+    std::optional<TextId> caption; // its text (localText), none where it shows a value
     // Its top-left corner within its group (or the window) and its size, in the design's
     // logical pixels; a face widens a text that its font makes wider than this.
     Rect place;
-    NumberFormat number{};         // NumberBox only
-    std::u16string_view hint = {}; // the hover hint, empty for none
+    NumberFormat number{};           // NumberBox only
+    std::optional<TextId> hint = {}; // the hover hint, none for none
     int listHeight = 0; // DropDown: the height of the list when open, where the toolkit asks
 };
 
@@ -90,6 +91,11 @@ struct ControlDescription {
 std::span<const ControlDescription> settingsControls();
 const ControlDescription& describe(Control control);
 
+// The window's title, and a control's caption and hover hint in the strip's language (empty
+// where it has none).
+std::u16string_view settingsTitle();
+std::u16string_view captionOf(const ControlDescription& control);
+std::u16string_view hintOf(const ControlDescription& control);
 // Whether the control takes the keyboard focus (Tab moves to it).
 bool takesFocus(ControlKind kind);
 // The control's place within the window itself: its group's corner added.

@@ -5,6 +5,7 @@
 #include "strip/LineFit.h"
 #include "strip/SettingLimits.h"
 #include "strip/StatusLine.h"
+#include "texts/Texts.h"
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -60,6 +61,10 @@ void Strip::FormCreate() {
     HomePath =
         slash == std::string::npos ? std::string() : services_.settingsPath.substr(0, slash + 1);
     ReadIniFile();
+    // A first start in another language than Japanese gets a pattern without Japanese literals;
+    // a settings file's pattern, or its absence from an existing file, is never changed.
+    if (fitPending_ && currentLanguage() != Language::Japanese)
+        DateFormatStr = kDefaultDateFormatWithoutJapanese;
     applyStartWidth();
     applyBold();
     applyTextColours();

@@ -3,6 +3,7 @@
 #include "strip/LineFit.h"
 #include "strip/PictureFile.h"
 #include "strip/Strip.h"
+#include "texts/Texts.h"
 
 namespace zrm58 {
 
@@ -27,7 +28,7 @@ void Strip::UpdateBackground() {
             // The file is there but no picture could be decoded from it: say so, and keep what
             // the strip showed before.
             face_.showError(
-                withFullStop(u"ビットマップの読み込みに失敗しました (" + GazouFile + u")。"));
+                withFullStop(fillText(localText(TextId::PictureNotLoaded), {GazouFile})));
             return;
         }
         Rectangle1.strokeOn = false;

@@ -16,9 +16,8 @@ class SettingsModel;
 
 // The answer to the error box of a save that failed at the close.
 enum class FailedSaveChoice { KeepRunning, EndWithoutSaving };
-// That box's two buttons, in this order; the first is its default.
-inline constexpr std::u16string_view kKeepRunningButton = u"終了しない";
-inline constexpr std::u16string_view kEndWithoutSavingButton = u"保存せずに終了";
+// That box's two buttons are TextId::KeepRunningButton (its default) and
+// TextId::EndWithoutSavingButton, in this order.
 
 class StripFace {
 public:
@@ -121,8 +120,8 @@ public:
     // one OK button; modal, returns when dismissed. Ticks go on meanwhile.
     virtual void showError(std::u16string_view text) = 0;
     // The error dialog of a save that failed at the close: error icon, `text` as given, and the
-    // buttons kKeepRunningButton (the default; Escape and the box's close give it too) and
-    // kEndWithoutSavingButton. Modal, returns the user's choice. Ticks go on meanwhile.
+    // buttons TextId::KeepRunningButton (the default; Escape and the box's close give it too)
+    // and TextId::EndWithoutSavingButton. Modal, returns the user's choice. Ticks go on meanwhile.
     virtual FailedSaveChoice showFailedSaveAtClose(std::u16string_view text) {
         showError(text);
         return FailedSaveChoice::KeepRunning;

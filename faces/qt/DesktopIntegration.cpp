@@ -1,9 +1,9 @@
 #include "faces/qt/DesktopIntegration.h"
+#include "texts/Language.h"
 #include <QCoreApplication>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QTranslator>
@@ -65,11 +65,12 @@ QIcon programIcon() {
 }
 
 void installToolkitTranslations() {
+    // The toolkit's dialogs and standard buttons speak the strip's language, never the locale's
+    // when that is a third one: qtbase_ja for Japanese, the toolkit's built-in English otherwise.
+    if (userLanguage() != Language::Japanese) return;
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    // qtbase holds the dialogs' and the standard buttons' texts; a locale without a
-    // translation (English, or one Qt has none for) keeps the built-in English.
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"), folder))
+    if (translator->load(QStringLiteral("qtbase_ja"), folder))
         QCoreApplication::installTranslator(translator);
     else
         delete translator;

@@ -3,6 +3,7 @@
 #include "faces/qt/StripWindow.h"
 #include "faces/qt/WindowSystem.h"
 #include "status/DetailsText.h"
+#include "texts/Texts.h"
 #include <QEnterEvent>
 #include <QEvent>
 #include <QFontMetrics>
@@ -99,7 +100,7 @@ Size DetailsPanel::setDetails(const DetailsSnapshot& snapshot) {
         std::clamp((n + kRowsPerColumn - 1) / kRowsPerColumn, 1, std::max(1, room / cell_.width()));
     rows_ = (n + columns_ - 1) / columns_;
     qreal width = std::max<qreal>(columns_ * cell_.width(),
-                                  staticText(qs(details::kProcessors)).size().width());
+                                  staticText(qs(localText(TextId::DetailsProcessors))).size().width());
     for (const QString& line : summary_)
         width = std::max(width, staticText(line).size().width());
     const int height =
@@ -191,7 +192,7 @@ void DetailsPanel::paintEvent(QPaintEvent*) {
     const DetailsSnapshot& snapshot = hover_.snapshot();
     int y = kPad;
     drawTextIn(p, QRect(kPad, y, width() - 2 * kPad, lineHeight_), Qt::AlignLeft,
-               qs(details::kProcessors));
+               qs(localText(TextId::DetailsProcessors)));
     y += lineHeight_;
 
     // One cell per processor: its number, a bar and the figure, in columns of eight.

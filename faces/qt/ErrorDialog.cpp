@@ -1,6 +1,7 @@
 #include "faces/qt/ErrorDialog.h"
 #include "faces/qt/QtText.h"
 #include "strip/StripFace.h"
+#include "texts/Texts.h"
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -16,9 +17,10 @@ bool askEndWithoutSaving(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("ZRM58"), text, QMessageBox::NoButton,
                     parent);
     box.setObjectName(QStringLiteral("failedSaveAtCloseDialog"));
-    QPushButton* keep = box.addButton(toQString(kKeepRunningButton), QMessageBox::RejectRole);
-    QPushButton* end =
-        box.addButton(toQString(kEndWithoutSavingButton), QMessageBox::DestructiveRole);
+    QPushButton* keep =
+        box.addButton(toQString(localText(TextId::KeepRunningButton)), QMessageBox::RejectRole);
+    QPushButton* end = box.addButton(toQString(localText(TextId::EndWithoutSavingButton)),
+                                     QMessageBox::DestructiveRole);
     keep->setObjectName(QStringLiteral("keepRunning"));
     end->setObjectName(QStringLiteral("endWithoutSaving"));
     box.setDefaultButton(keep);

@@ -10,8 +10,8 @@ namespace zrm58 {
 // dismisses it.
 void showStandardError(QWidget* parent, const QString& text);
 
-// The same dialog for a save that failed at the close, with the buttons kKeepRunningButton (the
-// default, also Escape) and kEndWithoutSavingButton. True when the user chose to end.
+// The same dialog for a save that failed at the close, with the buttons "keep running" (the
+// default, also Escape) and "end without saving". True when the user chose to end.
 bool askEndWithoutSaving(QWidget* parent, const QString& text);
 
 } // namespace zrm58

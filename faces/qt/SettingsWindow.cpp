@@ -79,7 +79,7 @@ QListWidget* list(QWidget* parent, Control c) {
 
 // The described control, made in `parent` (its group box or the window) at its place.
 QWidget* makeControl(QWidget* parent, const ControlDescription& c) {
-    const QString caption = toQString(c.caption);
+    const QString caption = toQString(captionOf(c));
     const Rect& r = c.place;
     QWidget* w = nullptr;
     bool fitsText = false;
@@ -125,7 +125,7 @@ QWidget* makeControl(QWidget* parent, const ControlDescription& c) {
     }
     }
     w->setObjectName(QString::fromLatin1(c.name.data(), static_cast<qsizetype>(c.name.size())));
-    if (!c.hint.empty()) w->setToolTip(toQString(c.hint));
+    if (!hintOf(c).empty()) w->setToolTip(toQString(hintOf(c)));
     if (fitsText)
         placeText(w, c);
     else
@@ -161,7 +161,7 @@ TForm2::TForm2(TForm1* strip)
       strip_(strip), model_(strip->strip().settingsWindow()) {
     Form2 = this;
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(toQString(kSettingsTitle));
+    setWindowTitle(toQString(settingsTitle()));
     // Laid out left to right as a whole, whatever the language: its controls sit at fixed
     // places, and a right-to-left direction would move the texts within their boxes (towards
     // the control beside them) while the controls stay where they are.

@@ -99,7 +99,7 @@ StripMenu::StripMenu(TForm1* form) : QMenu(form) {
 
     Strip& strip = form->strip();
     for (const MenuItemDescription& item : kMenuItems) {
-        QAction* a = addAction(QIcon(images_[item.picture]), toQString(item.text));
+        QAction* a = addAction(QIcon(images_[item.picture]), toQString(localText(item.text)));
         a->setObjectName(QString::fromLatin1(item.name.data(), item.name.size()));
         a->setCheckable(item.checkable);
         const MenuCommand command = item.command;

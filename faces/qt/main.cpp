@@ -4,6 +4,7 @@
 #include "faces/qt/ExitSave.h"
 #include "faces/qt/MessageHooks.h"
 #include "faces/qt/ProcessLimits.h"
+#include "faces/qt/QtText.h"
 #include "faces/qt/ScreenPlacement.h"
 #include "faces/qt/SessionEnd.h"
 #include "faces/qt/SettingsWindow.h"
@@ -13,6 +14,7 @@
 #include "faces/qt/StripWindow.h"
 #include "settings/SettingsFile.h"
 #include "strip/StripRuntime.h"
+#include "texts/Texts.h"
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -20,6 +22,7 @@
 using namespace zrm58;
 
 int main(int argc, char** argv) {
+    useLanguage(userLanguage()); // the strip's own texts, before anything may show one
     preferXcbPlatform(argc, argv);
     avoidBusAutolaunch();
     if (const std::optional<int> code = startupChecks(argc, argv)) return *code;
@@ -73,7 +76,7 @@ int main(int argc, char** argv) {
         try {
             form.strip().FormCreate();
         } catch (const ConversionError& e) {
-            QMessageBox box(QMessageBox::Critical, QStringLiteral("アプリケーションエラー"),
+            QMessageBox box(QMessageBox::Critical, toQString(localText(TextId::ErrorTitle)),
                             QString::fromUtf8(e.what()), QMessageBox::Ok);
             box.setWindowModality(Qt::ApplicationModal);
             box.exec();

@@ -1,5 +1,8 @@
 #include "faces/win32/ColourDialog.h"
+#include "platform/win32/Win32Text.h"
+#include "settings/Utf.h"
 #include "strip/ColourHex.h"
+#include "texts/Texts.h"
 #include <algorithm>
 #include <commctrl.h>
 #include <commdlg.h>
@@ -92,7 +95,8 @@ void addAlphaRow(HWND dlg, PickState& s) {
     RECT unit{0, 0, 4, 8};
     MapDialogRect(dlg, &unit);
     const int top = static_cast<int>(client.bottom) * 8 / std::max<LONG>(unit.bottom, 1) + 4;
-    addControl(dlg, L"STATIC", L"アルファ", SS_LEFT, {6, top + 2, 46, top + 12}, kAlphaLabel);
+    addControl(dlg, L"STATIC", win32::widen(toUtf8(localText(TextId::AlphaLabel))).c_str(), SS_LEFT,
+               {6, top + 2, 46, top + 12}, kAlphaLabel);
     HWND alpha = addControl(dlg, L"EDIT", L"", ES_NUMBER | WS_TABSTOP, {48, top, 84, top + 12},
                             kAlpha, WS_EX_CLIENTEDGE);
     HWND spin = CreateWindowExW(
@@ -103,7 +107,8 @@ void addAlphaRow(HWND dlg, PickState& s) {
     SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(alpha), 0);
     SendMessageW(spin, UDM_SETRANGE32, 0, 255);
     SendMessageW(spin, UDM_SETPOS32, 0, static_cast<LPARAM>(s.alpha));
-    addControl(dlg, L"STATIC", L"16進", SS_LEFT, {96, top + 2, 118, top + 12}, kHexLabel);
+    addControl(dlg, L"STATIC", win32::widen(toUtf8(localText(TextId::HexLabel))).c_str(), SS_LEFT,
+               {96, top + 2, 118, top + 12}, kHexLabel);
     HWND hex = addControl(dlg, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, {120, top, 180, top + 12},
                           kHex, WS_EX_CLIENTEDGE);
     SendMessageW(hex, EM_LIMITTEXT, 12, 0);

@@ -195,7 +195,7 @@ void addSpin(Dialog& d, const Spin& s, const Rect& r) {
 void addControl(Dialog& d, const ControlDescription& c) {
     const Rect r = windowPlace(c);
     const int id = idOf(c.control);
-    const std::wstring caption = wide(c.caption);
+    const std::wstring caption = wide(captionOf(c));
     switch (c.kind) {
     case ControlKind::Group:
         add(d, L"BUTTON", caption, BS_GROUPBOX, r, id);
@@ -231,13 +231,13 @@ void addControl(Dialog& d, const ControlDescription& c) {
             id);
         break;
     }
-    if (!c.hint.empty()) {
+    if (!hintOf(c).empty()) {
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = d.hwnd;
         tool.uId = reinterpret_cast<UINT_PTR>(item(d, id));
-        std::wstring hint = wide(c.hint); // the tool control keeps its own copy
+        std::wstring hint = wide(hintOf(c)); // the tool control keeps its own copy
         tool.lpszText = hint.data();
         SendMessageW(d.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -441,9 +441,9 @@ void placeScaled(Dialog& d, DWORD style, DWORD exStyle, HWND owner) {
     SetWindowPos(d.hwnd, nullptr, lastPosition.x, lastPosition.y, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     d.dpi = windowDpi(d.hwnd); // the monitor it is on now
-    std::u16string texts(kSettingsTitle);
+    std::u16string texts(settingsTitle());
     for (const ControlDescription& c : settingsControls())
-        texts += c.caption;
+        texts += captionOf(c);
     const std::wstring family = coveringFamily(u"Yu Gothic UI", texts);
     d.font = CreateFontW(-scaled(12, d.dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                          DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, family.c_str());
@@ -473,7 +473,7 @@ void runSettingsDialog(HWND owner, SettingsModel& model, StripFace& face) {
     // A fixed-size tool window with a close button only, client area as designed at 96 DPI.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    HWND hwnd = CreateWindowExW(exStyle, kClass, wide(kSettingsTitle).c_str(), style, 0, 0, 0, 0,
+    HWND hwnd = CreateWindowExW(exStyle, kClass, wide(settingsTitle()).c_str(), style, 0, 0, 0, 0,
                                 owner, nullptr, GetModuleHandleW(nullptr), &d);
     if (!hwnd) return;
     placeScaled(d, style, exStyle, owner);

@@ -107,7 +107,7 @@ struct Item {
 std::u16string itemTexts() {
     std::u16string all;
     for (const MenuItemDescription& item : kMenuItems)
-        all += item.text;
+        all += localText(item.text);
     return all;
 }
 
@@ -227,10 +227,12 @@ std::optional<MenuCommand> showStripMenu(HWND owner, const RECT& button, bool re
     SetMenuInfo(menu, &look);
     // Item i has the id i + 1 (0 is TrackPopupMenuEx's "none chosen").
     std::vector<Item> items;
-    for (const MenuItemDescription& d : kMenuItems)
+    for (const MenuItemDescription& d : kMenuItems) {
+        const std::u16string_view text = localText(d.text);
         items.push_back(
-            {static_cast<UINT>(items.size() + 1), std::wstring(d.text.begin(), d.text.end()),
+            {static_cast<UINT>(items.size() + 1), std::wstring(text.begin(), text.end()),
              pictures[static_cast<std::size_t>(d.picture)], d.checkable && resizeChecked});
+    }
     for (const Item& item : items)
         addItem(menu, item);
     // The owner in front, so that a click elsewhere closes the menu; the null message after it

@@ -4,6 +4,7 @@
 #include "faces/win32/SettingsWindow.h"
 #include "faces/win32/StripMenu.h"
 #include "strip/Strip.h"
+#include "texts/Texts.h"
 #include <cmath>
 #include <commctrl.h>
 #include <commdlg.h>
@@ -319,8 +320,8 @@ FailedSaveChoice StripWindow::showFailedSaveAtClose(std::u16string_view text) {
     // A task dialog (common controls 6, which the manifest asks for): a message box cannot name
     // its buttons. Escape and the box's close give the default, the abandoned close.
     enum : int { kKeep = 100, kEnd = 101 };
-    const std::wstring message = wide(text), keep = wide(kKeepRunningButton),
-                       end = wide(kEndWithoutSavingButton);
+    const std::wstring message = wide(text), keep = wide(localText(TextId::KeepRunningButton)),
+                       end = wide(localText(TextId::EndWithoutSavingButton));
     const TASKDIALOG_BUTTON buttons[] = {{kKeep, keep.c_str()}, {kEnd, end.c_str()}};
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;

@@ -9,6 +9,7 @@
 #include "settings/SettingsFile.h"
 #include "strip/Strip.h"
 #include "strip/StripRuntime.h"
+#include "texts/Texts.h"
 #include <commctrl.h>
 #include <cstdio>
 
@@ -16,6 +17,12 @@ using namespace zrm58;
 using namespace zrm58::win32face;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The strip's own texts, and the system's dialogs (file, message box buttons) in the same
+    // language where Windows has it installed.
+    useLanguage(userLanguage());
+    SetThreadUILanguage(currentLanguage() == Language::Japanese
+                            ? MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)
+                            : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     ULONG_PTR gdiplusToken = 0;

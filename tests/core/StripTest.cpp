@@ -2,6 +2,7 @@
 // move and resize tracking, the menu and the size guard.
 #include "StripFixture.h"
 #include "settings/IniConvert.h"
+#include "texts/Texts.h"
 #include <gtest/gtest.h>
 #include <system_error>
 
@@ -98,6 +99,38 @@ INSTANTIATE_TEST_SUITE_P(
                       FitRow{"a_settings_file_keeps_the_width", true, 12, 1920, false},
                       FitRow{"a_face_that_cannot_measure", false, 0, 1920, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// --- The first start's pattern in the strip's language ---
+
+TEST(StripFirstPattern, AnotherLanguageGetsAPatternWithoutJapaneseOnlyAtAFirstStart) {
+    const struct {
+        const char* what;
+        Language language;
+        const char16_t* ini; // nullptr: no settings file
+        std::u16string_view pattern;
+        std::u16string_view saved; // the FORMAT line the next save writes
+    } rows[] = {
+        {"Japanese, first start", Language::Japanese, nullptr, kDefaultDateFormat,
+         kDefaultDateFormat},
+        {"English, first start", Language::English, nullptr, u"ddd ddddd tt", u"ddd ddddd tt"},
+        {"English, a file without the key keeps the design's default", Language::English,
+         u"[Form]\nLeft=200\n", kDefaultDateFormat, kDefaultDateFormat},
+        {"English, a file's own pattern", Language::English, u"[DATE]\nFORMAT=hh:nn\n", u"hh:nn",
+         u"hh:nn"},
+    };
+    for (const auto& row : rows) {
+        useLanguage(row.language);
+        StripFixture f;
+        if (row.ini) f.writeIni(row.ini);
+        Strip& strip = f.create();
+        EXPECT_EQ(strip.DateFormatStr, row.pattern) << row.what;
+        strip.WriteIniFile();
+        EXPECT_NE(f.ini().find(u"FORMAT=" + std::u16string(row.saved) + u"\r\n"),
+                  std::u16string::npos)
+            << row.what;
+    }
+    useLanguage(Language::Japanese);
+}
 
 // --- Creation ---
 

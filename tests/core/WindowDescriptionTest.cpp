@@ -105,12 +105,12 @@ bool onGrid(const PointF& p, double side) {
 
 TEST(MenuDescription, ItemsInOrderWithTheirCommandsAndPictures) {
     ASSERT_EQ(kMenuItems.size(), 3u);
-    EXPECT_EQ(kMenuItems[0].text, u"リサイズ");
+    EXPECT_EQ(localText(kMenuItems[0].text), u"リサイズ");
     EXPECT_EQ(kMenuItems[0].command, MenuCommand::Resize);
     EXPECT_TRUE(kMenuItems[0].checkable);
-    EXPECT_EQ(kMenuItems[1].text, u"設定");
+    EXPECT_EQ(localText(kMenuItems[1].text), u"設定");
     EXPECT_EQ(kMenuItems[1].command, MenuCommand::Settings);
-    EXPECT_EQ(kMenuItems[2].text, u"終了");
+    EXPECT_EQ(localText(kMenuItems[2].text), u"終了");
     EXPECT_EQ(kMenuItems[2].command, MenuCommand::Close);
     for (const MenuItemDescription& item : kMenuItems) {
         ASSERT_GE(item.picture, 0);

@@ -416,6 +416,42 @@ private slots:
         QVERIFY2(!dialog.isEmpty(), "no colour dialog titled in Japanese");
         run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
     }
+
+    // One screen, one language: the toolkit's colour dialog takes the strip's language, not the
+    // locale's when that is a third one (German here), and the design's Japanese when the
+    // locale names no language at all.
+    void toolkitDialogsSpeakTheStripsLanguage_data() {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("dialogTitle");
+        QTest::newRow("en_US") << QStringList{QStringLiteral("LANG=en_US.UTF-8"),
+                                              QStringLiteral("LC_ALL="),
+                                              QStringLiteral("LANGUAGE=")}
+                               << QStringLiteral("Select Color");
+        QTest::newRow("de_DE: no translation, English")
+            << QStringList{QStringLiteral("LANG=de_DE.UTF-8"), QStringLiteral("LC_ALL="),
+                           QStringLiteral("LANGUAGE=")}
+            << QStringLiteral("Select Color");
+        QTest::newRow("LC_ALL=C: the design's Japanese")
+            << QStringList{QStringLiteral("LANG=en_US.UTF-8"), QStringLiteral("LC_ALL=C"),
+                           QStringLiteral("LANGUAGE=en_US:en")}
+            << QStringLiteral("色を選択");
+    }
+    void toolkitDialogsSpeakTheStripsLanguage() {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, dialogTitle);
+        Strip strip(binary);
+        // The language as a user's environment gives it, not as the tests pin it.
+        strip.start(environment << QStringLiteral("ZRM58_LANGUAGE="));
+        QVERIFY(!strip.waitForWindow().isEmpty());
+        const QString settings = openSettings(strip, shots + QStringLiteral("/language-menu.png"));
+        QVERIFY2(!settings.isEmpty(), "no settings window");
+        const QRect s = windowGeometry(settings);
+        clickAt(s.topLeft() + QPoint(328 + 7 + 45, 184 + 40 + 11));
+        const QString dialog = waitForTitled(strip.process.processId(), dialogTitle);
+        QVERIFY2(!dialog.isEmpty(),
+                 qPrintable(QStringLiteral("no colour dialog titled ") + dialogTitle));
+        run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    }
 };
 
 QTEST_GUILESS_MAIN(StartupE2ETest)

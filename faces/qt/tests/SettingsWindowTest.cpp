@@ -5,11 +5,13 @@
 #include "faces/qt/ColorPicker.h"
 #include "faces/qt/QtText.h"
 #include "settings/SettingsFile.h"
+#include "texts/Texts.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +24,8 @@
 #include <QStyleOptionButton>
 #include <QTest>
 #include <functional>
+
+Q_DECLARE_METATYPE(zrm58::Language)
 
 using namespace zrm58;
 using namespace zrm58::testing;
@@ -96,15 +100,24 @@ class SettingsWindowTest : public QObject {
 private slots:
     // Under a right-to-left language (he_IL) as under a left-to-right one, no label or check box
     // draws its text over a control beside it: the window stays left to right as a whole.
+    // In both of the strip's languages too.
     void labelsClearOfTheirControls_data() {
         QTest::addColumn<Qt::LayoutDirection>("direction");
-        QTest::newRow("left to right") << Qt::LeftToRight;
-        QTest::newRow("right to left") << Qt::RightToLeft;
+        QTest::addColumn<Language>("language");
+        QTest::newRow("left to right") << Qt::LeftToRight << Language::Japanese;
+        QTest::newRow("right to left") << Qt::RightToLeft << Language::Japanese;
+        QTest::newRow("English, left to right") << Qt::LeftToRight << Language::English;
+        QTest::newRow("English, right to left") << Qt::RightToLeft << Language::English;
     }
     void labelsClearOfTheirControls() {
         QFETCH(Qt::LayoutDirection, direction);
+        QFETCH(Language, language);
         QApplication::setLayoutDirection(direction);
-        const auto restore = qScopeGuard([] { QApplication::setLayoutDirection(Qt::LeftToRight); });
+        useLanguage(language);
+        const auto restore = qScopeGuard([] {
+            QApplication::setLayoutDirection(Qt::LeftToRight);
+            useLanguage(Language::Japanese);
+        });
         StripFixture f;
         TForm1& form = f.create();
         TForm2 w(&form);
@@ -123,6 +136,56 @@ private slots:
             }
         }
         QCOMPARE(texts, 14); // eight labels and six check boxes
+    }
+
+    // The window in the strip's language: its title, hints and entries, and every caption whole
+    // (a label's text within its width, or wrapped within its height; a check box, a button or a
+    // group's title within its box) and inside the window.
+    void captionsInTheStripsLanguage_data() {
+        QTest::addColumn<Language>("language");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("diagonal");
+        QTest::newRow("Japanese") << Language::Japanese << QStringLiteral("設定")
+                                  << QStringLiteral("再起動が必要です") << QStringLiteral("斜め");
+        QTest::newRow("English") << Language::English << QStringLiteral("Settings")
+                                 << QStringLiteral("Takes effect after a restart")
+                                 << QStringLiteral("Diagonal");
+    }
+    void captionsInTheStripsLanguage() {
+        QFETCH(Language, language);
+        QFETCH(QString, title);
+        QFETCH(QString, hint);
+        QFETCH(QString, diagonal);
+        useLanguage(language);
+        const auto restore = qScopeGuard([] { useLanguage(Language::Japanese); });
+        StripFixture f;
+        TForm1& form = f.create();
+        TForm2 w(&form);
+        QCOMPARE(w.windowTitle(), title);
+        QCOMPARE(w.ShowTaskCheck->toolTip(), hint);
+        QCOMPARE(w.DirectionBox1->itemText(2), diagonal);
+        const QRect window(QPoint(0, 0), w.size());
+        for (QWidget* c : w.findChildren<QWidget*>()) {
+            if (c->objectName().isEmpty()) continue;
+            const QString name = c->objectName();
+            QVERIFY2(window.contains(QRect(c->mapTo(&w, QPoint(0, 0)), c->size())),
+                     qPrintable(name + " lies outside the window"));
+            const QFontMetrics fm(c->font());
+            if (auto* label = qobject_cast<QLabel*>(c)) {
+                const bool whole =
+                    label->wordWrap()
+                        ? label->heightForWidth(label->width()) <= label->height()
+                        : fm.horizontalAdvance(label->text()) <= label->contentsRect().width();
+                QVERIFY2(whole, qPrintable(name + " cuts its text: " + label->text()));
+            } else if (qobject_cast<QCheckBox*>(c) ||
+                       (qobject_cast<QPushButton*>(c) && !qobject_cast<ColourButton*>(c))) {
+                QVERIFY2(c->sizeHint().width() <= c->width(), qPrintable(name + " cuts its text"));
+            } else if (auto* group = qobject_cast<QGroupBox*>(c)) {
+                QVERIFY2(fm.horizontalAdvance(group->title()) < group->width() - 16,
+                         qPrintable(name + " cuts its title"));
+            }
+        }
     }
 
     void windowAndFixedChoices() {
