@@ -99,8 +99,9 @@ Size DetailsPanel::setDetails(const DetailsSnapshot& snapshot) {
     columns_ =
         std::clamp((n + kRowsPerColumn - 1) / kRowsPerColumn, 1, std::max(1, room / cell_.width()));
     rows_ = (n + columns_ - 1) / columns_;
-    qreal width = std::max<qreal>(columns_ * cell_.width(),
-                                  staticText(qs(localText(TextId::DetailsProcessors))).size().width());
+    qreal width =
+        std::max<qreal>(columns_ * cell_.width(),
+                        staticText(qs(localText(TextId::DetailsProcessors))).size().width());
     for (const QString& line : summary_)
         width = std::max(width, staticText(line).size().width());
     const int height =
