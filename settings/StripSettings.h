@@ -111,7 +111,7 @@ inline constexpr Bounds kCoordinates{-32768, 32767};
 
 // Table order is the order of reading and of writing. Kept one row per line or two.
 // clang-format off
-inline constexpr std::array<SettingDef, 22> kSettingDefs{{
+inline constexpr auto kSettingDefs = std::to_array<SettingDef>({
     {.key = SettingKey::Top, .section = u"Form", .name = u"Top",
      .type = SettingType::Integer, .defaultText = u"200", .field = &StripSettings::top,
      .saved = {.min = 0}, .held = kCoordinates},
@@ -166,7 +166,7 @@ inline constexpr std::array<SettingDef, 22> kSettingDefs{{
      .field = &StripSettings::format},
     {.key = SettingKey::Sep, .section = u"DATE", .name = u"SEP",
      .type = SettingType::String, .defaultText = kDefaultSeparator, .field = &StripSettings::sep},
-}};
+});
 // clang-format on
 
 // The row of `key`: rows stand in the order of the keys.

@@ -140,4 +140,7 @@ constexpr const StripBinding& stripBinding(SettingKey key) {
     return kStripBindings[static_cast<std::size_t>(key)];
 }
 
+// A visitor of the bindings' variants from one lambda per kind.
+template <typename... F> struct Overloaded : F... { using F::operator()...; };
+
 } // namespace zrm58

@@ -18,8 +18,6 @@ double limited(double v, double lo, double hi) {
     return std::isnan(v) ? lo : std::clamp(v, lo, hi);
 }
 
-template <typename... F> struct Overloaded : F... { using F::operator()...; };
-
 // A control's value, of the type the control holds.
 SettingValue control(const SettingsModel& m, const ModelField& field) {
     return std::visit(Overloaded{[](std::monostate) -> SettingValue { return {}; },

@@ -50,12 +50,6 @@ void Strip::ReadIniFile() {
     }
 }
 
-namespace {
-
-template <typename... F> struct Overloaded : F... { using F::operator()...; };
-
-} // namespace
-
 SettingValue Strip::setting(const StripBinding& b) const {
     return std::visit(
         Overloaded{[&](int Rect::*side) -> SettingValue { return std::int32_t{placed_.*side}; },
