@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <optional>
 #include <system_error>
+#include <type_traits>
 #include <vector>
 
 namespace zrm58 {
@@ -69,9 +70,7 @@ void readSettings(const std::u16string& text, std::span<const SettingDef* const>
             e.setPlace(def.section, def.name);
             throw;
         }
-        if (def.key == SettingKey::Opacity)
-            converted = double{limitOpacity(std::get<double>(converted))};
-        onValue(def.key, converted);
+        onValue(def.key, limitedOnReading(def, std::move(converted)));
     }
 }
 
@@ -211,141 +210,74 @@ StripSettings readStripSettings(const std::string& path, char16_t decimalSep) {
     return readStripSettings(systemFileStore(), path, decimalSep);
 }
 
+namespace {
+
+// The record's value as the setting's type holds it: a float field as a Float.
+template <typename T> SettingValue asValue(const T& v) {
+    if constexpr (std::is_same_v<T, float>)
+        return double{v};
+    else
+        return v;
+}
+
+template <typename T> T fromValue(const SettingValue& value) {
+    if constexpr (std::is_same_v<T, float>)
+        return static_cast<float>(std::get<double>(value));
+    else
+        return std::get<T>(value);
+}
+
+// Into the field as it is, without a limit.
+void setField(StripSettings& s, const SettingDef& def, const SettingValue& value) {
+    std::visit(
+        [&](auto field) {
+            using T = std::remove_reference_t<decltype(s.*field)>;
+            s.*field = fromValue<T>(value);
+        },
+        def.field);
+}
+
+} // namespace
+
 void applySetting(StripSettings& s, SettingKey key, const SettingValue& value) {
-    const auto integer = [&] { return std::get<std::int32_t>(value); };
-    const auto boolean = [&] { return std::get<bool>(value); };
-    const auto colour = [&] { return std::get<std::uint32_t>(value); };
-    const auto text = [&] { return std::get<std::u16string>(value); };
-    switch (key) {
-    case SettingKey::Top:
-        s.top = integer();
-        break;
-    case SettingKey::Left:
-        s.left = integer();
-        break;
-    case SettingKey::Height:
-        s.height = integer();
-        break;
-    case SettingKey::Width:
-        s.width = integer();
-        break;
-    case SettingKey::Original:
-        s.original = std::get<double>(value);
-        break;
-    case SettingKey::TopLevel:
-        s.topLevel = boolean();
-        break;
-    case SettingKey::Opacity:
-        s.opacity = limitOpacity(std::get<double>(value));
-        break;
-    case SettingKey::TaskBar:
-        s.taskBar = boolean();
-        break;
-    case SettingKey::Bold:
-        s.bold = boolean();
-        break;
-    case SettingKey::FontColor:
-        s.fontColor = colour();
-        break;
-    case SettingKey::Family:
-        s.family = text();
-        break;
-    case SettingKey::Shadow:
-        s.shadow = boolean();
-        break;
-    case SettingKey::ShadowColor:
-        s.shadowColor = colour();
-        break;
-    case SettingKey::Color1:
-        s.color1 = colour();
-        break;
-    case SettingKey::Color2:
-        s.color2 = colour();
-        break;
-    case SettingKey::Gradient:
-        s.gradient = boolean();
-        break;
-    case SettingKey::Direction:
-        s.direction = integer();
-        break;
-    case SettingKey::Gazou:
-        s.gazou = boolean();
-        break;
-    case SettingKey::GazouFile:
-        s.gazouFile = text();
-        break;
-    case SettingKey::Interval:
-        s.interval = integer();
-        break;
-    case SettingKey::Format:
-        s.format = text();
-        break;
-    case SettingKey::Sep:
-        s.sep = text();
-        break;
-    }
+    const SettingDef& def = settingDef(key);
+    setField(s, def, limitedOnReading(def, value));
 }
 
 SettingValue settingValue(const StripSettings& s, SettingKey key) {
-    switch (key) {
-    case SettingKey::Top:
-        return s.top;
-    case SettingKey::Left:
-        return s.left;
-    case SettingKey::Height:
-        return s.height;
-    case SettingKey::Width:
-        return s.width;
-    case SettingKey::Original:
-        return s.original;
-    case SettingKey::TopLevel:
-        return s.topLevel;
-    case SettingKey::Opacity:
-        return double{s.opacity};
-    case SettingKey::TaskBar:
-        return s.taskBar;
-    case SettingKey::Bold:
-        return s.bold;
-    case SettingKey::FontColor:
-        return s.fontColor;
-    case SettingKey::Family:
-        return s.family;
-    case SettingKey::Shadow:
-        return s.shadow;
-    case SettingKey::ShadowColor:
-        return s.shadowColor;
-    case SettingKey::Color1:
-        return s.color1;
-    case SettingKey::Color2:
-        return s.color2;
-    case SettingKey::Gradient:
-        return s.gradient;
-    case SettingKey::Direction:
-        return s.direction;
-    case SettingKey::Gazou:
-        return s.gazou;
-    case SettingKey::GazouFile:
-        return s.gazouFile;
-    case SettingKey::Interval:
-        return s.interval;
-    case SettingKey::Format:
-        return s.format;
-    case SettingKey::Sep:
-        return s.sep;
-    }
-    return {};
+    return std::visit([&](auto field) { return asValue(s.*field); }, settingDef(key).field);
+}
+
+SettingValue withinBounds(const SettingValue& value, const Bounds& bounds) {
+    // A value at a limit is the limit itself: -0 below a lower limit of 0 is 0.
+    const auto within = [&](double v) {
+        return v <= bounds.min ? bounds.min : v >= bounds.max ? bounds.max : v;
+    };
+    if (const auto* i = std::get_if<std::int32_t>(&value))
+        return static_cast<std::int32_t>(within(*i));
+    if (const auto* d = std::get_if<double>(&value)) return std::isnan(*d) ? *d : within(*d);
+    return value;
+}
+
+SettingValue limitedOnReading(const SettingDef& def, SettingValue value) {
+    if (const auto* d = std::get_if<double>(&value); d && std::isnan(*d))
+        value = settingValue(StripSettings{}, def.key);
+    value = withinBounds(value, def.read);
+    // Narrowed as the record's field holds it: what the strip takes is what a save writes.
+    if (std::holds_alternative<float StripSettings::*>(def.field))
+        value = double{static_cast<float>(std::get<double>(value))};
+    return value;
 }
 
 void clampPosition(StripSettings& settings) {
-    if (settings.top < 0) settings.top = 0;
-    if (settings.left < 0) settings.left = 0;
+    for (const SettingDef& def : kSettingDefs)
+        if (!def.saved.open())
+            setField(settings, def, withinBounds(settingValue(settings, def.key), def.saved));
 }
 
 float limitOpacity(double value) {
-    if (std::isnan(value)) return 0.5f;
-    if (value <= 0) return 0.0f;
-    if (value >= 1) return 1.0f;
-    return static_cast<float>(value);
+    return static_cast<float>(
+        std::get<double>(limitedOnReading(settingDef(SettingKey::Opacity), value)));
 }
 
 namespace {

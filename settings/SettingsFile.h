@@ -25,22 +25,23 @@ using ApplySetting = std::function<void(SettingKey, const SettingValue&)>;
 using CollectSettings = std::function<StripSettings()>;
 
 // Reads every loaded key in table order and hands each converted value to `apply` at once.
-// A missing or unreadable file gives all defaults. Opacity arrives narrowed to single precision
-// and limited to 0..1. A colour that does not convert throws ConversionError after the earlier
-// keys were applied.
+// A missing or unreadable file gives all defaults. Each value arrives within its row's `read`
+// limits, a Float held in single precision narrowed to it (Opacity: 0..1). A colour that does not
+// convert throws ConversionError after the earlier keys were applied.
 void ReadIniFile(const FileStore& store, const std::string& path, char16_t decimalSep,
                  const ApplySetting& apply);
 void ReadIniFile(const std::string& path, char16_t decimalSep, const ApplySetting& apply);
 
 // Loads the existing file (SettingsFileError "は開けません" when it exists but cannot be read;
-// `collect` is then not called), takes the values from `collect`, clamps a negative Top and
-// Left to 0, sets the 22 keys and replaces the file atomically (SettingsFileError "を作成でき
-// ません" on failure; the old file stays whole). Content that would pass kMaxSettingsFileBytes
-// is not written (EFBIG). When the old file's text was not read as it was written (no UTF-16
-// and no UTF-8), its bytes are first kept beside it, with the file's permissions, in "<path>.bak"
-// (or the first free of "<path>.bak.2" ... "<path>.bak.9" when a different backup stands there
-// already; with all nine taken, in place of the one written longest ago), said once on standard
-// error; a backup that fails fails the save before the file is touched.
+// `collect` is then not called), takes the values from `collect`, clamps each within its row's
+// `saved` limits (a negative Top and Left become 0), sets every key of the table and replaces the
+// file atomically (SettingsFileError "を作成でき ません" on failure; the old file stays whole).
+// Content that would pass kMaxSettingsFileBytes is not written (EFBIG). When the old file's text
+// was not read as it was written (no UTF-16 and no UTF-8), its bytes are first kept beside it, with
+// the file's permissions, in "<path>.bak" (or the first free of "<path>.bak.2" ... "<path>.bak.9"
+// when a different backup stands there already; with all nine taken, in place of the one written
+// longest ago), said once on standard error; a backup that fails fails the save before the file is
+// touched.
 void WriteIniFile(FileStore& store, const std::string& path, char16_t decimalSep,
                   const CollectSettings& collect);
 void WriteIniFile(const std::string& path, char16_t decimalSep, const CollectSettings& collect);
@@ -60,12 +61,18 @@ StripSettings readStripSettings(const FileStore& store, const std::string& path,
                                 char16_t decimalSep);
 StripSettings readStripSettings(const std::string& path, char16_t decimalSep);
 
+// A record's field for a key, through the key's row.
 void applySetting(StripSettings& settings, SettingKey key, const SettingValue& value);
 SettingValue settingValue(const StripSettings& settings, SettingKey key);
-// The position a save stores: a negative Top, then a negative Left, becomes 0.
+// A value taken within its row's `read` limits, a Float in the precision of the record's field
+// (NaN, never produced by the reader, gives the default): what every reader hands on.
+SettingValue limitedOnReading(const SettingDef& def, SettingValue value);
+// A numeric value within `bounds`; others as they are.
+SettingValue withinBounds(const SettingValue& value, const Bounds& bounds);
+// The position a save stores: every field within its row's `saved` limits (a negative Top,
+// then a negative Left, becomes 0).
 void clampPosition(StripSettings& settings);
-// Opacity as read: single precision, limited to 0..1; NaN (never produced by the reader) gives
-// the default 0.5.
+// Opacity as read: single precision, limited to 0..1; NaN gives the default 0.5.
 float limitOpacity(double value);
 
 // The directory that holds the settings file, with its trailing separator: the executable's

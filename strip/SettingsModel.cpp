@@ -1,11 +1,14 @@
 #include "strip/SettingsModel.h"
 #include "settings/Utf.h"
 #include "strip/FontFamilies.h"
+#include "strip/SettingBindings.h"
 #include "strip/SettingsLists.h"
 #include "strip/Strip.h"
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <type_traits>
+#include <variant>
 
 namespace zrm58 {
 namespace {
@@ -13,6 +16,22 @@ namespace {
 // NaN takes the range's lower bound, as a spin box given one shows it.
 double limited(double v, double lo, double hi) {
     return std::isnan(v) ? lo : std::clamp(v, lo, hi);
+}
+
+// A control's value, of the type the control holds.
+SettingValue control(const SettingsModel& m, const ModelField& field) {
+    return std::visit(Overloaded{[](std::monostate) -> SettingValue { return {}; },
+                                 [&](auto member) -> SettingValue { return m.*member; }},
+                      field);
+}
+
+void setControl(SettingsModel& m, const ModelField& field, const SettingValue& value) {
+    std::visit(Overloaded{[](std::monostate) {},
+                          [&](auto member) {
+                              using T = std::remove_reference_t<decltype(m.*member)>;
+                              m.*member = std::get<T>(value);
+                          }},
+               field);
 }
 
 } // namespace
@@ -45,25 +64,37 @@ std::u16string separatorEntry(int index) {
 
 void SettingsModel::fillFromStrip() {
     copiedBackByClose_ = false;
-    const Strip& s = strip_;
-    ComboColorBox1 = s.BC0;
-    ComboColorBox2 = s.BC1;
-    FontColorBox1 = s.FontColor;
-    GraCheck = s.isGradient;
-    DirectionBox1 = s.Direction >= 0 ? s.Direction : -1;
-    SpinBox1 = intervalSeconds(s.timerInterval());
-    GazouCheck = s.isGazou;
-    OpSpin = limited(s.Rectangle1.opacity(), kMinOpacity, kMaxOpacity);
-    ShowTaskCheck = s.isShowTask;
-    TopCheck = s.IsTop;
-    BoldCheck = s.isBold;
-    ShadowCheck = s.isShadow;
-    OrgWidthSpin = limited(s.MuWidth, kMinWidthFactor, kMaxWidthFactor);
-    Edit1 = s.DateFormatStr;
-    Edit2 = s.SepStr;
-    fontFamilies = fontFamilyEntries(s.face().installedFontFamilies());
-    ComboBox1 = fontFamilyIndex(s.FontFamilyName, fontFamilies);
-    given_ = {Given{OpSpin, std::nullopt, false}, Given{OrgWidthSpin, std::nullopt, false}};
+    for (const StripBinding& b : kStripBindings)
+        if (b.shown != Shown::Not) fill(b, strip_.setting(b));
+}
+
+void SettingsModel::fill(const StripBinding& b, const SettingValue& value) {
+    const Bounds& range = settingDef(b.key).range;
+    SettingValue shown = value;
+    switch (b.shown) {
+    case Shown::Not:
+        return;
+    case Shown::Same:
+    case Shown::ByHandler:
+        break;
+    case Shown::Seconds:
+        shown = std::int32_t{intervalSeconds(std::get<std::int32_t>(value))};
+        break;
+    case Shown::KeptFraction: {
+        const double v = limited(std::get<double>(value), range.min, range.max);
+        given_[static_cast<std::size_t>(b.box)] = Given{v, std::nullopt, false};
+        shown = v;
+        break;
+    }
+    case Shown::Index:
+        shown = std::max(std::get<std::int32_t>(value), -1);
+        break;
+    case Shown::FontFamilyRow:
+        fontFamilies = fontFamilyEntries(strip_.face().installedFontFamilies());
+        shown = std::int32_t{fontFamilyIndex(std::get<std::u16string>(value), fontFamilies)};
+        break;
+    }
+    setControl(*this, b.control, shown);
 }
 
 void SettingsModel::boxShown(Box box, double shown) {
@@ -81,32 +112,68 @@ double SettingsModel::taken(Box box, double value) const {
     return g.shown && !g.edited && value == *g.shown ? g.value : value;
 }
 
+std::optional<SettingValue> SettingsModel::copied(const StripBinding& b) const {
+    const SettingValue value = control(*this, b.control);
+    switch (b.shown) {
+    case Shown::Not:
+    case Shown::ByHandler:
+        break;
+    case Shown::Same:
+    case Shown::Index:
+        return value;
+    case Shown::Seconds:
+        return std::int32_t{std::get<std::int32_t>(value) * 1000};
+    case Shown::KeptFraction:
+        return taken(b.box, std::get<double>(value));
+    case Shown::FontFamilyRow:
+        // With no entry selected (a stored family that is none of the entries, and none
+        // picked), the strip keeps its family.
+        if (const int row = std::get<std::int32_t>(value);
+            row >= 0 && row < static_cast<int>(fontFamilies.size()))
+            return fontFamilies[static_cast<std::size_t>(row)];
+        break;
+    }
+    return std::nullopt;
+}
+
 void SettingsModel::copyBackToStrip() {
+    // Every value back first, then each appearance step they need once, in Restyle's order.
+    std::array<bool, static_cast<std::size_t>(Restyle::FontFamily) + 1> restyle{};
+    for (const StripBinding& b : kStripBindings) {
+        if (b.shown == Shown::Not) continue;
+        const std::optional<SettingValue> value = copied(b);
+        if (value) strip_.holdSetting(b, *value);
+        if (value || b.shown == Shown::ByHandler)
+            restyle[static_cast<std::size_t>(b.restyle)] = true;
+    }
     Strip& s = strip_;
-    s.FontColor = FontColorBox1;
-    s.isGradient = GraCheck;
-    s.BC0 = ComboColorBox1;
-    s.BC1 = ComboColorBox2;
-    s.Direction = DirectionBox1;
-    s.setTimerInterval(SpinBox1 * 1000);
-    s.isGazou = GazouCheck;
-    s.Rectangle1.setOpacity(static_cast<float>(taken(Box::Opacity, OpSpin)));
-    s.face().repaintBackground(); // the opacity is applied when the background is drawn
-    s.isShowTask = ShowTaskCheck; // takes effect at the next start
-    s.isShadow = ShadowCheck;     // the shadow itself was switched at once
-    s.MuWidth = taken(Box::WidthFactor, OrgWidthSpin);
-    s.applyDialogWidth();
-    s.applyBold();
-    s.applyTextColours();
-    s.DateFormatStr = Edit1; // both texts as typed, without any check
-    s.SepStr = Edit2;
-    s.UpdateBackground();
-    s.applyWindowStyle();
-    // With no entry selected (a stored family that is none of the entries, and none picked),
-    // the strip keeps its family.
-    if (ComboBox1 >= 0 && ComboBox1 < static_cast<int>(fontFamilies.size())) {
-        s.FontFamilyName = fontFamilies[static_cast<std::size_t>(ComboBox1)];
-        s.applyFontFamily();
+    for (std::size_t step = 0; step < restyle.size(); ++step) {
+        if (!restyle[step]) continue;
+        switch (static_cast<Restyle>(step)) {
+        case Restyle::Nothing:
+            break;
+        case Restyle::Background:
+            s.face().repaintBackground(); // the opacity is applied when the background is drawn
+            break;
+        case Restyle::DialogWidth:
+            s.applyDialogWidth();
+            break;
+        case Restyle::Bold:
+            s.applyBold();
+            break;
+        case Restyle::TextColours:
+            s.applyTextColours();
+            break;
+        case Restyle::Fill:
+            s.UpdateBackground();
+            break;
+        case Restyle::WindowStyle:
+            s.applyWindowStyle();
+            break;
+        case Restyle::FontFamily:
+            s.applyFontFamily();
+            break;
+        }
     }
 }
 

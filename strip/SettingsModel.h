@@ -1,6 +1,7 @@
 #pragma once
 // The settings window `TForm2` without a toolkit: the values its controls hold while it is open,
 // the fill from the strip and the copy-back, and its handlers' effects on the strip.
+#include "settings/StripSettings.h"
 #include "strip/SettingsLists.h"
 #include <array>
 #include <cstdint>
@@ -11,6 +12,7 @@
 namespace zrm58 {
 
 class Strip;
+struct StripBinding;
 
 class SettingsModel {
 public:
@@ -77,10 +79,15 @@ public:
     // (fontFamilyEntries), taken at every fill.
     std::vector<std::u16string> fontFamilies{kFontFamilies.begin(), kFontFamilies.end()};
 
-    // The values' ranges.
-    static constexpr double kMinOpacity = 0.1, kMaxOpacity = 1.0;
-    static constexpr int kMinSeconds = 1, kMaxSeconds = 5;
-    static constexpr double kMinWidthFactor = 0.1, kMaxWidthFactor = 10.0;
+    // The values' ranges, as the settings declare them.
+    static constexpr double kMinOpacity = settingDef(SettingKey::Opacity).range.min;
+    static constexpr double kMaxOpacity = settingDef(SettingKey::Opacity).range.max;
+    static constexpr int kMinSeconds =
+        static_cast<int>(settingDef(SettingKey::Interval).range.min / 1000);
+    static constexpr int kMaxSeconds =
+        static_cast<int>(settingDef(SettingKey::Interval).range.max / 1000);
+    static constexpr double kMinWidthFactor = settingDef(SettingKey::Original).range.min;
+    static constexpr double kMaxWidthFactor = settingDef(SettingKey::Original).range.max;
 
 private:
     // What the fill gave a fractional box, and what the box showed for it.
@@ -91,6 +98,10 @@ private:
     };
     // The value the copy-back takes for the box, whose field now holds `value`.
     double taken(Box box, double value) const;
+    // A control from the strip's value, as the binding shows it.
+    void fill(const StripBinding& binding, const SettingValue& value);
+    // The strip's value from the control; none when the copy-back leaves the strip's field.
+    std::optional<SettingValue> copied(const StripBinding& binding) const;
 
     Strip& strip_;
     bool copiedBackByClose_ = false;

@@ -10,6 +10,8 @@
 
 namespace zrm58 {
 
+struct StripBinding;
+
 // An error as the standard error dialog shows it: a full stop is appended when the text's last
 // character lies above U+002E (so a text ending in "." or a space is left alone).
 std::u16string withFullStop(std::u16string text);
@@ -178,9 +180,20 @@ protected:
     const Table& messageTable() const override;
 
 private:
+    // The settings window's model reads and copies back the stored settings through their
+    // bindings (strip/SettingBindings.h).
+    friend class SettingsModel;
+
     void ReadIniFile();
     void applySetting(SettingKey key, const SettingValue& value);
     StripSettings collectSettings();
+    // The value the strip holds for a setting.
+    SettingValue setting(const StripBinding& binding) const;
+    // The value into the setting's place, nothing else: a side of the frame waits for its
+    // OnRead effect to be placed.
+    void holdSetting(const StripBinding& binding, const SettingValue& value);
+    // The binding's OnRead effect; `changed`: the value held differs from the one before.
+    void takeEffect(const StripBinding& binding, bool changed);
     void ScaledLayout1MouseDown(PointF windowPoint);
     void ScaledLayout1MouseUp();
     bool overLayout(PointF windowPoint) const;

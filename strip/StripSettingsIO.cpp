@@ -2,10 +2,13 @@
 #include "settings/IniConvert.h"
 #include "settings/SettingsFile.h"
 #include "settings/Utf.h"
-#include "strip/SettingLimits.h"
+#include "strip/SettingBindings.h"
 #include "strip/Strip.h"
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <type_traits>
+#include <variant>
 
 namespace zrm58 {
 namespace {
@@ -47,120 +50,104 @@ void Strip::ReadIniFile() {
     }
 }
 
-// Applies one setting at once, as it is read: the window moves and resizes while later keys
-// are still being read, and each size change runs the size guard.
-void Strip::applySetting(SettingKey key, const SettingValue& value) {
-    auto i = [&] { return std::get<std::int32_t>(value); };
-    auto b = [&] { return std::get<bool>(value); };
-    auto c = [&] { return std::get<std::uint32_t>(value); };
-    auto s = [&] { return std::get<std::u16string>(value); };
-    Rect frame = placed_;
-    switch (key) {
-    // Position, size and width factor are taken within what a screen can show (SettingLimits.h).
-    case SettingKey::Top:
-        if (limits::coordinate(i()) != frame.top) movedSinceCreation_ = true;
-        frame.top = limits::coordinate(i());
-        place(frame);
+SettingValue Strip::setting(const StripBinding& b) const {
+    return std::visit(
+        Overloaded{[&](int Rect::*side) -> SettingValue { return std::int32_t{placed_.*side}; },
+                   [&](ControlValue control) -> SettingValue {
+                       switch (control) {
+                       case ControlValue::Opacity:
+                           return double{Rectangle1.opacity()};
+                       case ControlValue::Interval:
+                           return std::int32_t{timerInterval_};
+                       case ControlValue::ShadowColour:
+                           return ShadowEffect1.color;
+                       }
+                       return {};
+                   },
+                   [&](auto field) -> SettingValue { return this->*field; }},
+        b.field);
+}
+
+void Strip::holdSetting(const StripBinding& b, const SettingValue& value) {
+    std::visit(Overloaded{[&](int Rect::*side) { placed_.*side = std::get<std::int32_t>(value); },
+                          [&](ControlValue control) {
+                              switch (control) {
+                              case ControlValue::Opacity:
+                                  Rectangle1.setOpacity(
+                                      static_cast<float>(std::get<double>(value)));
+                                  break;
+                              case ControlValue::Interval:
+                                  setTimerInterval(std::get<std::int32_t>(value));
+                                  break;
+                              case ControlValue::ShadowColour:
+                                  ShadowEffect1.color = std::get<std::uint32_t>(value);
+                                  break;
+                              }
+                          },
+                          [&](auto field) {
+                              using T = std::remove_reference_t<decltype(this->*field)>;
+                              this->*field = std::get<T>(value);
+                          }},
+               b.field);
+}
+
+void Strip::takeEffect(const StripBinding& b, bool changed) {
+    switch (b.onRead) {
+    case OnRead::Nothing:
         break;
-    case SettingKey::Left:
-        if (limits::coordinate(i()) != frame.left) movedSinceCreation_ = true;
-        frame.left = limits::coordinate(i());
-        place(frame);
+    case OnRead::Place:
+        if (changed) movedSinceCreation_ = true;
+        place(placed_);
         break;
-    case SettingKey::Height:
-        resizeGuarded(frame.width, limits::size(i(), face_.desktopSize().height));
+    case OnRead::Resize: {
+        // No larger than the virtual desktop on the side's axis; the size guard takes care of
+        // small and negative sizes.
+        const Size desktop = face_.desktopSize();
+        const Rect most{0, 0, desktop.width, desktop.height};
+        const auto side = std::get<int Rect::*>(b.field);
+        placed_.*side = std::min(placed_.*side, most.*side);
+        resizeGuarded(placed_.width, placed_.height);
         break;
-    case SettingKey::Width:
-        resizeGuarded(limits::size(i(), face_.desktopSize().width), frame.height);
-        break;
-    case SettingKey::Original:
-        MuWidth = limits::widthFactor(std::get<double>(value));
-        break;
-    case SettingKey::TopLevel:
-        IsTop = b();
-        break;
-    case SettingKey::Opacity:
-        Rectangle1.setOpacity(static_cast<float>(std::get<double>(value)));
+    }
+    case OnRead::RepaintBackground:
         face_.repaintBackground();
         break;
-    case SettingKey::TaskBar:
-        isShowTask = b();
-        break;
-    case SettingKey::Bold:
-        isBold = b();
-        break;
-    case SettingKey::FontColor:
-        FontColor = c();
-        break;
-    case SettingKey::Family:
-        FontFamilyName = s();
-        break;
-    case SettingKey::Shadow:
-        isShadow = b();
-        break;
-    case SettingKey::ShadowColor:
-        break; // saved, never loaded
-    case SettingKey::Color1:
-        BC0 = c();
+    case OnRead::GradientStops:
         Rectangle1.fill.gradientColor0 = BC0;
-        break;
-    case SettingKey::Color2:
-        BC1 = c();
         Rectangle1.fill.gradientColor1 = BC1;
-        break;
-    case SettingKey::Gradient:
-        isGradient = b();
-        break;
-    case SettingKey::Direction:
-        Direction = i();
-        break;
-    case SettingKey::Gazou:
-        isGazou = b();
-        break;
-    case SettingKey::GazouFile:
-        GazouFile = s();
-        break;
-    case SettingKey::Interval:
-        setTimerInterval(i());
-        break;
-    case SettingKey::Format:
-        DateFormatStr = s();
-        break;
-    case SettingKey::Sep:
-        SepStr = s();
         break;
     }
 }
 
+// Applies one setting at once, as it is read, within what the strip takes (the row's `held`
+// limits): the window moves and resizes while later keys are still being read, and each size
+// change runs the size guard.
+void Strip::applySetting(SettingKey key, const SettingValue& value) {
+    const StripBinding& b = stripBinding(key);
+    const SettingValue taken = withinBounds(value, settingDef(key).held);
+    const bool changed = setting(b) != taken;
+    holdSetting(b, taken);
+    takeEffect(b, changed);
+}
+
 StripSettings Strip::collectSettings() {
-    // The strip's own frame, never what a window manager made of it (placedFrame). A negative
-    // position is pulled back to the screen edge on every save.
-    Rect frame = placed_;
-    if (frame.top < 0) frame.top = 0, place(frame);
-    if (frame.left < 0) frame.left = 0, place(frame);
+    // The strip's own frame, never what a window manager made of it (placedFrame). A value
+    // beyond what a save stores (a negative position) is pulled within it in the strip too, on
+    // every save: the window goes back to the screen edge.
     StripSettings v;
-    v.top = frame.top;
-    v.left = frame.left;
-    v.height = frame.height;
-    v.width = frame.width;
-    v.original = MuWidth;
-    v.topLevel = IsTop;
-    v.opacity = Rectangle1.opacity();
-    v.taskBar = isShowTask;
-    v.bold = isBold;
-    v.fontColor = FontColor;
-    v.family = FontFamilyName;
-    v.shadow = isShadow;
-    v.shadowColor = ShadowEffect1.color;
-    v.color1 = BC0;
-    v.color2 = BC1;
-    v.gradient = isGradient;
-    v.direction = Direction;
-    v.gazou = isGazou;
-    v.gazouFile = GazouFile;
-    v.interval = timerInterval_;
-    v.format = DateFormatStr;
-    v.sep = SepStr;
+    for (const StripBinding& b : kStripBindings) {
+        const SettingDef& def = settingDef(b.key);
+        SettingValue value = setting(b);
+        if (!def.saved.open()) {
+            SettingValue within = withinBounds(value, def.saved);
+            if (within != value) {
+                holdSetting(b, within);
+                takeEffect(b, false);
+                value = std::move(within);
+            }
+        }
+        ::zrm58::applySetting(v, b.key, value);
+    }
     return v;
 }
 
