@@ -19,7 +19,7 @@ std::string rowName(const SettingDef& def) {
     return "[" + toUtf8(def.section) + "] " + toUtf8(def.name);
 }
 
-void store(FakeFileStore& files, const std::u16string& text) {
+void store(fakes::FakeFileStore& files, const std::u16string& text) {
     files.files[kPath] = "\xFF\xFE" + toUtf16Le(text);
 }
 
@@ -53,7 +53,7 @@ TEST(SettingTable, EveryRowRoundTripsAndOnlyLoadedRowsAreRead) {
             ASSERT_NE(value, settingValue(StripSettings{}, def.key)) << rowName(def);
             StripSettings written;
             applySetting(written, def.key, value);
-            FakeFileStore files;
+            fakes::FakeFileStore files;
             WriteIniFile(files, kPath, sep, [&] { return written; });
             const std::u16string line =
                 std::u16string(def.name) + u"=" + formatSettingText(value, sep) + u"\r\n";
@@ -75,7 +75,7 @@ TEST(SettingTable, EveryRowRoundTripsAndOnlyLoadedRowsAreRead) {
 TEST(SettingTable, LimitsClamp) {
     for (const SettingDef& def : kSettingDefs) {
         for (const auto& side : beyond(def.read)) {
-            FakeFileStore files;
+            fakes::FakeFileStore files;
             store(files, testing::iniWith(def, numeric(def, side.value)));
             EXPECT_EQ(settingValue(readStripSettings(files, kPath, u'.'), def.key),
                       numeric(def, side.limit))
@@ -84,7 +84,7 @@ TEST(SettingTable, LimitsClamp) {
         for (const auto& side : beyond(def.saved)) {
             StripSettings written;
             applySetting(written, def.key, numeric(def, side.value));
-            FakeFileStore files;
+            fakes::FakeFileStore files;
             WriteIniFile(files, kPath, u'.', [&] { return written; });
             EXPECT_EQ(settingValue(readStripSettings(files, kPath, u'.'), def.key),
                       numeric(def, side.limit))

@@ -105,7 +105,8 @@ void verifyProgramIcon(const QString& window) {
 }
 
 // Opens the settings window through the strip's menu button and its second item.
-QString openSettings(Strip& strip, const QString& shotPath) {
+QString openSettings(Strip& strip, const QString& shotPath,
+                     const QString& title = QStringLiteral("設定")) {
     const QString menu = openMenu(strip);
     if (menu.isEmpty()) {
         qInfo("no menu");
@@ -115,7 +116,7 @@ QString openSettings(Strip& strip, const QString& shotPath) {
         qInfo("the menu never marked its item");
         return {};
     }
-    return waitForTitled(strip.process.processId(), QStringLiteral("設定"));
+    return waitForTitled(strip.process.processId(), title);
 }
 
 // A display whose server takes every connection and never answers: a listening socket under the
@@ -423,27 +424,30 @@ private slots:
     void toolkitDialogsSpeakTheStripsLanguage_data() {
         QTest::addColumn<QStringList>("environment");
         QTest::addColumn<QString>("dialogTitle");
+        QTest::addColumn<QString>("settingsTitle");
         QTest::newRow("en_US") << QStringList{QStringLiteral("LANG=en_US.UTF-8"),
                                               QStringLiteral("LC_ALL="),
                                               QStringLiteral("LANGUAGE=")}
-                               << QStringLiteral("Select Color");
+                               << QStringLiteral("Select Color") << QStringLiteral("Settings");
         QTest::newRow("de_DE: no translation, English")
             << QStringList{QStringLiteral("LANG=de_DE.UTF-8"), QStringLiteral("LC_ALL="),
                            QStringLiteral("LANGUAGE=")}
-            << QStringLiteral("Select Color");
+            << QStringLiteral("Select Color") << QStringLiteral("Settings");
         QTest::newRow("LC_ALL=C: the design's Japanese")
             << QStringList{QStringLiteral("LANG=en_US.UTF-8"), QStringLiteral("LC_ALL=C"),
                            QStringLiteral("LANGUAGE=en_US:en")}
-            << QStringLiteral("色を選択");
+            << QStringLiteral("色を選択") << QStringLiteral("設定");
     }
     void toolkitDialogsSpeakTheStripsLanguage() {
         QFETCH(QStringList, environment);
         QFETCH(QString, dialogTitle);
+        QFETCH(QString, settingsTitle);
         Strip strip(binary);
         // The language as a user's environment gives it, not as the tests pin it.
         strip.start(environment << QStringLiteral("ZRM58_LANGUAGE="));
         QVERIFY(!strip.waitForWindow().isEmpty());
-        const QString settings = openSettings(strip, shots + QStringLiteral("/language-menu.png"));
+        const QString settings =
+            openSettings(strip, shots + QStringLiteral("/language-menu.png"), settingsTitle);
         QVERIFY2(!settings.isEmpty(), "no settings window");
         const QRect s = windowGeometry(settings);
         clickAt(s.topLeft() + QPoint(328 + 7 + 45, 184 + 40 + 11));
