@@ -119,6 +119,16 @@ tooltip=$(printf '%s\n' "$json" | field tooltip)
 case "$tooltip" in *$'\xe2\x81\xa8'"zrm58-spin"$'\xe2\x81\xa9'" ($spin)"*)
   check "--json tooltip names the busy process" 0 ;;
   *) check "--json tooltip names the busy process (got: $tooltip)" 1 ;; esac
+# The tooltip's headings in the user's language: English for a language without a translation,
+# the design's Japanese for none at all (the C locale) and for Japanese.
+for row in "en_US.UTF-8||Processors" "de_DE.UTF-8||Processors" "en_US.UTF-8|C|プロセッサ" \
+  "ja_JP.UTF-8||プロセッサ"; do
+  IFS='|' read -r lang lc_all heading <<<"$row"
+  tip=$(env -u ZRM58_LANGUAGE -u LANGUAGE LANG="$lang" LC_ALL="$lc_all" "$line" "${at[@]}" \
+    --json --interval 200 | field tooltip)
+  case "$tip" in "$heading"*) check "--json tooltip under LANG=$lang LC_ALL=$lc_all" 0 ;;
+    *) check "--json tooltip under LANG=$lang LC_ALL=$lc_all begins with $heading (got: ${tip%%$'\n'*})" 1 ;; esac
+done
 class=$(printf '%s\n' "$json" | field class)
 case "$class" in idle|low|medium|high|busy) check "--json class" 0 ;; *) check "--json class: $class" 1 ;; esac
 only=$("$line" "${at[@]}" --only date --json --interval 200 | field text)
