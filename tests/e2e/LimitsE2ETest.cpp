@@ -247,17 +247,22 @@ private slots:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("title");
         QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("language"); // ZRM58_LANGUAGE
         QTest::newRow("a colour that does not convert")
             << QStringLiteral("[Font]\nColor=black\n") << QStringLiteral("アプリケーションエラー")
-            << 1;
+            << 1 << QStringLiteral("ja");
+        QTest::newRow("a colour that does not convert, in English")
+            << QStringLiteral("[Font]\nColor=black\n") << QStringLiteral("Application Error") << 1
+            << QStringLiteral("en");
         QTest::newRow("a picture that does not decode")
             << QStringLiteral("[Back]\nGazou=1\nGazouFile=%1/junk.png\n") << QStringLiteral("ZRM58")
-            << 0;
+            << 0 << QStringLiteral("ja");
     }
     void errorBoxAtStartUp() {
         QFETCH(QString, settings);
         QFETCH(QString, title);
         QFETCH(int, code);
+        QFETCH(QString, language);
         QTemporaryDir pictures;
         QFile junk(pictures.filePath(QStringLiteral("junk.png")));
         QVERIFY(junk.open(QIODevice::WriteOnly));
@@ -268,6 +273,9 @@ private slots:
                                           : settings));
         const QByteArray stored = fileBytes(strip.iniPath());
         QProcess first;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("ZRM58_LANGUAGE"), language);
+        first.setProcessEnvironment(environment);
         first.start(strip.exe, {});
         QVERIFY(first.waitForStarted());
         const QString box = waitForTitled(first, title);

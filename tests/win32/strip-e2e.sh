@@ -470,56 +470,66 @@ else
 fi
 wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
 
-# 12. In English (a user whose language has no Japanese): the menu, the settings window and an
-# error box speak English, and a first start writes the pattern without Japanese literals.
+# 12. In English (a user whose language has no Japanese), at 96 and at 144 DPI: the menu, the
+# settings window (every text whole) and an error box speak English, and a first start writes the
+# pattern without Japanese literals.
+for dpi in 96 144; do
+  wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  rm -f "$ini"
+  (cd "$app" && ZRM58_LANGUAGE=en run_env wine "$app/zrm58.exe" >"$e2e/strip.log" 2>&1) &
+  strip_pid=$!
+  win=$(strip_window)
+  if [ -n "$win" ] && wait_line "$win"; then
+    read -r X Y WIDTH HEIGHT <<<"$(geometry "$win")"
+    xdotool mousemove $((X + (HEIGHT >= 60 ? 12 : 7))) $((Y + HEIGHT / 2)) click 1
+    menu=$(menu_window "$win")
+    if [ -n "$menu" ]; then
+      sleep 0.3
+      import -window root "$e2e/menu-en-$dpi.png"
+      xdotool key Escape
+      for i in $(seq 1 600); do
+        [ -z "$(xdotool search --onlyvisible --class zrm58 2>/dev/null | grep -vx "$win" || true)" ] && break
+        [ "$i" = 30 ] && xdotool mousemove 900 600 click 1
+        sleep 0.1
+      done
+    else
+      fail "English at $dpi DPI: menu did not open"
+    fi
+    choose "$win" 2
+    dialog=
+    for i in $(seq 1 600); do
+      dialog=$(xdotool search --onlyvisible --name '^Settings$' 2>/dev/null | head -1 || true)
+      [ -n "$dialog" ] && break
+      sleep 0.1
+    done
+    if [ -n "$dialog" ]; then
+      pass
+      sleep 0.5
+      import -window root "$e2e/settings-en-$dpi.png"
+      check "English settings at $dpi DPI: every text fits" "" \
+        "$(run_env wine "$send" settings-clipped 18 | tr -d '\r')"
+      xdotool windowfocus "$dialog" key Escape 2>/dev/null || true
+      for i in $(seq 1 600); do
+        [ -z "$(xdotool search --onlyvisible --name '^Settings$' 2>/dev/null || true)" ] && break
+        sleep 0.1
+      done
+    else
+      fail "English at $dpi DPI: no settings window titled Settings"
+    fi
+    run_env wine "$send" close >/dev/null
+    wait_strip 60
+    check "English at $dpi DPI: a first start writes the pattern without Japanese" \
+      "ddd ddddd tt" "$(ini_value FORMAT)"
+  else
+    fail "English at $dpi DPI: no strip"
+  fi
+  [ "${status:-0}" = 124 ] && kill "$strip_pid" 2>/dev/null
+done
+wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
-rm -f "$ini"
-(cd "$app" && ZRM58_LANGUAGE=en run_env wine "$app/zrm58.exe" >"$e2e/strip.log" 2>&1) &
-strip_pid=$!
-win=$(strip_window)
-if [ -n "$win" ] && wait_line "$win"; then
-  read -r X Y WIDTH HEIGHT <<<"$(geometry "$win")"
-  xdotool mousemove $((X + 7)) $((Y + HEIGHT / 2)) click 1
-  menu=$(menu_window "$win")
-  if [ -n "$menu" ]; then
-    sleep 0.3
-    import -window root "$e2e/menu-en.png"
-    xdotool key Escape
-    for i in $(seq 1 600); do
-      [ -z "$(xdotool search --onlyvisible --class zrm58 2>/dev/null | grep -vx "$win" || true)" ] && break
-      [ "$i" = 30 ] && xdotool mousemove 900 600 click 1
-      sleep 0.1
-    done
-  else
-    fail "English: menu did not open"
-  fi
-  choose "$win" 2
-  dialog=
-  for i in $(seq 1 600); do
-    dialog=$(xdotool search --onlyvisible --name '^Settings$' 2>/dev/null | head -1 || true)
-    [ -n "$dialog" ] && break
-    sleep 0.1
-  done
-  if [ -n "$dialog" ]; then
-    pass
-    sleep 0.5
-    import -window root "$e2e/settings-en.png"
-    xdotool windowfocus "$dialog" key Escape 2>/dev/null || true
-    for i in $(seq 1 600); do
-      [ -z "$(xdotool search --onlyvisible --name '^Settings$' 2>/dev/null || true)" ] && break
-      sleep 0.1
-    done
-  else
-    fail "English: no settings window titled Settings"
-  fi
-  run_env wine "$send" close >/dev/null
-  wait_strip 60
-  check "English: a first start writes the pattern without Japanese" "ddd ddddd tt" "$(ini_value FORMAT)"
-else
-  fail "English: no strip"
-fi
-[ "${status:-0}" = 124 ] && kill "$strip_pid" 2>/dev/null
 printf '[Back]\r\nColor1=NOCOLOUR\r\n' >"$ini"
 (cd "$app" && ZRM58_LANGUAGE=en run_env wine "$app/zrm58.exe" >"$e2e/strip.log" 2>&1) &
 strip_pid=$!
