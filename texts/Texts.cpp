@@ -62,6 +62,9 @@ constexpr Entry kEntries[] = {
     {TextId::CannotCreateFile,    u"ファイル \"%1\" を作成できません。%2", u"Cannot create file \"%1\". %2"},
     {TextId::NotAnInteger,        u"'$%1' は整数ではありません", u"'$%1' is not a valid integer value"},
     {TextId::PictureNotLoaded,    u"ビットマップの読み込みに失敗しました (%1)。", u"Could not load the picture (%1)."},
+    {TextId::NoWindowFromEarlierStart,
+     u"%1 のストリップは起動中ですが、%2 秒以内にウィンドウを表示しませんでした。",
+     u"A strip on %1 is starting but showed no window within %2 s."},
     {TextId::AlphaLabel,          u"アルファ",        u"Alpha"},
     {TextId::HexLabel,            u"16進",            u"Hex"},
 };

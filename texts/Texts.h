@@ -59,6 +59,9 @@ enum class TextId {
     CannotCreateFile, // %1 the path, %2 the system's reason
     NotAnInteger,     // %1 the stored text
     PictureNotLoaded, // %1 the picture's path
+    // The box of a later start whose earlier strip never showed its window (Windows). %1 the
+    // settings file, %2 the seconds waited.
+    NoWindowFromEarlierStart,
     // The Windows colour dialog's own controls.
     AlphaLabel,
     HexLabel,

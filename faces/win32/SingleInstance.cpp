@@ -1,6 +1,8 @@
 #include "faces/win32/SingleInstance.h"
 #include "faces/win32/StripWindow.h"
 #include "platform/win32/Win32Text.h"
+#include "settings/Utf.h"
+#include "texts/Texts.h"
 #include <algorithm>
 #include <cwctype>
 
@@ -94,8 +96,11 @@ SingleInstance::Role SingleInstance::claim() {
             takeOwnership(WaitForSingleObject(mutex_, std::min<DWORD>(left, 100))))
             return Role::First;
     }
-    problem_ = L"A strip on " + key_ + L" is starting but showed no window within " +
-               std::to_wstring(kWaitMs / 1000) + L" s.";
+    const std::u16string key(key_.begin(), key_.end());
+    const std::u16string seconds = fromUtf8OrWindows1252(std::to_string(kWaitMs / 1000));
+    const std::u16string text =
+        fillText(localText(TextId::NoWindowFromEarlierStart), {key, seconds});
+    problem_.assign(text.begin(), text.end());
     return Role::NoAnswer;
 }
 

@@ -2,11 +2,15 @@
 // size guard, the menu's position, and the strip kept on a screen.
 #include "StripFixture.h"
 #include "faces/qt/StripMenu.h"
+#include "texts/Texts.h"
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
+
+Q_DECLARE_METATYPE(zrm58::Language)
 
 using namespace zrm58;
 using namespace zrm58::testing;
@@ -54,6 +58,30 @@ protected:
 class InteractionTest : public QObject {
     Q_OBJECT
 private slots:
+    // The menu's items in the strip's language: the design's Japanese, or English.
+    void menuInTheStripsLanguage_data() {
+        QTest::addColumn<Language>("language");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("Japanese") << Language::Japanese
+                                  << QStringList{QStringLiteral("リサイズ"), QStringLiteral("設定"),
+                                                 QStringLiteral("終了")};
+        QTest::newRow("English") << Language::English
+                                 << QStringList{QStringLiteral("Resize"),
+                                                QStringLiteral("Settings"), QStringLiteral("Exit")};
+    }
+    void menuInTheStripsLanguage() {
+        QFETCH(Language, language);
+        QFETCH(QStringList, items);
+        useLanguage(language);
+        const auto restore = qScopeGuard([] { useLanguage(Language::Japanese); });
+        StripFixture f;
+        TForm1& form = f.create();
+        StripMenu* menu = form.menu();
+        QCOMPARE(
+            (QStringList{menu->ResizeMenu->text(), menu->SetMenu->text(), menu->CloseMenu->text()}),
+            items);
+    }
+
     void moveKeepsThePressPointUnderThePointer_data() {
         QTest::addColumn<Qt::MouseButton>("button");
         QTest::addColumn<QPointF>("delta");
