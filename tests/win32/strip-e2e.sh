@@ -509,7 +509,7 @@ for dpi in 96 144; do
       sleep 0.5
       import -window root "$e2e/settings-en-$dpi.png"
       check "English settings at $dpi DPI: every text fits" "" \
-        "$(run_env wine "$send" settings-clipped 18 | tr -d '\r')"
+        "$(run_env wine "$send" settings-clipped $((12 * dpi / 96)) | tr -d '\r')"
       xdotool windowfocus "$dialog" key Escape 2>/dev/null || true
       for i in $(seq 1 600); do
         [ -z "$(xdotool search --onlyvisible --name '^Settings$' 2>/dev/null || true)" ] && break
