@@ -142,5 +142,7 @@ constexpr const StripBinding& stripBinding(SettingKey key) {
 
 // A visitor of the bindings' variants from one lambda per kind.
 template <typename... F> struct Overloaded : F... { using F::operator()...; };
+// Spelled out for compilers without aggregate deduction (clang before 17, the fuzz build's).
+template <typename... F> Overloaded(F...) -> Overloaded<F...>;
 
 } // namespace zrm58
