@@ -19,9 +19,7 @@ std::optional<std::string> environment(const char* name) {
 } // namespace
 
 std::string icuLocaleIdFromPosix(const std::string& posixName) {
-    if (posixName.empty() || posixName == "C" || posixName == "POSIX" ||
-        posixName.rfind("C.", 0) == 0)
-        return "en_US";
+    if (posixName.empty() || isPosixDefault(posixName)) return "en_US";
     std::string base = posixName;
     std::string modifier;
     if (auto at = base.find('@'); at != std::string::npos) {
