@@ -1,6 +1,6 @@
 #include "faces/qt/DesktopIntegration.h"
 #include "texts/Language.h"
-#include <QCoreApplication>
+#include <QApplication>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QLibraryInfo>
@@ -9,6 +9,7 @@
 #include <QTranslator>
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace zrm58 {
 
@@ -62,6 +63,12 @@ private:
 
 QIcon programIcon() {
     return QIcon(new EmbeddedIconEngine);
+}
+
+void useProgramIcon() {
+    static bool done = false;
+    if (std::exchange(done, true)) return;
+    QApplication::setWindowIcon(programIcon());
 }
 
 void installToolkitTranslations() {

@@ -1,4 +1,5 @@
 #include "faces/qt/ErrorDialog.h"
+#include "faces/qt/DesktopIntegration.h"
 #include "faces/qt/QtText.h"
 #include "strip/StripFace.h"
 #include "texts/Texts.h"
@@ -8,12 +9,14 @@
 namespace zrm58 {
 
 void showStandardError(QWidget* parent, const QString& text) {
+    useProgramIcon();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("ZRM58"), text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("standardErrorDialog"));
     box.exec();
 }
 
 bool askEndWithoutSaving(QWidget* parent, const QString& text) {
+    useProgramIcon();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("ZRM58"), text, QMessageBox::NoButton,
                     parent);
     box.setObjectName(QStringLiteral("failedSaveAtCloseDialog"));

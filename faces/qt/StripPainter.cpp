@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace zrm58 {
@@ -62,11 +63,33 @@ void blurAndTint(QImage& img, int radius, QRgb tint) {
     }
 }
 
-QFont labelFont(const LineText& label) {
-    QFont f(toQString(label.family));
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(label.size))));
-    f.setBold(label.bold);
-    return f;
+// A label's font with what a tick asks of it: made again only when family, size or weight
+// change, since building a font and its key costs more than the rest of a tick's bookkeeping.
+struct LabelFont {
+    std::u16string family;
+    double size = -1;
+    bool bold = false;
+    QFont font;
+    QString key;       // font.key(): the layouts' and the shadow's cache key
+    int pixelSize = 0; // as the font engine resolved it
+};
+
+// Fonts and layouts hold the toolkit's font engines: they go with the application, not after it.
+void releaseWithApplication();
+
+std::unique_ptr<LabelFont> keptFont;
+
+const LabelFont& labelFont(const LineText& label) {
+    releaseWithApplication();
+    if (!keptFont || keptFont->size != label.size || keptFont->bold != label.bold ||
+        keptFont->family != label.family) {
+        QFont f(toQString(label.family));
+        f.setPixelSize(std::max(1, static_cast<int>(std::lround(label.size))));
+        f.setBold(label.bold);
+        keptFont = std::make_unique<LabelFont>(
+            LabelFont{label.family, label.size, label.bold, f, f.key(), QFontInfo(f).pixelSize()});
+    }
+    return *keptFont;
 }
 
 // Label1's text laid out the way a left-aligned, vertically centred, word-wrapped drawText()
@@ -75,16 +98,20 @@ QFont labelFont(const LineText& label) {
 struct LineLayout {
     QString text;
     QString fontKey;
+    int pixelSize = 0; // the font's, as resolved
     qreal width = -1;
     qreal height = -1;
     QTextLayout layout;
     QPointF origin; // of the layout within the box: drawText's vertical centring
 };
 
-std::unique_ptr<LineLayout> laidOut(const QString& text, const QFont& font, const QRectF& box) {
+std::unique_ptr<LineLayout> laidOut(const QString& text, const LabelFont& labelFont,
+                                    const QRectF& box) {
+    const QFont& font = labelFont.font;
     auto l = std::make_unique<LineLayout>();
     l->text = text;
-    l->fontKey = font.key();
+    l->fontKey = labelFont.key;
+    l->pixelSize = labelFont.pixelSize;
     l->width = box.width();
     l->height = box.height();
     l->layout.setText(text);
@@ -114,17 +141,20 @@ std::unique_ptr<LineLayout> laidOut(const QString& text, const QFont& font, cons
 // The one strip's current and previous line layouts.
 std::unique_ptr<LineLayout> currentLine, previousLine;
 
-const LineLayout& lineLayout(const QString& text, const QFont& font, const QRectF& box) {
-    // Layouts hold fonts: they go with the application, not after it.
-    static const bool cleared = [] {
+void releaseWithApplication() {
+    static const bool registered = [] {
         qAddPostRoutine([] {
             currentLine.reset();
             previousLine.reset();
+            keptFont.reset();
         });
         return true;
     }();
-    Q_UNUSED(cleared);
-    if (!currentLine || currentLine->text != text || currentLine->fontKey != font.key() ||
+    Q_UNUSED(registered);
+}
+
+const LineLayout& lineLayout(const QString& text, const LabelFont& font, const QRectF& box) {
+    if (!currentLine || currentLine->text != text || currentLine->fontKey != font.key ||
         currentLine->width != box.width() || currentLine->height != box.height()) {
         previousLine = std::move(currentLine);
         currentLine = laidOut(text, font, box);
@@ -234,7 +264,7 @@ const QImage& shadowLayer(const ShadowSource& source, const LineLayout& line,
     if (!layer.isNull() && source == made) return layer;
     std::optional<std::pair<qreal, qreal>> span;
     if (before && !layer.isNull() && source.sameButText(made) && before->text == made.text)
-        span = changedSpan(*before, line, QFontInfo(line.layout.font()).pixelSize());
+        span = changedSpan(*before, line, line.pixelSize);
     const int reach = 3 * std::max(source.blur, 0) + 1;
     if (span) {
         const qreal x0 = source.toLayer.map(QPointF(line.origin.x() + span->first, 0)).x();
@@ -266,7 +296,7 @@ const QImage& shadowLayer(const ShadowSource& source, const LineLayout& line,
 } // namespace
 
 double TForm1::lineWidth(const QString& text) const {
-    QTextLayout layout(text, labelFont(strip_.view().Label1));
+    QTextLayout layout(text, labelFont(strip_.view().Label1).font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout.setTextOption(option);
@@ -281,11 +311,11 @@ QRect TForm1::changeArea(const QString& was, const QString& now) {
     const QRectF l1 = toQRectF(v.label1Rect());
     if (was.isEmpty() || now.isEmpty() || l1.width() <= 0) return rect();
     const TextShadow& ShadowEffect1 = v.ShadowEffect1;
-    const QFont font = labelFont(v.Label1);
+    const LabelFont& font = labelFont(v.Label1);
     lineLayout(was, font, l1);
     const LineLayout& next = lineLayout(now, font, l1);
     const std::optional<std::pair<qreal, qreal>> span =
-        changedSpan(*previousLine, next, QFontInfo(font).pixelSize());
+        changedSpan(*previousLine, next, font.pixelSize);
     if (!span) return rect();
     const qreal left = fromLayout(QPointF(next.origin.x() + span->first, 0)).x();
     const qreal right = fromLayout(QPointF(next.origin.x() + span->second, 0)).x();
@@ -310,7 +340,7 @@ void TForm1::invalidateBackground() {
     update();
 }
 
-void TForm1::paintEvent(QPaintEvent*) {
+void TForm1::paintEvent(QPaintEvent* e) {
     const StripView v = strip_.view();
     const RoundedBox& Rectangle1 = v.Rectangle1;
     const LineText &Label1 = v.Label1, &Label2 = v.Label2, &SpeedButton1 = v.SpeedButton1;
@@ -361,48 +391,81 @@ void TForm1::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setTransform(t);
 
-    glyphs::drawGlyphText(p, toQRectF(v.speedButtonRect()), toQString(SpeedButton1.text),
-                          SpeedButton1.size, QColor::fromRgba(SpeedButton1.color));
+    // A tick repaints a few glyphs of the line: what lies wholly outside the area to paint is
+    // not drawn at all (the painter would only clip it away).
+    const QRegion& dirty = e->region();
+    // A glyph drawn from shapes reaches no further than its bars (and their outline); any other
+    // text is drawn with a font and may reach anywhere.
+    const auto glyphReaches = [&](const LineText& glyph, const RectF& box) {
+        const std::optional<glyphs::GlyphShape> shape =
+            glyphs::glyphShape(glyph.text, box, glyph.size);
+        if (!shape) return true;
+        QRectF ink;
+        for (const glyphs::GlyphBar& bar : shape->bars)
+            ink |= toQRectF(bar.box).adjusted(-shape->line, -shape->line, shape->line, shape->line);
+        return dirty.intersects(t.mapRect(ink).toAlignedRect().adjusted(-2, -2, 2, 2));
+    };
+    if (glyphReaches(SpeedButton1, v.speedButtonRect()))
+        glyphs::drawGlyphText(p, toQRectF(v.speedButtonRect()), toQString(SpeedButton1.text),
+                              SpeedButton1.size, QColor::fromRgba(SpeedButton1.color));
 
     const QRectF l1 = toQRectF(v.label1Rect());
     if (l1.width() > 0 && !Label1.text.empty()) {
-        const QString text = toQString(Label1.text);
-        // Word wrap may make the line taller than the strip, and a long word wider than its
-        // place: nothing of the line or its shadow is drawn outside the strip's rectangle.
-        p.save();
-        QPainterPath strip;
-        strip.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
-        p.setClipPath(t.inverted().map(strip));
-        const QFont font = labelFont(Label1);
-        const LineLayout& line = lineLayout(text, font, l1);
+        const QString shown = toQString(Label1.text);
+        const LabelFont& font = labelFont(Label1);
+        const LineLayout& line = lineLayout(shown, font, l1);
+        // Where the glyphs can reach (the text's own width, and an em beyond for ink that
+        // overhangs), and their shadow (shifted, and blurred by three box passes of its
+        // radius), in window coordinates.
+        const qreal em = font.pixelSize;
+        QRectF text;
+        for (int i = 0; i < line.layout.lineCount(); ++i)
+            text |= line.layout.lineAt(i).naturalTextRect();
+        const QRectF ink = t.mapRect(text.translated(line.origin).adjusted(-em, -em, em, em));
+        QRectF reach = ink;
+        const QRectF dev = t.mapRect(l1);
+        const int blur = ShadowEffect1.enabled ? ShadowEffect1.blurRadius(box.scaleY, dpr) : 0;
+        const QSize size(qCeil(dev.width() * dpr) + 4 * blur, qCeil(dev.height() * dpr) + 4 * blur);
+        const QPointF shift = toQPointF(ShadowEffect1.offset(box.scaleX, box.scaleY));
+        const QPointF layerAt = dev.topLeft() + shift - QPointF(2 * blur, 2 * blur) / dpr;
         if (ShadowEffect1.enabled) {
-            // The shadow layer drawn shifted by the effect's distance in its direction.
-            const int blur = ShadowEffect1.blurRadius(box.scaleY, dpr);
-            const QRectF dev = t.mapRect(l1);
-            const QSize size(qCeil(dev.width() * dpr) + 4 * blur,
-                             qCeil(dev.height() * dpr) + 4 * blur);
-            const QTransform lt = t * QTransform::fromTranslate(-dev.left(), -dev.top()) *
-                                  QTransform::fromScale(dpr, dpr) *
-                                  QTransform::fromTranslate(2 * blur, 2 * blur);
-            const QImage& layer = shadowLayer({text, font.key(), l1, lt, size, blur,
-                                               qAlpha(Label1.color), ShadowEffect1.color, dpr},
-                                              line, previousLine.get());
-            const QPointF shift = toQPointF(ShadowEffect1.offset(box.scaleX, box.scaleY));
+            const qreal spread = (3 * blur + 1) / dpr;
+            reach |= ink.translated(shift).adjusted(-spread, -spread, spread, spread);
+        }
+        if (dirty.intersects(reach.toAlignedRect().adjusted(-2, -2, 2, 2))) {
+            // Word wrap may make the line taller than the strip, and a long word wider than its
+            // place: nothing of the line or its shadow is drawn outside the strip's rectangle.
             p.save();
-            p.resetTransform();
-            p.setOpacity(ShadowEffect1.opacity); // the tint carries the colour's own alpha
-            p.drawImage(dev.topLeft() + shift - QPointF(2 * blur, 2 * blur) / dpr, layer);
+            QPainterPath strip;
+            strip.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
+            p.setClipPath(t.inverted().map(strip));
+            if (ShadowEffect1.enabled) {
+                // The shadow layer drawn shifted by the effect's distance in its direction.
+                const QTransform lt = t * QTransform::fromTranslate(-dev.left(), -dev.top()) *
+                                      QTransform::fromScale(dpr, dpr) *
+                                      QTransform::fromTranslate(2 * blur, 2 * blur);
+                const QImage& layer = shadowLayer({shown, font.key, l1, lt, size, blur,
+                                                   qAlpha(Label1.color), ShadowEffect1.color, dpr},
+                                                  line, previousLine.get());
+                p.save();
+                p.resetTransform();
+                p.setOpacity(ShadowEffect1.opacity); // the tint carries the colour's own alpha
+                p.drawImage(layerAt, layer);
+                p.restore();
+            }
+            p.setPen(QColor::fromRgba(Label1.color));
+            line.layout.draw(&p, line.origin);
             p.restore();
         }
-        p.setPen(QColor::fromRgba(Label1.color));
-        line.layout.draw(&p, line.origin);
-        p.restore();
     }
 
-    QFont glyphFont(toQString(Label2.family));
-    p.setFont(glyphFont);
-    glyphs::drawGlyphText(p, toQRectF(v.label2Rect()), toQString(Label2.text), Label2.size,
-                          QColor::fromRgba(Label2.color));
+    if (glyphReaches(Label2, v.label2Rect())) {
+        QFont glyphFont(toQString(Label2.family));
+        p.setFont(glyphFont);
+        glyphs::drawGlyphText(p, toQRectF(v.label2Rect()), toQString(Label2.text), Label2.size,
+                              QColor::fromRgba(Label2.color));
+    }
+    if (!std::exchange(paintedOnce_, true)) emit firstPainted();
 }
 
 QBrush gradientBrush(const BoxFill& fill, const QRectF& rect) {

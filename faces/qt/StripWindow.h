@@ -54,6 +54,8 @@ public:
 
 signals:
     void ticked();
+    // Once, after the window's first paint.
+    void firstPainted();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -81,6 +83,7 @@ private:
     StripMenu* menu_ = nullptr;
     bool compositing_ = true;
     bool shownOnce_ = false;
+    bool paintedOnce_ = false;
     QImage picture_;         // the Bitmap fill's picture
     QImage backgroundCache_; // Rectangle1 as drawn at the current size; rebuilt when it changes
 };

@@ -32,7 +32,6 @@ int main(int argc, char** argv) {
     toolkitStart.done();
     if (const std::optional<int> code = rejectLeftoverArguments(argc, argv)) return *code;
     QApplication::setApplicationName(QStringLiteral("ZRM58"));
-    QApplication::setWindowIcon(programIcon());
     installToolkitTranslations();
     installFontSubstitutes();
 
@@ -76,6 +75,7 @@ int main(int argc, char** argv) {
         try {
             form.strip().FormCreate();
         } catch (const ConversionError& e) {
+            useProgramIcon();
             QMessageBox box(QMessageBox::Critical, toQString(localText(TextId::ErrorTitle)),
                             QString::fromUtf8(e.what()), QMessageBox::Ok);
             box.setWindowModality(Qt::ApplicationModal);
@@ -87,6 +87,9 @@ int main(int argc, char** argv) {
         if (code == 0 && !sessionEnd.endedWhileStarting()) {
             // The settings window is created at the settings command's first use
             // (SetCmdExecute).
+            // The windows' icon once the strip has shown itself.
+            QObject::connect(&form, &TForm1::firstPainted, &app, &useProgramIcon,
+                             Qt::QueuedConnection);
             form.strip().showFirst();
             saveSettingsAtAbruptExit();
             code = app.exec();

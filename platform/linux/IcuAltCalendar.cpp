@@ -8,6 +8,7 @@
 #include <unicode/uenum.h>
 #include <unicode/uloc.h>
 #include <utility>
+#include <vector>
 
 namespace zrm58::linux_backend {
 
@@ -168,6 +169,28 @@ public:
         if (picture != u"gg" && picture != u"yy" && picture != u"yyyy") return std::nullopt;
         if (!isValidDate(year, month, day)) return std::nullopt;
         std::lock_guard<std::mutex> lock(mutex_);
+        // A line asks for the same day's era and year every second: the day's answers are kept.
+        const Day asked{year, month, day};
+        if (!(asked == answeredDay_)) {
+            answeredDay_ = asked;
+            answers_.clear();
+        }
+        for (const auto& [kept, answer] : answers_)
+            if (kept == picture) return answer;
+        std::optional<std::u16string> answer = answerFor(picture, year, month, day);
+        answers_.emplace_back(std::u16string(picture), answer);
+        return answer;
+    }
+
+private:
+    struct Day {
+        int year = 0, month = 0, day = 0;
+        bool operator==(const Day&) const = default;
+    };
+
+    // Caller holds the lock.
+    std::optional<std::u16string> answerFor(std::u16string_view picture, int year, int month,
+                                            int day) const {
         if (!calendar_.setDate(year, month, day)) return std::nullopt;
         if (picture == u"gg") return eraName(year, month, day);
         UErrorCode status = U_ZERO_ERROR;
@@ -176,7 +199,6 @@ public:
         return paddedNumber(yearInEra + yearOffset_, picture.size());
     }
 
-private:
     void open(const std::string& localeId) {
         const std::string type = alternateCalendarType(localeId);
         if (type == "tangun") {
@@ -201,6 +223,8 @@ private:
         return gregorian_.eraName();
     }
 
+    mutable Day answeredDay_;
+    mutable std::vector<std::pair<std::u16string, std::optional<std::u16string>>> answers_;
     // mutable: ICU changes a calendar's fields when it is set to a date.
     mutable EraCalendar calendar_;
     mutable EraCalendar gregorian_; // only for an alternate calendar

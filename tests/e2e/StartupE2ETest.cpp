@@ -399,7 +399,8 @@ private slots:
         strip.start({QStringLiteral("LANG=ja_JP.UTF-8"), QStringLiteral("LC_ALL="),
                      QStringLiteral("LANGUAGE=")});
         QVERIFY(!strip.waitForWindow().isEmpty());
-        QTest::qWait(500);
+        // The icon is handed over once the strip has painted itself.
+        QTRY_VERIFY_WITH_TIMEOUT(!windowIcon(strip.window).isNull(), kStateMs);
         verifyProgramIcon(strip.window);
 
         const QString settings = openSettings(strip, shots + QStringLiteral("/settings-menu.png"));

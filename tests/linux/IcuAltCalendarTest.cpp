@@ -60,6 +60,28 @@ TEST(IcuAltCalendar, AnswersInTheLocalesCalendar) {
     }
 }
 
+// One calendar asked as a running strip asks it: every second for the same day, each picture,
+// then across an era's change and back.
+TEST(IcuAltCalendar, AnswersFollowTheDayAsked) {
+    const auto calendar = calendarFor("ja_JP.UTF-8");
+    const Answer days[] = {
+        {"Heisei's last day", "", 2019, 4, 30, u"平成", u"31", u"0031"},
+        {"the same day again", "", 2019, 4, 30, u"平成", u"31", u"0031"},
+        {"Reiwa's first day", "", 2019, 5, 1, u"令和", u"01", u"0001"},
+        {"back to Heisei", "", 2019, 4, 30, u"平成", u"31", u"0031"},
+        {"a year later, same month and day", "", 2020, 4, 30, u"令和", u"02", u"0002"},
+    };
+    for (const auto& row : days) {
+        SCOPED_TRACE(row.why);
+        for (int twice = 0; twice < 2; ++twice) {
+            EXPECT_EQ(calendar->formatAltDate(u"yyyy", row.year, row.month, row.day), row.yyyy);
+            EXPECT_EQ(calendar->formatAltDate(u"gg", row.year, row.month, row.day), row.era);
+            EXPECT_EQ(calendar->formatAltDate(u"yy", row.year, row.month, row.day), row.yy);
+        }
+    }
+    EXPECT_EQ(calendar->formatAltDate(u"yy", 2023, 2, 29), std::nullopt); // still refused
+}
+
 TEST(IcuAltCalendar, RefusesUnknownPicturesAndInvalidDates) {
     const auto calendar = calendarFor("ja_JP.UTF-8");
     EXPECT_EQ(calendar->formatAltDate(u"ggg", 2023, 5, 30), std::nullopt);

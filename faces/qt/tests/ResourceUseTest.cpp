@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace zrm58;
 using namespace zrm58::testing;
@@ -213,6 +214,52 @@ private slots:
                                          .arg(area.y())
                                          .arg(area.width())
                                          .arg(area.height())));
+    }
+
+    // A paint skips what lies wholly outside the area to paint (the menu button, the load glyph,
+    // the line and its shadow): a repaint of any part must still give a whole repaint's pixels.
+    // The parts are narrow columns and rows swept across the window, so that every edge of what
+    // is drawn falls just inside one of them and just outside its neighbour.
+    void repaintOfAnyPartEqualsWholeRepaint_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("default look") << QString();
+        QTest::newRow("no shadow") << QStringLiteral("[Effect]\nShadow=0\n");
+        QTest::newRow("taller strip: scaled, larger blur") << QStringLiteral("[Form]\nHeight=90\n");
+        // Far longer than its place: the line wraps, and a long word runs past its box.
+        QTest::newRow("long line") << QStringLiteral(
+            "[DATE]\nFORMAT=hh:nn:ss yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy\n");
+    }
+    void repaintOfAnyPartEqualsWholeRepaint() {
+        QFETCH(QString, settings);
+        StripFixture f;
+        if (!settings.isEmpty()) f.writeIni(settings);
+        f.clock.time = LocalTime{2023, 5, 30, 8, 18, 13, 7};
+        TForm1& form = f.create();
+        form.strip().Timer1Timer();
+        const QImage whole = wholePaint(form);
+        std::vector<QRect> parts;
+        for (int x = 0; x < form.width(); x += 3)
+            parts.emplace_back(x, 0, 3, form.height());
+        for (int y = 0; y < form.height(); y += 2)
+            parts.emplace_back(0, y, form.width(), 2);
+        for (const QRect& area : parts) {
+            QImage img = whole;
+            partialPaint(form, img, area);
+            for (int y = area.top(); y <= area.bottom() && y < img.height(); ++y)
+                for (int x = area.left(); x <= area.right() && x < img.width(); ++x)
+                    if (img.pixel(x, y) != whole.pixel(x, y))
+                        QFAIL(qPrintable(
+                            QStringLiteral("pixel %1,%2: %3 after repainting %4,%5 %6x%7, %8 in "
+                                           "the whole repaint")
+                                .arg(x)
+                                .arg(y)
+                                .arg(img.pixel(x, y), 8, 16)
+                                .arg(area.x())
+                                .arg(area.y())
+                                .arg(area.width())
+                                .arg(area.height())
+                                .arg(whole.pixel(x, y), 8, 16)));
+        }
     }
 };
 
