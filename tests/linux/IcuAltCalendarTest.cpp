@@ -70,6 +70,8 @@ TEST(IcuAltCalendar, AnswersFollowTheDayAsked) {
         {"Reiwa's first day", "", 2019, 5, 1, u"令和", u"01", u"0001"},
         {"back to Heisei", "", 2019, 4, 30, u"平成", u"31", u"0031"},
         {"a year later, same month and day", "", 2020, 4, 30, u"令和", u"02", u"0002"},
+        {"Showa's last day", "", 1989, 1, 7, u"昭和", u"64", u"0064"},
+        {"the next day: Heisei", "", 1989, 1, 8, u"平成", u"01", u"0001"},
     };
     for (const auto& row : days) {
         SCOPED_TRACE(row.why);
