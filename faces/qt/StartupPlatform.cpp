@@ -108,6 +108,11 @@ bool avoidBusAutolaunch() {
     return true;
 }
 
+void chooseLeanToolkitPaths() {
+    setenv("QT_XCB_NO_MITSHM", "1", 0);
+    setenv("QT_NO_GLIB", "1", 0);
+}
+
 void installFontSubstitutes() {
     const QStringList sans{QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans"),
                            QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};

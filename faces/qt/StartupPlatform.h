@@ -45,6 +45,16 @@ void preferXcbPlatform(int argc, char** argv);
 // when it was set.
 bool avoidBusAutolaunch();
 
+// The toolkit's ways of waking and of handing pixels to the X server, chosen for a small window
+// that repaints a few glyphs a second. Each is left as it is where the user's environment sets it.
+// - Pixels go through the socket, not shared memory (QT_XCB_NO_MITSHM): with shared memory the
+//   toolkit waits for the server (a round trip) before it paints again an area it handed over the
+//   time before, and a tick repaints the seconds' glyphs every time. A few KiB through the socket
+//   cost the server no more, and neither side waits.
+// - The toolkit's own event dispatcher, not GLib's (QT_NO_GLIB): the strip uses no GLib source,
+//   and GLib's loop takes more calls per wake-up.
+void chooseLeanToolkitPaths();
+
 // The font families the settings offer are Windows fonts. Where one is not installed, stand in
 // with a family of similar width that has Japanese glyphs, so that the line keeps its length.
 void installFontSubstitutes();

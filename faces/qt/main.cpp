@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     avoidBusAutolaunch();
     if (const std::optional<int> code = startupChecks(argc, argv)) return *code;
     if (const std::optional<int> code = ensureDescriptors()) return *code;
+    chooseLeanToolkitPaths();
     ToolkitStartGuard toolkitStart(argc, argv);
     QApplication app(argc, argv); // takes the toolkit's own options out of argv
     toolkitStart.done();
