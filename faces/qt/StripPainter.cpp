@@ -1,6 +1,7 @@
 // Geometry of the logical box and the painting of the strip.
 #include "drawing/ShadowBlur.h"
 #include "faces/qt/Glyphs.h"
+#include "faces/qt/LineDrawing.h"
 #include "faces/qt/QtText.h"
 #include "faces/qt/StripWindow.h"
 #include <QCoreApplication>
@@ -163,31 +164,6 @@ const LineLayout& lineLayout(const QString& text, const LabelFont& font, const Q
     return *currentLine;
 }
 
-// Whether the bidirectional algorithm may reorder the text: then the x of a logical position
-// says nothing about where the changed glyphs stand. Stepped by code point, so that the
-// right-to-left scripts beyond the Basic Multilingual Plane count too.
-bool mayReorder(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        switch (QChar::direction(c)) {
-        case QChar::DirR:
-        case QChar::DirAL:
-        case QChar::DirAN:
-        case QChar::DirRLE:
-        case QChar::DirRLO:
-        case QChar::DirRLI:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
-}
-
 // The span of box x (logical units, from the box's left edge) in which `before` and `after`
 // differ, widened by `margin`; empty when either lays out on more than one line or may be
 // reordered (everything may move then).
@@ -247,7 +223,8 @@ void renderShadow(QImage& img, const ShadowSource& source, const LineLayout& lin
         lp.setRenderHint(QPainter::TextAntialiasing);
         lp.setTransform(source.toLayer * QTransform::fromTranslate(-fromX, 0));
         lp.setPen(QColor(0, 0, 0, source.textAlpha));
-        line.layout.draw(&lp, line.origin);
+        drawLineWithin(lp, line.layout, line.text, line.origin, line.pixelSize,
+                       lp.transform().inverted().mapRect(QRectF(img.rect())));
     }
     blurAndTint(img, source.blur, source.color);
 }
@@ -454,7 +431,8 @@ void TForm1::paintEvent(QPaintEvent* e) {
                 p.restore();
             }
             p.setPen(QColor::fromRgba(Label1.color));
-            line.layout.draw(&p, line.origin);
+            drawLineWithin(p, line.layout, line.text, line.origin, line.pixelSize,
+                           t.inverted().mapRect(QRectF(dirty.boundingRect())));
             p.restore();
         }
     }
