@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -164,34 +165,59 @@ const LineLayout& lineLayout(const QString& text, const LabelFont& font, const Q
     return *currentLine;
 }
 
-// The span of box x (logical units, from the box's left edge) in which `before` and `after`
-// differ, widened by `margin`; empty when either lays out on more than one line or may be
-// reordered (everything may move then).
-std::optional<std::pair<qreal, qreal>> changedSpan(const LineLayout& before,
-                                                   const LineLayout& after, qreal margin) {
+// A span of box x (logical units, from the box's left edge).
+using Span = std::pair<qreal, qreal>;
+
+// The spans of box x in which `before` and `after` differ, each widened by `margin`, left to
+// right: the runs of the line that changed (the seconds every tick, the load figure often, the
+// date once a day), with the glyphs between them left where they stand. A run ends where the
+// texts agree again for a few characters that stand at the same x in both; when none do, it
+// runs to the end of the line (a run that changed width moved everything after it). Empty when
+// either text lays out on more than one line or may be reordered (everything may move then).
+std::optional<std::vector<Span>> changedSpans(const LineLayout& before, const LineLayout& after,
+                                              qreal margin) {
     if (before.layout.lineCount() != 1 || after.layout.lineCount() != 1 ||
         before.fontKey != after.fontKey || before.width != after.width || mayReorder(before.text) ||
         mayReorder(after.text))
         return std::nullopt;
     const QString &a = before.text, &b = after.text;
-    qsizetype prefix = 0;
-    while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix])
-        ++prefix;
-    if (prefix > 0 && a.size() > prefix && a[prefix].isLowSurrogate()) --prefix;
-    qsizetype suffix = 0;
-    while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
-           a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
-        ++suffix;
-    if (suffix > 0 && a[a.size() - suffix].isLowSurrogate()) --suffix;
     const QTextLine la = before.layout.lineAt(0), lb = after.layout.lineAt(0);
-    const qreal left = std::min(la.cursorToX(int(prefix)), lb.cursorToX(int(prefix)));
-    const qreal endA = la.cursorToX(int(a.size() - suffix)),
-                endB = lb.cursorToX(int(b.size() - suffix));
-    // When the changed middle changes width, everything after it moves.
-    const qreal right = qFuzzyCompare(1 + endA, 1 + endB)
-                            ? std::max(endA, endB)
-                            : std::max(la.naturalTextWidth(), lb.naturalTextWidth());
-    return std::make_pair(left - margin, right + margin);
+    constexpr qsizetype kAgreeing = 3; // characters that must agree for a run to end
+    const auto sameX = [&](qsizetype i, qsizetype j) {
+        return qFuzzyCompare(1 + la.cursorToX(int(i)), 1 + lb.cursorToX(int(j)));
+    };
+    const auto agreeAt = [&](qsizetype i, qsizetype j) {
+        if (i + kAgreeing > a.size() || j + kAgreeing > b.size() || a[i].isLowSurrogate())
+            return false;
+        return QStringView(a).mid(i, kAgreeing) == QStringView(b).mid(j, kAgreeing) && sameX(i, j);
+    };
+    std::vector<Span> spans;
+    qsizetype i = 0, j = 0; // in step: a[i] and b[j] stand at the same x
+    for (;;) {
+        while (i < a.size() && j < b.size() && a[i] == b[j])
+            ++i, ++j;
+        if (i == a.size() && j == b.size()) break;
+        if (i > 0 && i < a.size() && a[i].isLowSurrogate()) --i, --j;
+        const qreal left = std::min(la.cursorToX(int(i)), lb.cursorToX(int(j)));
+        // The nearest place where the texts agree again, fewest characters skipped first.
+        std::optional<std::pair<qsizetype, qsizetype>> again;
+        const qsizetype most = (a.size() - i) + (b.size() - j);
+        for (qsizetype skipped = 1; !again && skipped <= most; ++skipped)
+            for (qsizetype inA = 0; inA <= skipped; ++inA)
+                if (agreeAt(i + inA, j + skipped - inA)) {
+                    again = std::make_pair(i + inA, j + skipped - inA);
+                    break;
+                }
+        if (!again) {
+            spans.emplace_back(left, std::max(la.naturalTextWidth(), lb.naturalTextWidth()));
+            break;
+        }
+        std::tie(i, j) = *again;
+        spans.emplace_back(left, la.cursorToX(int(i)));
+    }
+    for (Span& s : spans)
+        s = {s.first - margin, s.second + margin};
+    return spans;
 }
 
 // Everything the shadow layer is made from. The layer is rebuilt only when one of them changes,
@@ -239,18 +265,28 @@ const QImage& shadowLayer(const ShadowSource& source, const LineLayout& line,
     static ShadowSource made;
     static QImage layer;
     if (!layer.isNull() && source == made) return layer;
-    std::optional<std::pair<qreal, qreal>> span;
+    std::optional<std::vector<Span>> spans;
     if (before && !layer.isNull() && source.sameButText(made) && before->text == made.text)
-        span = changedSpan(*before, line, line.pixelSize);
-    const int reach = 3 * std::max(source.blur, 0) + 1;
-    if (span) {
-        const qreal x0 = source.toLayer.map(QPointF(line.origin.x() + span->first, 0)).x();
-        const qreal x1 = source.toLayer.map(QPointF(line.origin.x() + span->second, 0)).x();
-        const int keepFrom = std::max(0, qFloor(x0) - reach);
-        const int keepTo = std::min(layer.width(), qCeil(x1) + reach);
-        const int bandFrom = std::max(0, keepFrom - reach);
-        const int bandTo = std::min(layer.width(), keepTo + reach);
-        if (keepTo > keepFrom) {
+        spans = changedSpans(*before, line, line.pixelSize);
+    if (spans) {
+        // Each run's columns, with the blur's reach on each side; runs whose columns come near
+        // are made as one.
+        const int reach = 3 * std::max(source.blur, 0) + 1;
+        std::vector<std::pair<int, int>> keep;
+        for (const Span& span : *spans) {
+            const qreal x0 = source.toLayer.map(QPointF(line.origin.x() + span.first, 0)).x();
+            const qreal x1 = source.toLayer.map(QPointF(line.origin.x() + span.second, 0)).x();
+            const int from = std::max(0, qFloor(x0) - reach);
+            const int to = std::min(layer.width(), qCeil(x1) + reach);
+            if (to <= from) continue;
+            if (!keep.empty() && from <= keep.back().second + 2 * reach)
+                keep.back().second = std::max(keep.back().second, to);
+            else
+                keep.emplace_back(from, to);
+        }
+        for (const auto& [keepFrom, keepTo] : keep) {
+            const int bandFrom = std::max(0, keepFrom - reach);
+            const int bandTo = std::min(layer.width(), keepTo + reach);
             QImage band(bandTo - bandFrom, layer.height(), QImage::Format_ARGB32_Premultiplied);
             renderShadow(band, source, line, bandFrom);
             for (int y = 0; y < layer.height(); ++y)
@@ -283,7 +319,7 @@ double TForm1::lineWidth(const QString& text) const {
     return line.isValid() ? line.naturalTextWidth() : 0;
 }
 
-QRect TForm1::changeArea(const QString& was, const QString& now) {
+QRegion TForm1::changeArea(const QString& was, const QString& now) {
     const StripView v = strip_.view();
     const QRectF l1 = toQRectF(v.label1Rect());
     if (was.isEmpty() || now.isEmpty() || l1.width() <= 0) return rect();
@@ -291,11 +327,9 @@ QRect TForm1::changeArea(const QString& was, const QString& now) {
     const LabelFont& font = labelFont(v.Label1);
     lineLayout(was, font, l1);
     const LineLayout& next = lineLayout(now, font, l1);
-    const std::optional<std::pair<qreal, qreal>> span =
-        changedSpan(*previousLine, next, font.pixelSize);
-    if (!span) return rect();
-    const qreal left = fromLayout(QPointF(next.origin.x() + span->first, 0)).x();
-    const qreal right = fromLayout(QPointF(next.origin.x() + span->second, 0)).x();
+    const std::optional<std::vector<Span>> spans =
+        changedSpans(*previousLine, next, font.pixelSize);
+    if (!spans) return rect();
     // The shadow is drawn shifted right and blurred: three box passes of its radius reach past
     // the glyphs on either side.
     qreal before = 2, beyond = 2;
@@ -308,8 +342,14 @@ QRect TForm1::changeArea(const QString& was, const QString& now) {
         before += std::max<qreal>(0, spread - shift);
         beyond += spread + std::max<qreal>(0, shift);
     }
-    return QRect(QPoint(qFloor(left - before), 0), QPoint(qCeil(right + beyond), height() - 1))
-        .intersected(rect());
+    QRegion area;
+    for (const Span& span : *spans) {
+        const qreal left = fromLayout(QPointF(next.origin.x() + span.first, 0)).x();
+        const qreal right = fromLayout(QPointF(next.origin.x() + span.second, 0)).x();
+        area |= QRect(QPoint(qFloor(left - before), 0), QPoint(qCeil(right + beyond), height() - 1))
+                    .intersected(rect());
+    }
+    return area;
 }
 
 void TForm1::invalidateBackground() {

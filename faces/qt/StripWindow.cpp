@@ -277,7 +277,7 @@ QPoint TForm1::menuAnchor() const {
     return mapToGlobal(toQPointF(strip_.menuAnchor()).toPoint());
 }
 
-QRect TForm1::lineChangeArea(const QString& next) {
+QRegion TForm1::lineChangeArea(const QString& next) {
     return changeArea(toQString(strip_.view().Label1.text), next);
 }
 

@@ -2,6 +2,7 @@
 #include "strip/Strip.h"
 #include <QBrush>
 #include <QImage>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -41,9 +42,10 @@ public:
     QPointF fromLayout(QPointF layoutPoint) const;
     // The menu's top-left corner in screen coordinates.
     QPoint menuAnchor() const;
-    // The window area that changes when Label1's text becomes `next`: the changed glyphs and
-    // their shadow's reach, or the whole window when the line is not one line of the same font.
-    QRect lineChangeArea(const QString& next);
+    // The window area that changes when Label1's text becomes `next`: the runs of changed glyphs
+    // and their shadow's reach, or the whole window when the line is not one line of the same
+    // font.
+    QRegion lineChangeArea(const QString& next);
 
     // The width, in the logical box's units, that `text` takes on one line in Label1's font.
     double lineWidth(const QString& text) const;
@@ -70,7 +72,7 @@ private:
     class Face;
     friend class Face;
 
-    QRect changeArea(const QString& before, const QString& after);
+    QRegion changeArea(const QString& before, const QString& after);
     QPointF windowPoint(const QMouseEvent& e) const;
     void updateShape();
     void followCompositor(bool active);

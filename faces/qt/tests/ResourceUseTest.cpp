@@ -62,13 +62,14 @@ QImage wholePaint(TForm1& form) {
 }
 
 // What the backing store does for a repaint of `area` alone: that area cleared, then painted.
-void partialPaint(TForm1& form, QImage& img, const QRect& area) {
+void partialPaint(TForm1& form, QImage& img, const QRegion& area) {
     {
         QPainter p(&img);
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.fillRect(area, Qt::transparent);
+        for (const QRect& r : area)
+            p.fillRect(r, Qt::transparent);
     }
-    form.render(&img, area.topLeft(), QRegion(area), QWidget::DrawChildren);
+    form.render(&img, area.boundingRect().topLeft(), area, QWidget::DrawChildren);
 }
 
 constexpr std::uint64_t GiB = 1024ull * 1024 * 1024;
@@ -145,24 +146,32 @@ private slots:
         QTest::addColumn<double>("usedGiB");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<bool>("partial"); // whether only a part of the strip is repainted
-        QTest::newRow("the seconds") << 14 << 18 << 9.6 << QString() << true;
-        QTest::newRow("minute and seconds") << 0 << 19 << 9.6 << QString() << true;
+        QTest::addColumn<int>("runs");     // of changed glyphs repainted apart (0: not asked)
+        QTest::newRow("the seconds") << 14 << 18 << 9.6 << QString() << true << 1;
+        QTest::newRow("minute and seconds") << 0 << 19 << 9.6 << QString() << true << 1;
         QTest::newRow("memory grows a digit: the rest of the line moves")
-            << 14 << 18 << 10.6 << QString() << true;
+            << 14 << 18 << 10.6 << QString() << true << 0;
+        // The seconds and the memory figure change, the glyphs between them stay.
+        QTest::newRow("two runs: seconds and memory") << 14 << 18 << 9.8 << QString() << true << 2;
+        QTest::newRow("two runs, no shadow")
+            << 14 << 18 << 9.8 << QStringLiteral("[Effect]\nShadow=0\n") << true << 2;
+        QTest::newRow("two runs, taller strip")
+            << 14 << 18 << 9.8 << QStringLiteral("[Form]\nHeight=90\n") << true << 2;
         QTest::newRow("bold, wider strip")
-            << 14 << 18 << 9.6 << QStringLiteral("[Font]\nBold=1\n[Form]\nWidth=700\n") << true;
+            << 14 << 18 << 9.6 << QStringLiteral("[Font]\nBold=1\n[Form]\nWidth=700\n") << true
+            << 1;
         QTest::newRow("no shadow")
-            << 14 << 18 << 9.6 << QStringLiteral("[Effect]\nShadow=0\n") << true;
+            << 14 << 18 << 9.6 << QStringLiteral("[Effect]\nShadow=0\n") << true << 1;
         QTest::newRow("taller strip: scaled, larger blur")
-            << 14 << 18 << 9.6 << QStringLiteral("[Form]\nHeight=90\n") << true;
+            << 14 << 18 << 9.6 << QStringLiteral("[Form]\nHeight=90\n") << true << 1;
         // Bidirectional text: the changed characters need not stand where their logical
         // positions say, so the changed area is not derived from them.
         QTest::newRow("right-to-left words in the line")
             << 14 << 18 << 9.6
             << QStringLiteral("[DATE]\nFORMAT=\u05D9\u05D5\u05DD hh:nn:ss \u05E9\u05E2\u05D4\n")
-            << false;
+            << false << 0;
         QTest::newRow("right-to-left separator")
-            << 14 << 18 << 10.6 << QStringLiteral("[DATE]\nSEP=\u0628\n") << false;
+            << 14 << 18 << 10.6 << QStringLiteral("[DATE]\nSEP=\u0628\n") << false << 0;
     }
     void partialRepaintEqualsWholeRepaint() {
         QFETCH(int, second);
@@ -170,6 +179,7 @@ private slots:
         QFETCH(double, usedGiB);
         QFETCH(QString, settings);
         QFETCH(bool, partial);
+        QFETCH(int, runs);
         StripFixture f;
         if (!settings.isEmpty()) f.writeIni(settings);
         f.clock.time = LocalTime{2023, 5, 30, 8, 18, 13, 7};
@@ -189,9 +199,11 @@ private slots:
                               toQString(form.strip().SepStr) + toQString(form.strip().memoryInfo) +
                               toQString(form.strip().SepStr) + toQString(form.strip().cpuInfo);
         QVERIFY(after != before);
-        const QRect area = form.lineChangeArea(after);
+        const QRegion area = form.lineChangeArea(after);
         if (partial)
-            QVERIFY2(area.width() < form.width(), "a one-line change repaints part of the strip");
+            QVERIFY2(area.boundingRect().width() < form.width(),
+                     "a one-line change repaints part of the strip");
+        if (runs > 0) QCOMPARE(area.rectCount(), runs);
         form.strip().Label1.text = toU16(after);
         partialPaint(form, img, area);
 
@@ -210,10 +222,10 @@ private slots:
                                          .arg(y)
                                          .arg(img.pixel(x, y), 8, 16)
                                          .arg(fresh.pixel(x, y), 8, 16)
-                                         .arg(area.x())
-                                         .arg(area.y())
-                                         .arg(area.width())
-                                         .arg(area.height())));
+                                         .arg(area.boundingRect().x())
+                                         .arg(area.boundingRect().y())
+                                         .arg(area.boundingRect().width())
+                                         .arg(area.boundingRect().height())));
     }
 
     // A paint skips what lies wholly outside the area to paint (the menu button, the load glyph,
