@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QWidget>
 #include <QWindow>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
@@ -16,15 +18,29 @@ xcb_connection_t* connection() {
 }
 
 // Atoms never change within a connection: each name is asked of the server once.
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+QHash<QByteArray, xcb_atom_t>& atomCache() {
     static QHash<QByteArray, xcb_atom_t> cache;
-    if (auto it = cache.constFind(name); it != cache.constEnd()) return *it;
-    auto cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-    xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    free(reply);
-    if (a != XCB_ATOM_NONE) cache.insert(name, a);
-    return a;
+    return cache;
+}
+
+// Asks the server for every name not yet known in one go, then waits once: each request waited
+// for alone costs a round trip to the server, and the strip's first appearance waits for them.
+void internAtoms(xcb_connection_t* c, std::initializer_list<const char*> names) {
+    std::vector<std::pair<const char*, xcb_intern_atom_cookie_t>> asked;
+    for (const char* name : names)
+        if (!atomCache().contains(name))
+            asked.emplace_back(name,
+                               xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name));
+    for (const auto& [name, cookie] : asked) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
+        if (reply && reply->atom != XCB_ATOM_NONE) atomCache().insert(name, reply->atom);
+        free(reply);
+    }
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    internAtoms(c, {name});
+    return atomCache().value(name, XCB_ATOM_NONE);
 }
 
 xcb_window_t windowOf(QWidget* w) {
@@ -36,9 +52,8 @@ xcb_window_t rootOf(xcb_connection_t* c) {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
-std::vector<xcb_atom_t> readState(xcb_connection_t* c, xcb_window_t win, xcb_atom_t prop) {
+std::vector<xcb_atom_t> readState(xcb_connection_t* c, xcb_get_property_cookie_t cookie) {
     std::vector<xcb_atom_t> atoms;
-    auto cookie = xcb_get_property(c, 0, win, prop, XCB_ATOM_ATOM, 0, 64);
     if (auto* r = xcb_get_property_reply(c, cookie, nullptr)) {
         auto* data = static_cast<xcb_atom_t*>(xcb_get_property_value(r));
         atoms.assign(data, data + xcb_get_property_value_length(r) / sizeof(xcb_atom_t));
@@ -52,14 +67,18 @@ void setNetWmState(QWidget* w, const char* stateName, bool on) {
     xcb_connection_t* c = connection();
     const xcb_window_t win = windowOf(w);
     if (!c || win == XCB_WINDOW_NONE) return;
+    internAtoms(c, {"_NET_WM_STATE", stateName, "WM_S0"});
     const xcb_atom_t netState = atom(c, "_NET_WM_STATE");
     const xcb_atom_t flag = atom(c, stateName);
 
-    auto* attrs = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, win), nullptr);
+    // The three questions asked together: one wait instead of three.
+    const auto attrsAsked = xcb_get_window_attributes(c, win);
+    const auto wmAsked = xcb_get_selection_owner(c, atom(c, "WM_S0"));
+    const auto stateAsked = xcb_get_property(c, 0, win, netState, XCB_ATOM_ATOM, 0, 64);
+    auto* attrs = xcb_get_window_attributes_reply(c, attrsAsked, nullptr);
     const bool mapped = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
     free(attrs);
-    xcb_get_selection_owner_reply_t* wm =
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom(c, "WM_S0")), nullptr);
+    xcb_get_selection_owner_reply_t* wm = xcb_get_selection_owner_reply(c, wmAsked, nullptr);
     const bool haveWm = wm && wm->owner != XCB_WINDOW_NONE;
     free(wm);
 
@@ -76,10 +95,11 @@ void setNetWmState(QWidget* w, const char* stateName, bool on) {
         xcb_send_event(c, 0, rootOf(c),
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&ev));
+        xcb_discard_reply(c, stateAsked.sequence);
     } else {
         // Unmapped, the window manager reads the property when the window is mapped; without a
         // window manager the property is the only record of the state.
-        std::vector<xcb_atom_t> atoms = readState(c, win, netState);
+        std::vector<xcb_atom_t> atoms = readState(c, stateAsked);
         std::erase(atoms, flag);
         if (on) atoms.push_back(flag);
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, win, netState, XCB_ATOM_ATOM, 32,
@@ -105,6 +125,8 @@ void setUtilityWindowType(QWidget* w) {
     // In order of preference. Tiling managers (i3, sway) float a utility window as they float a
     // dialog, and a utility window keeps what the strip relies on: a task-bar button unless
     // told otherwise, stay-on-top on request, no focus or border the strip did not ask for.
+    internAtoms(
+        c, {"_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE"});
     const xcb_atom_t types[] = {atom(c, "_NET_WM_WINDOW_TYPE_UTILITY"),
                                 atom(c, "_NET_WM_WINDOW_TYPE_NORMAL")};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, win, atom(c, "_NET_WM_WINDOW_TYPE"),
@@ -147,7 +169,8 @@ QStringList netWmState(QWidget* w) {
     xcb_connection_t* c = connection();
     const xcb_window_t win = windowOf(w);
     if (!c || win == XCB_WINDOW_NONE) return names;
-    for (xcb_atom_t a : readState(c, win, atom(c, "_NET_WM_STATE"))) {
+    const xcb_atom_t netState = atom(c, "_NET_WM_STATE");
+    for (xcb_atom_t a : readState(c, xcb_get_property(c, 0, win, netState, XCB_ATOM_ATOM, 0, 64))) {
         auto* r = xcb_get_atom_name_reply(c, xcb_get_atom_name(c, a), nullptr);
         if (!r) continue;
         names << QString::fromLatin1(xcb_get_atom_name_name(r), xcb_get_atom_name_name_length(r));
