@@ -9,7 +9,9 @@ stale_display() {
   [ -e "/tmp/.X$n-lock" ] || return 1
   pid=$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null) || return 1
   case $(cat "/proc/$pid/comm" 2>/dev/null) in Xvfb | Xorg | Xwayland | Xephyr) return 1 ;; esac
-  return 0
+  # A server started inside a PID namespace writes the PID it has there, which names another
+  # process (or none) out here: a display whose server answers is never stale.
+  ! timeout 10 xdpyinfo -display ":$n" >/dev/null 2>&1
 }
 
 free_display() {
