@@ -452,10 +452,17 @@ void TForm1::paintEvent(QPaintEvent* e) {
         if (dirty.intersects(reach.toAlignedRect().adjusted(-2, -2, 2, 2))) {
             // Word wrap may make the line taller than the strip, and a long word wider than its
             // place: nothing of the line or its shadow is drawn outside the strip's rectangle.
+            // What is painted stays inside the area to paint: where that part of the line's reach
+            // lies clear of the rounded corners, the clip would cut nothing.
             p.save();
-            QPainterPath strip;
-            strip.addRoundedRect(r, Rectangle1.radius, Rectangle1.radius);
-            p.setClipPath(t.inverted().map(strip));
+            const QRectF touched = QRectF(dirty.boundingRect()) & reach;
+            const qreal radius = Rectangle1.radius;
+            if (!r.adjusted(radius, 0, -radius, 0).contains(touched) &&
+                !r.adjusted(0, radius, 0, -radius).contains(touched)) {
+                QPainterPath strip;
+                strip.addRoundedRect(r, radius, radius);
+                p.setClipPath(t.inverted().map(strip));
+            }
             if (ShadowEffect1.enabled) {
                 // The shadow layer drawn shifted by the effect's distance in its direction.
                 const QTransform lt = t * QTransform::fromTranslate(-dev.left(), -dev.top()) *
