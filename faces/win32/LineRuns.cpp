@@ -44,23 +44,44 @@ struct GdiFont {
     bool real = false;
 };
 
+// Whether the system has a family of that name, asked without making a font of it: a font of a
+// family it lacks is made of a substitute, whose face the system then loads and keeps.
+bool installed(const std::wstring& family) {
+    if (family.empty() || family.size() >= LF_FACESIZE) return false;
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    family.copy(lf.lfFaceName, LF_FACESIZE - 1);
+    HDC dc = CreateCompatibleDC(nullptr);
+    bool found = false;
+    EnumFontFamiliesExW(
+        dc, &lf,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM lp) -> int {
+            *reinterpret_cast<bool*>(lp) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    DeleteDC(dc);
+    return found;
+}
+
+// The family's own character map; nothing for a family the system lacks. Read at the size the
+// coverage check makes its font at (FontChoice), so that the system's kept font serves both.
+std::optional<FontCmap> readCmap(const std::wstring& family) {
+    if (!installed(family)) return std::nullopt;
+    GdiFont gdi(family, 12);
+    if (!gdi.real) return std::nullopt;
+    const DWORD size = GetFontData(gdi.dc, kCmapTag, 0, nullptr, 0);
+    if (size == GDI_ERROR || size == 0) return std::nullopt;
+    std::string table(size, '\0');
+    if (GetFontData(gdi.dc, kCmapTag, 0, table.data(), size) != size) return std::nullopt;
+    return FontCmap::parse(std::move(table));
+}
+
 // The character maps of the families asked about so far: read once for the program's life.
 const FontCmap* cmapOf(const std::wstring& family) {
     static std::map<std::wstring, std::optional<FontCmap>> maps;
     auto it = maps.find(family);
-    if (it == maps.end()) {
-        std::optional<FontCmap> map;
-        GdiFont gdi(family, 64);
-        if (gdi.real) {
-            const DWORD size = GetFontData(gdi.dc, kCmapTag, 0, nullptr, 0);
-            if (size != GDI_ERROR && size > 0) {
-                std::string table(size, '\0');
-                if (GetFontData(gdi.dc, kCmapTag, 0, table.data(), size) == size)
-                    map = FontCmap::parse(std::move(table));
-            }
-        }
-        it = maps.emplace(family, std::move(map)).first;
-    }
+    if (it == maps.end()) it = maps.emplace(family, readCmap(family)).first;
     return it->second ? &*it->second : nullptr;
 }
 

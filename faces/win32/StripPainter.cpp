@@ -187,7 +187,11 @@ void paintShadow(const StripScene& s, const BoxPlacement& box, const LineRuns& l
     const PointF shift = shadow.offset(sx, sy);
     const int dx = static_cast<int>(std::lround(shift.x));
     const int dy = static_cast<int>(std::lround(shift.y));
+    // The tint at each of the 256 alpha values: the same products, once each.
     const std::uint32_t tint = premultiplied(shadow.color);
+    std::uint32_t tinted[256];
+    for (int a = 0; a < 256; ++a)
+        tinted[a] = scaled(tint, static_cast<float>(a / 255.0 * shadow.opacity));
     for (int y = 0; y < h; ++y) {
         const int sy = y - dy;
         if (sy < 0 || sy >= h) continue;
@@ -196,8 +200,7 @@ void paintShadow(const StripScene& s, const BoxPlacement& box, const LineRuns& l
             if (sx < 0 || sx >= w) continue;
             const std::uint8_t a = alpha[sy * w + sx];
             if (a == 0) continue;
-            px[y * w + x] =
-                over(scaled(tint, static_cast<float>(a / 255.0 * shadow.opacity)), px[y * w + x]);
+            px[y * w + x] = over(tinted[a], px[y * w + x]);
         }
     }
 }
@@ -218,12 +221,11 @@ double measureLine(const StripScene& s, const std::u16string& text) {
     return line.width(c.graphics);
 }
 
-void paintStrip(const StripScene& s, std::uint32_t* px) {
-    std::fill(px, px + static_cast<std::size_t>(s.width) * s.height, 0u);
-    if (s.width <= 0 || s.height <= 0) return;
+namespace {
+
+// What paintStrip draws over the background: the shadow, the button, the line and the glyph.
+void paintOverBackground(const StripScene& s, const BoxPlacement& box, std::uint32_t* px) {
     const StripView& v = s.view;
-    const BoxPlacement box = s.box();
-    paintBackground(s, box, px);
     const float lineWidth = static_cast<float>(v.label1Rect().width);
     const LineRuns line = lineRuns(v.Label1, v.Label1.text, lineWidth);
     const bool lineShown = !line.empty() && lineWidth > 0;
@@ -233,6 +235,31 @@ void paintStrip(const StripScene& s, std::uint32_t* px) {
     drawGlyph(c.graphics, v.speedButtonRect(), v.SpeedButton1);
     if (lineShown) drawLine(c.graphics, v, line, v.Label1.color);
     drawGlyph(c.graphics, v.label2Rect(), v.Label2);
+}
+
+} // namespace
+
+void paintStrip(const StripScene& s, std::uint32_t* px) {
+    std::fill(px, px + static_cast<std::size_t>(s.width) * s.height, 0u);
+    if (s.width <= 0 || s.height <= 0) return;
+    const BoxPlacement box = s.box();
+    paintBackground(s, box, px);
+    paintOverBackground(s, box, px);
+}
+
+void StripPainter::paint(const StripScene& s, std::uint32_t* px) {
+    if (s.width <= 0 || s.height <= 0) return;
+    const std::size_t count = static_cast<std::size_t>(s.width) * s.height;
+    const BoxPlacement box = s.box();
+    const BackgroundKey key{s.width,  s.height,          s.scale,
+                            box.area, s.view.Rectangle1, s.picture.get()};
+    if (key_ != key) {
+        background_.assign(count, 0u);
+        paintBackground(s, box, background_.data());
+        key_ = key;
+    }
+    std::copy(background_.begin(), background_.end(), px);
+    paintOverBackground(s, box, px);
 }
 
 } // namespace zrm58::win32face

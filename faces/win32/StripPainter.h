@@ -2,7 +2,9 @@
 #include "strip/StripControls.h"
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace Gdiplus {
 class Bitmap;
@@ -34,5 +36,26 @@ double measureLine(const StripScene& scene, const std::u16string& text);
 // Draws the scene into `pixels`: width x height, top-down rows, B G R A premultiplied, as a
 // 32-bit DIB section holds them. The pixels are overwritten whole.
 void paintStrip(const StripScene& scene, std::uint32_t* pixels);
+
+// paintStrip for one window's scenes one after another, bit for bit the same pixels, keeping
+// what a tick does not change: the background rectangle (fill, outline, opacity), made anew
+// only when the size, the scale, its look or its picture changes.
+class StripPainter {
+public:
+    void paint(const StripScene& scene, std::uint32_t* pixels);
+
+private:
+    // Everything the background's pixels depend on.
+    struct BackgroundKey {
+        int width, height;
+        float scale;
+        RectF area;
+        RoundedBox box;
+        const Gdiplus::Bitmap* picture;
+        friend bool operator==(const BackgroundKey&, const BackgroundKey&) = default;
+    };
+    std::optional<BackgroundKey> key_;
+    std::vector<std::uint32_t> background_;
+};
 
 } // namespace zrm58::win32face
