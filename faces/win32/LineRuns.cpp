@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <optional>
+#include <tuple>
 
 namespace zrm58::win32face {
 namespace {
@@ -114,6 +115,17 @@ struct LineRuns::Face {
     const FontCmap* cmap = cmapOf(name);
 };
 
+// The face of a family at a size and weight, made once and kept for the program's life (never
+// freed, as installedFamily's families): every tick lays its line out in the same faces.
+const LineRuns::Face& LineRuns::keptFace(const Gdiplus::FontFamily* family,
+                                         const std::wstring& name, float size, bool bold) {
+    using Key = std::tuple<std::wstring, float, bool>;
+    static auto* const faces = new std::map<Key, Face*>;
+    Face*& face = (*faces)[Key{name, size, bold}];
+    if (!face) face = new Face(family, name, size, bold);
+    return *face;
+}
+
 struct LineRuns::Run {
     std::size_t begin, end;
     int face;
@@ -143,15 +155,14 @@ LineRuns::LineRuns(const std::u16string& text, const std::u16string& family, flo
         return font == 0 && c <= 0xFFFF; // the line's own family, asked of nobody
     };
     std::map<int, int> faceOf; // font index -> index into faces_
-    faces_.push_back(std::make_unique<Face>(choice_->get(), names[0], size_, bold));
+    faces_.push_back(&keptFace(choice_->get(), names[0], size_, bold));
     faceOf[0] = 0;
     for (const textruns::Run& r : splitRuns(text_, static_cast<int>(names.size()), has)) {
         auto it = faceOf.find(r.font);
         if (it == faceOf.end()) {
-            auto family = std::make_unique<Gdiplus::FontFamily>(names[r.font].c_str());
-            if (!family->IsAvailable()) continue;
-            faces_.push_back(std::make_unique<Face>(family.get(), names[r.font], size_, bold));
-            families_.push_back(std::move(family));
+            const Gdiplus::FontFamily* family = installedFamily(names[r.font]);
+            if (!family) continue;
+            faces_.push_back(&keptFace(family, names[r.font], size_, bold));
             it = faceOf.emplace(r.font, static_cast<int>(faces_.size() - 1)).first;
         }
         runs_.push_back(Run{r.begin, r.end, it->second, r.astral});
