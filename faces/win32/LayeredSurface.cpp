@@ -73,19 +73,19 @@ void LayeredSurface::update(HWND window, POINT at) {
         dirty = changedBox(shown_.data(), bits_, width_, height_);
         if (!dirty) return; // the window shows these pixels already
     }
-    HDC screen = GetDC(nullptr);
     POINT origin{0, 0};
     SIZE size{width_, height_};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    // The whole bitmap goes without a dirty box: the window may take a new size with it.
-    UPDATELAYEREDWINDOWINFO info{sizeof info, screen, &at,    &size,     memory_,
-                                 &origin,     0,      &blend, ULW_ALPHA, dirty ? &*dirty : nullptr};
+    // The whole bitmap goes without a dirty box: the window may take a new size with it. No
+    // screen DC: it would only give the palette, which a 32-bit bitmap does not use.
+    UPDATELAYEREDWINDOWINFO info{
+        sizeof info, nullptr, &at,    &size,     memory_,
+        &origin,     0,       &blend, ULW_ALPHA, dirty ? &*dirty : nullptr};
     bool done = UpdateLayeredWindowIndirect(window, &info);
     if (!done && dirty) { // refused with a box: the whole, as always works
         info.prcDirty = nullptr;
         done = UpdateLayeredWindowIndirect(window, &info);
     }
-    ReleaseDC(nullptr, screen);
     if (done) {
         shown_.assign(bits_, bits_ + count);
         shownAt_ = at;

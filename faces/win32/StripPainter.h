@@ -37,9 +37,16 @@ double measureLine(const StripScene& scene, const std::u16string& text);
 // 32-bit DIB section holds them. The pixels are overwritten whole.
 void paintStrip(const StripScene& scene, std::uint32_t* pixels);
 
+// The shadow's working planes: the line's glyphs, and their alpha to blur.
+struct ShadowPlanes {
+    std::vector<std::uint32_t> glyphs;
+    std::vector<std::uint8_t> alpha;
+};
+
 // paintStrip for one window's scenes one after another, bit for bit the same pixels, keeping
 // what a tick does not change: the background rectangle (fill, outline, opacity), made anew
-// only when the size, the scale, its look or its picture changes.
+// only when the size, the scale, its look or its picture changes; the menu button drawn on it,
+// made anew when it changes; and the shadow's planes.
 class StripPainter {
 public:
     void paint(const StripScene& scene, std::uint32_t* pixels);
@@ -54,8 +61,20 @@ private:
         const Gdiplus::Bitmap* picture;
         friend bool operator==(const BackgroundKey&, const BackgroundKey&) = default;
     };
+    // The background with the menu button drawn on it.
+    struct Decorated {
+        LineText button;
+        std::vector<std::uint32_t> pixels;
+        std::vector<std::uint8_t> area; // 1: a pixel of the button's box
+        bool usable = false;            // nothing was drawn outside the box
+    };
+    // Brings decorated_ up to date; whether it is usable.
+    bool decorate(const StripScene& scene, const BoxPlacement& box);
+
     std::optional<BackgroundKey> key_;
     std::vector<std::uint32_t> background_;
+    std::optional<Decorated> decorated_;
+    ShadowPlanes planes_;
 };
 
 } // namespace zrm58::win32face

@@ -1,6 +1,7 @@
 // The Win32 face's drawing kept from one tick to the next, on the real GDI+: a painter that
-// keeps the background gives paintStrip's pixels bit for bit through changes of text, size,
-// scale and look, and a layered window is handed only the box of the pixels that changed.
+// keeps the background and the button gives paintStrip's pixels bit for bit through
+// changes of text, size, scale and look, and a layered window is handed only the box of the
+// pixels that changed.
 #include "faces/win32/Gdip.h"
 #include "faces/win32/LayeredSurface.h"
 #include "faces/win32/StripPainter.h"
@@ -54,7 +55,25 @@ TEST(StripPainter, KeepsTheBackgroundAndPaintsWhatPaintStripPaints) {
     } steps[] = {
         {"first tick", [](Look&) {}},
         {"next tick's line", [](Look& l) { l.line.text[27] = u'8'; }},
-        {"the load glyph", [](Look& l) { l.glyph.text = u"\uE1EA"; }},
+        {"the load glyph", [](Look& l) { l.glyph.text = u"\uEC3B"; }},
+        {"a line that runs into the glyph's box",
+         [](Look& l) { l.line.text += u"｜" + l.line.text; }},
+        {"the button's and the glyph's colour",
+         [](Look& l) {
+             l.menu.color = 0xFF804020;
+             l.glyph.color = 0xFF204080;
+         }},
+        {"a shadow cast onto the button",
+         [](Look& l) {
+             l.line.text = u"｜■■■■■■■■■■";
+             l.shadow.distance = 30;
+             l.shadow.directionDegrees = 180;
+         }},
+        {"the line and the shadow as they were",
+         [](Look& l) {
+             l.line = Look{}.line;
+             l.shadow = TextShadow{};
+         }},
         {"wider", [](Look& l) { l.width = 600; }},
         {"opacity", [](Look& l) { l.box.setOpacity(0.8f); }},
         {"fill colour", [](Look& l) { l.box.fill.color = 0xFF336699; }},
