@@ -268,8 +268,7 @@ void StripPainter::paint(const StripScene& s, std::uint32_t* px) {
     if (s.width <= 0 || s.height <= 0) return;
     const std::size_t count = static_cast<std::size_t>(s.width) * s.height;
     const BoxPlacement box = s.box();
-    const BackgroundKey key{s.width,  s.height,          s.scale,
-                            box.area, s.view.Rectangle1, s.picture.get()};
+    const BackgroundKey key{s.width, s.height, s.scale, box.area, s.view.Rectangle1, s.picture};
     if (key_ != key) {
         background_.assign(count, 0u);
         paintBackground(s, box, background_.data());

@@ -58,7 +58,9 @@ private:
         float scale;
         RectF area;
         RoundedBox box;
-        const Gdiplus::Bitmap* picture;
+        // Held, not only pointed at: a picture decoded anew cannot take the address of the one
+        // the kept background was drawn from.
+        std::shared_ptr<Gdiplus::Bitmap> picture;
         friend bool operator==(const BackgroundKey&, const BackgroundKey&) = default;
     };
     // The background with the menu button drawn on it.

@@ -36,10 +36,18 @@ struct Look {
     TextShadow shadow;
     int width = 523, height = 40;
     float scale = 1;
+    std::shared_ptr<Gdiplus::Bitmap> picture;
     StripScene scene() const {
-        return {{box, area, line, glyph, menu, shadow}, width, height, scale, nullptr};
+        return {{box, area, line, glyph, menu, shadow}, width, height, scale, picture};
     }
 };
+
+// A picture of one colour, as the strip keeps one at the drawn size.
+std::shared_ptr<Gdiplus::Bitmap> solidPicture(std::uint32_t argb) {
+    auto picture = std::make_shared<Gdiplus::Bitmap>(513, 30, PixelFormat32bppPARGB);
+    Gdiplus::Graphics(picture.get()).Clear(Gdiplus::Color(argb));
+    return picture;
+}
 
 std::vector<std::uint32_t> painted(const StripScene& s) {
     std::vector<std::uint32_t> px(static_cast<std::size_t>(s.width) * s.height);
@@ -87,6 +95,16 @@ TEST(StripPainter, KeepsTheBackgroundAndPaintsWhatPaintStripPaints) {
              l.box.fill.endPoint = {1, 0};
          }},
         {"no outline", [](Look& l) { l.box.strokeOn = false; }},
+        {"a picture",
+         [](Look& l) {
+             l.box.fill.kind = FillKind::Bitmap;
+             l.picture = solidPicture(0xFFC04000);
+         }},
+        {"another picture in its place, the first one let go first",
+         [](Look& l) {
+             l.picture.reset();
+             l.picture = solidPicture(0xFF0040C0);
+         }},
         {"corner radius", [](Look& l) { l.box.radius = 3; }},
         {"150 %",
          [](Look& l) {
