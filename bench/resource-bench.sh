@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the resource benchmark on a private Xvfb with xcompmgr: the strip beside conky, a plain
 # QLabel and the QLabel in the strip's look, all showing the strip's Japanese line; then the
-# scaling with 100, 1,000 and 5,000 processes in a private PID namespace. The last line printed
-# is the ratios line. About four minutes with the defaults.
+# scaling with 100, 1,000 and 5,000 processes in a private PID namespace, ending with the ratios
+# line. Then the Windows part (bench/win32/resource-bench-wine.sh): zrm58.exe beside the
+# smallest layered window under Wine, on an X server of its own, ending with the Windows ratios
+# line. About seven minutes with the defaults.
 #
 #   bench/resource-bench.sh [resource_bench options]
 #   ZRM58_BUILD=build-res bench/resource-bench.sh
@@ -18,7 +20,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/${ZRM58_BUILD:-build}
 command -v conky >/dev/null || { echo "conky is missing: run scripts/setup.sh" >&2; exit 2; }
 command -v unshare >/dev/null || { echo "unshare (util-linux) is missing" >&2; exit 2; }
-cmake --build "$build" -j2 --target zrm58 minimal_qt_label resource_bench >/dev/null
+cmake --build "$build" -j2 --target zrm58 minimal_qt_label resource_bench wine_resource_bench >/dev/null
 
 # ja_JP.UTF-8 for the C library (conky's and the Qt labels' strftime with the era), compiled
 # into a private directory: the machine's locales stay as they are.
@@ -35,3 +37,6 @@ echo "Xvfb pid $XVFB_PID, xcompmgr pid ${XCOMPMGR_PID:-none}, $(conky --version 
   --compositor-pid "${XCOMPMGR_PID:-0}" --locale-path "$locales" \
   --seconds "${RB_SECONDS:-20}" --starts "${RB_STARTS:-5}" \
   --scale-seconds "${RB_SCALE_SECONDS:-8}" "$@"
+stop_xserver
+# The Windows part, with the same --seconds and --starts; not after a memory soak.
+[[ " $* " == *" --memory-soak-minutes "* ]] || bash "$root/bench/win32/resource-bench-wine.sh" "$@"

@@ -9,49 +9,21 @@
 # "windows: N passed, M failed" (test cases and checks). Exit status 1 on a failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-out=$root/build-win # the mingw-w64 preset builds into build-win/core
-toolchain=$root/cmake/toolchains/mingw-w64-x86_64.cmake
+# shellcheck source=scripts/windows-build.sh
+. "$root/scripts/windows-build.sh"
+out=$windows_out
 
 bash "$root/scripts/setup-windows.sh"
-mkdir -p "$out"
-launcher=()
-if command -v ccache >/dev/null 2>&1; then
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-fi
+configure_windows_build
 jobs=$(nproc)
-
-# GoogleTest for the target, from the googletest package's sources, built once.
-gtest=$out/googletest
-if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
-  cmake -S /usr/src/googletest -B "$gtest/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest/install" "${launcher[@]}" >/dev/null
-  cmake --build "$gtest/build" -j"$jobs" >/dev/null
-  cmake --install "$gtest/build" >/dev/null
-fi
-
-# The core, its tests and zrm58-line.exe: CMakePresets.json's mingw-w64 preset.
-(cd "$root" && cmake --preset mingw-w64 "${launcher[@]}" >/dev/null)
 cmake --build "$out/core" -j"$jobs"
 
-# A private prefix, quiet, without the .NET and HTML engines it would offer to download.
-export WINEPREFIX=$out/wineprefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 # The strip's own texts in the design's Japanese, whatever language Wine gives the user; a check
 # of the language choice sets its own.
 export ZRM58_LANGUAGE=ja
 unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-wineboot -i >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true # the prefix's first boot has settled
-# The prefix's fonts as a Japanese Windows has them: Wine's own Tahoma (captions, message
-# boxes, the system's dialogs) has no Japanese, so it is linked to the Noto CJK font (Debian's
-# fonts-noto-cjk, which Wine finds through fontconfig), as Windows links its UI fonts.
-font_link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-for face in Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif'; do
-  wine reg add "$font_link" /v "$face" /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f \
-    >/dev/null 2>&1 || true
-done
+prepare_wine_prefix "$out/wineprefix"
 
 # Symbola, the outline emoji font of the line's fallback chain, goes into the prefix only:
 # installed on the host it would also take the emoji from the Linux strip's colour font.
@@ -101,15 +73,11 @@ for exe in $(find "$out/core/fuzz" -name 'fuzz_*.exe' | sort); do
   fi
 done
 
-# zrm58-line.exe: arguments in UTF-8 under a Japanese user locale. Wine takes the user locale
-# from the host's; a private locale directory (LOCPATH) gives it ja_JP without touching the
-# system's locales.
+# zrm58-line.exe: arguments in UTF-8 under a Japanese user locale, from a private locale
+# directory.
 line=$out/core/bin/zrm58-line.exe
 locales=$out/locale
-if [ ! -d "$locales/ja_JP.UTF-8" ]; then
-  mkdir -p "$locales"
-  localedef -i ja_JP -c -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1 || true
-fi
+japanese_locale "$locales"
 run_env() { env -u LC_ALL -u LC_TIME LOCPATH="$locales" LANG=ja_JP.UTF-8 "$@"; }
 run_ja() { run_env wine "$line" "$@" | tr -d '\r'; }
 check() { # check NAME EXPECTED ACTUAL

@@ -1,36 +1,57 @@
 #include "faces/win32/FontChoice.h"
 #include "faces/win32/Gdip.h"
+#include <algorithm>
+#include <map>
+#include <optional>
 #include <vector>
 
 namespace zrm58::win32face {
 namespace {
 
-// Whether the installed family has a glyph for every character of `text` that lies in the
-// Basic Multilingual Plane (astral ones, emoji mostly, are left to the renderer), asked of GDI.
-bool covers(const std::wstring& family, const std::u16string& text) {
-    std::wstring bmp;
-    for (char16_t c : text)
-        if ((c < 0xD800 || c > 0xDFFF) && (c < 0xE000 || c > 0xF8FF) && c > 0x20)
-            bmp += static_cast<wchar_t>(c);
-    if (bmp.empty()) return true;
+// GDI's answer for each of `chars` (BMP units, no surrogates): whether `family` has a glyph for
+// it. Nothing when no font could be made.
+std::optional<std::vector<bool>> askGlyphs(const std::wstring& family, const std::wstring& chars) {
     LOGFONTW lf{};
     lf.lfHeight = -12;
     lf.lfCharSet = DEFAULT_CHARSET;
     family.copy(lf.lfFaceName, LF_FACESIZE - 1);
     HFONT font = CreateFontIndirectW(&lf);
-    if (!font) return false;
+    if (!font) return std::nullopt;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
-    std::vector<WORD> glyphs(bmp.size());
-    const DWORD done = GetGlyphIndicesW(dc, bmp.c_str(), static_cast<int>(bmp.size()),
+    std::vector<WORD> glyphs(chars.size());
+    const DWORD done = GetGlyphIndicesW(dc, chars.c_str(), static_cast<int>(chars.size()),
                                         glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(font);
-    if (done == GDI_ERROR) return false;
+    if (done == GDI_ERROR) return std::nullopt;
+    std::vector<bool> has;
     for (WORD g : glyphs)
-        if (g == 0xFFFF) return false;
-    return true;
+        has.push_back(g != 0xFFFF);
+    return has;
+}
+
+// Whether the installed family has a glyph for every character of `text` that lies in the
+// Basic Multilingual Plane (astral ones, emoji mostly, are left to the renderer), asked of GDI
+// once per family and character.
+bool covers(const std::wstring& family, const std::u16string& text) {
+    static auto* const known = new std::map<std::wstring, std::map<wchar_t, bool>>;
+    std::map<wchar_t, bool>& has = (*known)[family];
+    std::wstring bmp, ask;
+    for (char16_t c : text)
+        if ((c < 0xD800 || c > 0xDFFF) && (c < 0xE000 || c > 0xF8FF) && c > 0x20) {
+            bmp += static_cast<wchar_t>(c);
+            if (!has.contains(c) && ask.find(static_cast<wchar_t>(c)) == std::wstring::npos)
+                ask += static_cast<wchar_t>(c);
+        }
+    if (!ask.empty()) {
+        const std::optional<std::vector<bool>> answers = askGlyphs(family, ask);
+        if (!answers) return false;
+        for (std::size_t i = 0; i < ask.size(); ++i)
+            has[ask[i]] = (*answers)[i];
+    }
+    return std::all_of(bmp.begin(), bmp.end(), [&](wchar_t c) { return has[c]; });
 }
 
 std::vector<std::wstring> candidates(const std::u16string& name) {
@@ -45,18 +66,32 @@ std::vector<std::wstring> candidates(const std::u16string& name) {
 } // namespace
 
 FontChoice::FontChoice(const std::u16string& name, const std::u16string& text) {
-    std::unique_ptr<Gdiplus::FontFamily> firstAvailable;
+    const Gdiplus::FontFamily* firstAvailable = nullptr;
     for (const std::wstring& candidate : candidates(name)) {
-        auto family = std::make_unique<Gdiplus::FontFamily>(candidate.c_str());
-        if (!family->IsAvailable()) continue;
+        const Gdiplus::FontFamily* family = installedFamily(candidate);
+        if (!family) continue;
         if (covers(candidate, text)) {
-            own_ = std::move(family);
+            family_ = family;
             break;
         }
-        if (!firstAvailable) firstAvailable = std::move(family);
+        if (!firstAvailable) firstAvailable = family;
     }
-    if (!own_) own_ = std::move(firstAvailable);
-    family_ = own_ ? own_.get() : Gdiplus::FontFamily::GenericSansSerif();
+    if (!family_) family_ = firstAvailable;
+    if (!family_) family_ = Gdiplus::FontFamily::GenericSansSerif();
+}
+
+const Gdiplus::FontFamily* installedFamily(const std::wstring& name) {
+    static auto* const families = new std::map<std::wstring, Gdiplus::FontFamily*>;
+    auto it = families->find(name);
+    if (it == families->end()) {
+        auto* family = new Gdiplus::FontFamily(name.c_str());
+        if (!family->IsAvailable()) {
+            delete family;
+            family = nullptr;
+        }
+        it = families->emplace(name, family).first;
+    }
+    return it->second;
 }
 
 std::wstring coveringFamily(const std::u16string& name, const std::u16string& text) {
@@ -64,7 +99,5 @@ std::wstring coveringFamily(const std::u16string& name, const std::u16string& te
         if (covers(candidate, text)) return candidate;
     return std::wstring(name.begin(), name.end());
 }
-
-FontChoice::~FontChoice() = default;
 
 } // namespace zrm58::win32face

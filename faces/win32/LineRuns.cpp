@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <optional>
+#include <tuple>
 
 namespace zrm58::win32face {
 namespace {
@@ -44,23 +45,44 @@ struct GdiFont {
     bool real = false;
 };
 
+// Whether the system has a family of that name, asked without making a font of it: a font of a
+// family it lacks is made of a substitute, whose face the system then loads and keeps.
+bool installed(const std::wstring& family) {
+    if (family.empty() || family.size() >= LF_FACESIZE) return false;
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    family.copy(lf.lfFaceName, LF_FACESIZE - 1);
+    HDC dc = CreateCompatibleDC(nullptr);
+    bool found = false;
+    EnumFontFamiliesExW(
+        dc, &lf,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM lp) -> int {
+            *reinterpret_cast<bool*>(lp) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    DeleteDC(dc);
+    return found;
+}
+
+// The family's own character map; nothing for a family the system lacks. Read at the size the
+// coverage check makes its font at (FontChoice), so that the system's kept font serves both.
+std::optional<FontCmap> readCmap(const std::wstring& family) {
+    if (!installed(family)) return std::nullopt;
+    GdiFont gdi(family, 12);
+    if (!gdi.real) return std::nullopt;
+    const DWORD size = GetFontData(gdi.dc, kCmapTag, 0, nullptr, 0);
+    if (size == GDI_ERROR || size == 0) return std::nullopt;
+    std::string table(size, '\0');
+    if (GetFontData(gdi.dc, kCmapTag, 0, table.data(), size) != size) return std::nullopt;
+    return FontCmap::parse(std::move(table));
+}
+
 // The character maps of the families asked about so far: read once for the program's life.
 const FontCmap* cmapOf(const std::wstring& family) {
     static std::map<std::wstring, std::optional<FontCmap>> maps;
     auto it = maps.find(family);
-    if (it == maps.end()) {
-        std::optional<FontCmap> map;
-        GdiFont gdi(family, 64);
-        if (gdi.real) {
-            const DWORD size = GetFontData(gdi.dc, kCmapTag, 0, nullptr, 0);
-            if (size != GDI_ERROR && size > 0) {
-                std::string table(size, '\0');
-                if (GetFontData(gdi.dc, kCmapTag, 0, table.data(), size) == size)
-                    map = FontCmap::parse(std::move(table));
-            }
-        }
-        it = maps.emplace(family, std::move(map)).first;
-    }
+    if (it == maps.end()) it = maps.emplace(family, readCmap(family)).first;
     return it->second ? &*it->second : nullptr;
 }
 
@@ -93,6 +115,17 @@ struct LineRuns::Face {
     const FontCmap* cmap = cmapOf(name);
 };
 
+// The face of a family at a size and weight, made once and kept for the program's life (never
+// freed, as installedFamily's families): every tick lays its line out in the same faces.
+const LineRuns::Face& LineRuns::keptFace(const Gdiplus::FontFamily* family,
+                                         const std::wstring& name, float size, bool bold) {
+    using Key = std::tuple<std::wstring, float, bool>;
+    static auto* const faces = new std::map<Key, Face*>;
+    Face*& face = (*faces)[Key{name, size, bold}];
+    if (!face) face = new Face(family, name, size, bold);
+    return *face;
+}
+
 struct LineRuns::Run {
     std::size_t begin, end;
     int face;
@@ -122,15 +155,14 @@ LineRuns::LineRuns(const std::u16string& text, const std::u16string& family, flo
         return font == 0 && c <= 0xFFFF; // the line's own family, asked of nobody
     };
     std::map<int, int> faceOf; // font index -> index into faces_
-    faces_.push_back(std::make_unique<Face>(choice_->get(), names[0], size_, bold));
+    faces_.push_back(&keptFace(choice_->get(), names[0], size_, bold));
     faceOf[0] = 0;
     for (const textruns::Run& r : splitRuns(text_, static_cast<int>(names.size()), has)) {
         auto it = faceOf.find(r.font);
         if (it == faceOf.end()) {
-            auto family = std::make_unique<Gdiplus::FontFamily>(names[r.font].c_str());
-            if (!family->IsAvailable()) continue;
-            faces_.push_back(std::make_unique<Face>(family.get(), names[r.font], size_, bold));
-            families_.push_back(std::move(family));
+            const Gdiplus::FontFamily* family = installedFamily(names[r.font]);
+            if (!family) continue;
+            faces_.push_back(&keptFace(family, names[r.font], size_, bold));
             it = faceOf.emplace(r.font, static_cast<int>(faces_.size() - 1)).first;
         }
         runs_.push_back(Run{r.begin, r.end, it->second, r.astral});

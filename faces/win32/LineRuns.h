@@ -29,16 +29,17 @@ public:
 private:
     struct Face;
     struct Run;
+    static const Face& keptFace(const Gdiplus::FontFamily* family, const std::wstring& name,
+                                float size, bool bold);
     double runWidth(Gdiplus::Graphics& g, const Run& run) const;
     void drawRun(Gdiplus::Graphics& g, const Run& run, float x, float baseline,
                  const Gdiplus::Brush& brush) const;
 
     std::u16string text_;
     float size_;
-    // The families the faces draw with: the chosen one, and the fallbacks taken.
+    // The chosen family; the fallbacks taken are installedFamily's.
     std::unique_ptr<class FontChoice> choice_;
-    std::vector<std::unique_ptr<Gdiplus::FontFamily>> families_;
-    std::vector<std::unique_ptr<Face>> faces_; // faces_[0]: the line's own
+    std::vector<const Face*> faces_; // faces_[0]: the line's own
     std::vector<Run> runs_;
 };
 

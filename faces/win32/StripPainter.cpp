@@ -167,27 +167,37 @@ LineRuns lineRuns(const LineText& label, const std::u16string& text, float boxWi
 }
 
 // The line's shadow: its glyphs at the text's alpha, blurred, tinted, shifted, at the shadow's
-// opacity, over what is drawn so far.
-void paintShadow(const StripScene& s, const BoxPlacement& box, const LineRuns& line,
-                 std::uint32_t* px) {
+// opacity, over what is drawn so far. With `keepOff` (one flag a pixel), false as soon as the
+// line's glyphs or their shadow reach a flagged pixel, and what is drawn so far is then spoilt.
+bool paintShadow(const StripScene& s, const BoxPlacement& box, const LineRuns& line,
+                 std::uint32_t* px, ShadowPlanes& planes,
+                 const std::vector<std::uint8_t>* keepOff = nullptr) {
     const TextShadow& shadow = s.view.ShadowEffect1;
     const int w = s.width, h = s.height;
-    std::vector<std::uint32_t> glyphs(static_cast<std::size_t>(w) * h, 0);
+    std::vector<std::uint32_t>& glyphs = planes.glyphs;
+    glyphs.assign(static_cast<std::size_t>(w) * h, 0u);
     {
         PixelCanvas c(glyphs.data(), w, h);
         setBoxTransform(c.graphics, box);
         drawLine(c.graphics, s.view, line, (s.view.Label1.color & 0xFF000000u));
     }
-    std::vector<std::uint8_t> alpha(glyphs.size());
-    for (std::size_t i = 0; i < glyphs.size(); ++i)
+    std::vector<std::uint8_t>& alpha = planes.alpha;
+    alpha.resize(glyphs.size());
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
         alpha[i] = static_cast<std::uint8_t>(glyphs[i] >> 24);
+        if (keepOff && alpha[i] && (*keepOff)[i]) return false;
+    }
     // The scales as the transform takes them.
     const double sx = static_cast<float>(box.scaleX), sy = static_cast<float>(box.scaleY);
     blurAlphaPlane(alpha.data(), w, h, shadow.blurRadius(sy));
     const PointF shift = shadow.offset(sx, sy);
     const int dx = static_cast<int>(std::lround(shift.x));
     const int dy = static_cast<int>(std::lround(shift.y));
+    // The tint at each of the 256 alpha values: the same products, once each.
     const std::uint32_t tint = premultiplied(shadow.color);
+    std::uint32_t tinted[256];
+    for (int a = 0; a < 256; ++a)
+        tinted[a] = scaled(tint, static_cast<float>(a / 255.0 * shadow.opacity));
     for (int y = 0; y < h; ++y) {
         const int sy = y - dy;
         if (sy < 0 || sy >= h) continue;
@@ -196,10 +206,11 @@ void paintShadow(const StripScene& s, const BoxPlacement& box, const LineRuns& l
             if (sx < 0 || sx >= w) continue;
             const std::uint8_t a = alpha[sy * w + sx];
             if (a == 0) continue;
-            px[y * w + x] =
-                over(scaled(tint, static_cast<float>(a / 255.0 * shadow.opacity)), px[y * w + x]);
+            if (keepOff && (*keepOff)[y * w + x]) return false;
+            px[y * w + x] = over(tinted[a], px[y * w + x]);
         }
     }
+    return true;
 }
 
 } // namespace
@@ -218,21 +229,103 @@ double measureLine(const StripScene& s, const std::u16string& text) {
     return line.width(c.graphics);
 }
 
-void paintStrip(const StripScene& s, std::uint32_t* px) {
-    std::fill(px, px + static_cast<std::size_t>(s.width) * s.height, 0u);
-    if (s.width <= 0 || s.height <= 0) return;
+namespace {
+
+LineRuns sceneLine(const StripScene& s) {
+    return lineRuns(s.view.Label1, s.view.Label1.text,
+                    static_cast<float>(s.view.label1Rect().width));
+}
+
+bool shown(const StripScene& s, const LineRuns& line) {
+    return !line.empty() && s.view.label1Rect().width > 0;
+}
+
+// What paintStrip draws over the background: the shadow, the button, the line and the glyph.
+void paintOverBackground(const StripScene& s, const BoxPlacement& box, const LineRuns& line,
+                         std::uint32_t* px, ShadowPlanes& planes) {
     const StripView& v = s.view;
-    const BoxPlacement box = s.box();
-    paintBackground(s, box, px);
-    const float lineWidth = static_cast<float>(v.label1Rect().width);
-    const LineRuns line = lineRuns(v.Label1, v.Label1.text, lineWidth);
-    const bool lineShown = !line.empty() && lineWidth > 0;
-    if (v.ShadowEffect1.enabled && lineShown) paintShadow(s, box, line, px);
+    const bool lineShown = shown(s, line);
+    if (v.ShadowEffect1.enabled && lineShown) paintShadow(s, box, line, px, planes);
     PixelCanvas c(px, s.width, s.height);
     setBoxTransform(c.graphics, box);
     drawGlyph(c.graphics, v.speedButtonRect(), v.SpeedButton1);
     if (lineShown) drawLine(c.graphics, v, line, v.Label1.color);
     drawGlyph(c.graphics, v.label2Rect(), v.Label2);
+}
+
+} // namespace
+
+void paintStrip(const StripScene& s, std::uint32_t* px) {
+    std::fill(px, px + static_cast<std::size_t>(s.width) * s.height, 0u);
+    if (s.width <= 0 || s.height <= 0) return;
+    const BoxPlacement box = s.box();
+    paintBackground(s, box, px);
+    ShadowPlanes planes;
+    paintOverBackground(s, box, sceneLine(s), px, planes);
+}
+
+void StripPainter::paint(const StripScene& s, std::uint32_t* px) {
+    if (s.width <= 0 || s.height <= 0) return;
+    const std::size_t count = static_cast<std::size_t>(s.width) * s.height;
+    const BoxPlacement box = s.box();
+    const BackgroundKey key{s.width, s.height, s.scale, box.area, s.view.Rectangle1, s.picture};
+    if (key_ != key) {
+        background_.assign(count, 0u);
+        paintBackground(s, box, background_.data());
+        key_ = key;
+        decorated_.reset();
+    }
+    const LineRuns line = sceneLine(s);
+    // The button is kept drawn on the background; the shadow comes over it where it does not
+    // reach the button's box, which gives the same pixels as paintStrip's order (the shadow,
+    // then the button). Otherwise, and without a shadow (which tells where the line reaches),
+    // paintStrip's order.
+    if (s.view.ShadowEffect1.enabled && shown(s, line) && decorate(s, box)) {
+        std::copy(decorated_->pixels.begin(), decorated_->pixels.end(), px);
+        if (paintShadow(s, box, line, px, planes_, &decorated_->area)) {
+            PixelCanvas c(px, s.width, s.height);
+            setBoxTransform(c.graphics, box);
+            drawLine(c.graphics, s.view, line, s.view.Label1.color);
+            drawGlyph(c.graphics, s.view.label2Rect(), s.view.Label2);
+            return;
+        }
+    }
+    std::copy(background_.begin(), background_.end(), px);
+    paintOverBackground(s, box, line, px, planes_);
+}
+
+bool StripPainter::decorate(const StripScene& s, const BoxPlacement& box) {
+    const auto same = [](const LineText& a, const LineText& b) {
+        return a.text == b.text && a.family == b.family && a.size == b.size && a.bold == b.bold &&
+               a.color == b.color;
+    };
+    if (decorated_ && same(decorated_->button, s.view.SpeedButton1)) return decorated_->usable;
+    decorated_.emplace();
+    Decorated& d = *decorated_;
+    d.button = s.view.SpeedButton1;
+    d.pixels = background_;
+    {
+        PixelCanvas c(d.pixels.data(), s.width, s.height);
+        setBoxTransform(c.graphics, box);
+        drawGlyph(c.graphics, s.view.speedButtonRect(), d.button);
+    }
+    // The box in window pixels, two more pixels every way for anti-aliasing.
+    const int w = s.width, h = s.height;
+    d.area.assign(d.pixels.size(), 0);
+    const RectF r = s.view.speedButtonRect();
+    const double x0 = box.area.x + r.x * box.scaleX, y0 = box.area.y + r.y * box.scaleY;
+    const int left = std::max(0, static_cast<int>(std::floor(x0)) - 2);
+    const int top = std::max(0, static_cast<int>(std::floor(y0)) - 2);
+    const int right = std::min(w, static_cast<int>(std::ceil(x0 + r.width * box.scaleX)) + 2);
+    const int bottom = std::min(h, static_cast<int>(std::ceil(y0 + r.height * box.scaleY)) + 2);
+    for (int y = top; y < bottom; ++y)
+        std::fill(d.area.begin() + y * w + left, d.area.begin() + y * w + std::max(left, right),
+                  std::uint8_t{1});
+    // Usable only if the button drew nothing outside its box.
+    d.usable = true;
+    for (std::size_t i = 0; i < d.pixels.size() && d.usable; ++i)
+        d.usable = d.area[i] || d.pixels[i] == background_[i];
+    return d.usable;
 }
 
 } // namespace zrm58::win32face

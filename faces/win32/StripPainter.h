@@ -2,7 +2,9 @@
 #include "strip/StripControls.h"
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace Gdiplus {
 class Bitmap;
@@ -34,5 +36,47 @@ double measureLine(const StripScene& scene, const std::u16string& text);
 // Draws the scene into `pixels`: width x height, top-down rows, B G R A premultiplied, as a
 // 32-bit DIB section holds them. The pixels are overwritten whole.
 void paintStrip(const StripScene& scene, std::uint32_t* pixels);
+
+// The shadow's working planes: the line's glyphs, and their alpha to blur.
+struct ShadowPlanes {
+    std::vector<std::uint32_t> glyphs;
+    std::vector<std::uint8_t> alpha;
+};
+
+// paintStrip for one window's scenes one after another, bit for bit the same pixels, keeping
+// what a tick does not change: the background rectangle (fill, outline, opacity), made anew
+// only when the size, the scale, its look or its picture changes; the menu button drawn on it,
+// made anew when it changes; and the shadow's planes.
+class StripPainter {
+public:
+    void paint(const StripScene& scene, std::uint32_t* pixels);
+
+private:
+    // Everything the background's pixels depend on.
+    struct BackgroundKey {
+        int width, height;
+        float scale;
+        RectF area;
+        RoundedBox box;
+        // Held, not only pointed at: a picture decoded anew cannot take the address of the one
+        // the kept background was drawn from.
+        std::shared_ptr<Gdiplus::Bitmap> picture;
+        friend bool operator==(const BackgroundKey&, const BackgroundKey&) = default;
+    };
+    // The background with the menu button drawn on it.
+    struct Decorated {
+        LineText button;
+        std::vector<std::uint32_t> pixels;
+        std::vector<std::uint8_t> area; // 1: a pixel of the button's box
+        bool usable = false;            // nothing was drawn outside the box
+    };
+    // Brings decorated_ up to date; whether it is usable.
+    bool decorate(const StripScene& scene, const BoxPlacement& box);
+
+    std::optional<BackgroundKey> key_;
+    std::vector<std::uint32_t> background_;
+    std::optional<Decorated> decorated_;
+    ShadowPlanes planes_;
+};
 
 } // namespace zrm58::win32face

@@ -168,6 +168,7 @@ void StripWindow::createWindow() {
 }
 
 void StripWindow::showWindow() {
+    surface_.forget();
     present();
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }
@@ -200,6 +201,8 @@ void StripWindow::setTaskBarButton(bool shown) {
     if (visible) ShowWindow(hwnd_, SW_HIDE);
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
     if (visible) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    // The next drawing hands over every pixel, whatever the window kept through the change.
+    surface_.forget();
 }
 
 void StripWindow::requestClose() {
@@ -236,30 +239,11 @@ void StripWindow::present() {
     presentPending_ = false;
     if (!hwnd_ || !strip_ || frame_.width <= 0 || frame_.height <= 0) return;
     const StripScene s = scene();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = s.width;
-    info.bmiHeader.biHeight = -s.height; // top-down, as the painter writes
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dib) {
-        paintStrip(s, static_cast<std::uint32_t*>(bits));
-        HGDIOBJ old = SelectObject(memory, dib);
-        const RECT r = pixels();
-        POINT at{r.left, r.top}, origin{0, 0};
-        SIZE size{s.width, s.height};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        UpdateLayeredWindow(hwnd_, screen, &at, &size, memory, &origin, 0, &blend, ULW_ALPHA);
-        SelectObject(memory, old);
-        DeleteObject(dib);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    std::uint32_t* bits = surface_.pixels(s.width, s.height);
+    if (!bits) return;
+    painter_.paint(s, bits);
+    const RECT r = pixels();
+    surface_.update(hwnd_, POINT{r.left, r.top});
 }
 
 void StripWindow::pictureSize(const StripScene& s, int& width, int& height) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "faces/win32/BackgroundPicture.h"
 #include "faces/win32/DetailsPanel.h"
+#include "faces/win32/LayeredSurface.h"
 #include "faces/win32/StripPainter.h"
 #include "strip/StripFace.h"
 #include <memory>
@@ -87,6 +88,9 @@ private:
     bool sizing_ = false;
     // Drawn at the size of the rectangle inside the margin; scene() rescales it on a resize.
     mutable BackgroundPicture picture_;
+    // The drawing kept from one present to the next: the background, the window's pixels.
+    StripPainter painter_;
+    LayeredSurface surface_;
     RECT menuButton_{};
     std::unique_ptr<DetailsPanel> details_;
 };
