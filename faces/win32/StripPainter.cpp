@@ -167,8 +167,11 @@ LineRuns lineRuns(const LineText& label, const std::u16string& text, float boxWi
 }
 
 // The line's shadow: its glyphs at the text's alpha, blurred, tinted, shifted, at the shadow's
-// opacity, over what is drawn so far. With `keepOff` (one flag a pixel), false as soon as the
-// line's glyphs or their shadow reach a flagged pixel, and what is drawn so far is then spoilt.
+// opacity, over what is drawn so far. The line is drawn once, in its colour, into `planes.glyphs`:
+// the shadow is made from that layer's alpha, and the layer then goes over the shadow
+// (blendLine), instead of the glyphs being rasterised a second time. With `keepOff` (one flag a
+// pixel), false as soon as the line's glyphs or their shadow reach a flagged pixel, and what is
+// drawn so far is then spoilt.
 bool paintShadow(const StripScene& s, const BoxPlacement& box, const LineRuns& line,
                  std::uint32_t* px, ShadowPlanes& planes,
                  const std::vector<std::uint8_t>* keepOff = nullptr) {
@@ -179,7 +182,7 @@ bool paintShadow(const StripScene& s, const BoxPlacement& box, const LineRuns& l
     {
         PixelCanvas c(glyphs.data(), w, h);
         setBoxTransform(c.graphics, box);
-        drawLine(c.graphics, s.view, line, (s.view.Label1.color & 0xFF000000u));
+        drawLine(c.graphics, s.view, line, s.view.Label1.color);
     }
     std::vector<std::uint8_t>& alpha = planes.alpha;
     alpha.resize(glyphs.size());
@@ -211,6 +214,12 @@ bool paintShadow(const StripScene& s, const BoxPlacement& box, const LineRuns& l
         }
     }
     return true;
+}
+
+// The line's layer made by paintShadow, over what is drawn so far.
+void blendLine(const ShadowPlanes& planes, std::uint32_t* px) {
+    for (std::size_t i = 0; i < planes.glyphs.size(); ++i)
+        if (const std::uint32_t g = planes.glyphs[i]; g != 0) px[i] = over(g, px[i]);
 }
 
 } // namespace
@@ -245,11 +254,17 @@ void paintOverBackground(const StripScene& s, const BoxPlacement& box, const Lin
                          std::uint32_t* px, ShadowPlanes& planes) {
     const StripView& v = s.view;
     const bool lineShown = shown(s, line);
-    if (v.ShadowEffect1.enabled && lineShown) paintShadow(s, box, line, px, planes);
+    const bool shadowed = v.ShadowEffect1.enabled && lineShown;
+    if (shadowed) paintShadow(s, box, line, px, planes);
     PixelCanvas c(px, s.width, s.height);
     setBoxTransform(c.graphics, box);
     drawGlyph(c.graphics, v.speedButtonRect(), v.SpeedButton1);
-    if (lineShown) drawLine(c.graphics, v, line, v.Label1.color);
+    if (shadowed) {
+        c.graphics.Flush(Gdiplus::FlushIntentionSync); // the button is in px before the blend
+        blendLine(planes, px);
+    } else if (lineShown) {
+        drawLine(c.graphics, v, line, v.Label1.color);
+    }
     drawGlyph(c.graphics, v.label2Rect(), v.Label2);
 }
 
@@ -283,9 +298,9 @@ void StripPainter::paint(const StripScene& s, std::uint32_t* px) {
     if (s.view.ShadowEffect1.enabled && shown(s, line) && decorate(s, box)) {
         std::copy(decorated_->pixels.begin(), decorated_->pixels.end(), px);
         if (paintShadow(s, box, line, px, planes_, &decorated_->area)) {
+            blendLine(planes_, px);
             PixelCanvas c(px, s.width, s.height);
             setBoxTransform(c.graphics, box);
-            drawLine(c.graphics, s.view, line, s.view.Label1.color);
             drawGlyph(c.graphics, s.view.label2Rect(), s.view.Label2);
             return;
         }

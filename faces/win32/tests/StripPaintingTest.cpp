@@ -5,6 +5,8 @@
 #include "faces/win32/Gdip.h"
 #include "faces/win32/LayeredSurface.h"
 #include "faces/win32/StripPainter.h"
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -130,6 +132,45 @@ TEST(StripPainter, KeepsTheBackgroundAndPaintsWhatPaintStripPaints) {
         kept.assign(static_cast<std::size_t>(scene.width) * scene.height, 0xDEADBEEFu);
         painter.paint(scene, kept.data());
         EXPECT_EQ(painted(scene), kept);
+    }
+}
+
+// With a shadow the line is drawn once into a layer (its alpha makes the shadow) and blended over
+// the strip; without one GDI+ draws it straight onto the strip. An invisible shadow must leave
+// the very line GDI+ draws, but for the rounding of the blend: 2 of 255 at the most per channel.
+TEST(StripPainter, LineThroughItsLayerAsGdiplusDrawsIt) {
+    const struct {
+        const char* why;
+        std::uint32_t text;
+        FillKind fill;
+        bool bold;
+    } rows[] = {
+        {"default: black on grey", 0xFF000000, FillKind::Solid, false},
+        {"white bold", 0xFFFFFFFF, FillKind::Solid, true},
+        {"half-transparent red", 0x80FF0000, FillKind::Solid, false},
+        {"blue on a gradient", 0xFF2040C0, FillKind::Gradient, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        Look look;
+        look.line.color = row.text;
+        look.line.bold = row.bold;
+        look.box.fill.kind = row.fill;
+        look.box.fill.gradientColor1 = 0xFF102030;
+        look.shadow.opacity = 0; // through the layer, casting nothing
+        const std::vector<std::uint32_t> layered = painted(look.scene());
+        look.shadow.enabled = false;
+        const std::vector<std::uint32_t> straight = painted(look.scene());
+        int most = 0, differing = 0;
+        for (std::size_t i = 0; i < straight.size(); ++i) {
+            int worst = 0;
+            for (int shift = 0; shift < 32; shift += 8)
+                worst = std::max(worst, std::abs(static_cast<int>((layered[i] >> shift) & 0xFF) -
+                                                 static_cast<int>((straight[i] >> shift) & 0xFF)));
+            most = std::max(most, worst);
+            differing += worst > 0;
+        }
+        EXPECT_LE(most, 2) << differing << " pixels differ";
     }
 }
 
