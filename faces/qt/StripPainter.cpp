@@ -94,6 +94,9 @@ const LabelFont& labelFont(const LineText& label) {
     return *keptFont;
 }
 
+// A span of box x (logical units, from the box's left edge).
+using Span = std::pair<qreal, qreal>;
+
 // Label1's text laid out the way a left-aligned, vertically centred, word-wrapped drawText()
 // lays it out, kept while text, font and width stay: the text, its shadow and the area a new
 // line repaints all use this one layout instead of shaping the line again each.
@@ -105,6 +108,10 @@ struct LineLayout {
     qreal height = -1;
     QTextLayout layout;
     QPointF origin; // of the layout within the box: drawText's vertical centring
+    // The runs changed since the layout it followed (spansSince), worked out once: the change
+    // area and the shadow's band ask for the same.
+    mutable const LineLayout* spansFrom = nullptr;
+    mutable std::optional<std::vector<Span>> spans;
 };
 
 std::unique_ptr<LineLayout> laidOut(const QString& text, const LabelFont& labelFont,
@@ -165,9 +172,6 @@ const LineLayout& lineLayout(const QString& text, const LabelFont& font, const Q
     return *currentLine;
 }
 
-// A span of box x (logical units, from the box's left edge).
-using Span = std::pair<qreal, qreal>;
-
 // The spans of box x in which `before` and `after` differ, each widened by `margin`, left to
 // right: the runs of the line that changed (the seconds every tick, the load figure often, the
 // date once a day), with the glyphs between them left where they stand. A run ends where the
@@ -220,6 +224,18 @@ std::optional<std::vector<Span>> changedSpans(const LineLayout& before, const Li
     return spans;
 }
 
+// changedSpans from `before` to `after`, an em of the font wide on each side, kept with `after`.
+// The line before a layout is replaced only with that layout, so `before` stays the same object
+// while `after` is current.
+const std::optional<std::vector<Span>>& spansSince(const LineLayout& before,
+                                                   const LineLayout& after) {
+    if (after.spansFrom != &before) {
+        after.spans = changedSpans(before, after, after.pixelSize);
+        after.spansFrom = &before;
+    }
+    return after.spans;
+}
+
 // Everything the shadow layer is made from. The layer is rebuilt only when one of them changes,
 // so a repaint for anything but a new line (an expose, the glyph, the compositor) reuses it.
 struct ShadowSource {
@@ -265,9 +281,10 @@ const QImage& shadowLayer(const ShadowSource& source, const LineLayout& line,
     static ShadowSource made;
     static QImage layer;
     if (!layer.isNull() && source == made) return layer;
-    std::optional<std::vector<Span>> spans;
+    const std::vector<Span>* spans = nullptr;
     if (before && !layer.isNull() && source.sameButText(made) && before->text == made.text)
-        spans = changedSpans(*before, line, line.pixelSize);
+        if (const std::optional<std::vector<Span>>& since = spansSince(*before, line))
+            spans = &*since;
     if (spans) {
         // Each run's columns, with the blur's reach on each side; runs whose columns come near
         // are made as one.
@@ -327,8 +344,7 @@ QRegion TForm1::changeArea(const QString& was, const QString& now) {
     const LabelFont& font = labelFont(v.Label1);
     lineLayout(was, font, l1);
     const LineLayout& next = lineLayout(now, font, l1);
-    const std::optional<std::vector<Span>> spans =
-        changedSpans(*previousLine, next, font.pixelSize);
+    const std::optional<std::vector<Span>>& spans = spansSince(*previousLine, next);
     if (!spans) return rect();
     // The shadow is drawn shifted right and blurred: three box passes of its radius reach past
     // the glyphs on either side.
