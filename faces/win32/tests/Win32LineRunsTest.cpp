@@ -9,19 +9,6 @@
 namespace zrm58::win32face {
 namespace {
 
-class GdiplusSession : public ::testing::Environment {
-public:
-    void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    }
-    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
-
-private:
-    ULONG_PTR token_ = 0;
-};
-const auto* const session = ::testing::AddGlobalTestEnvironment(new GdiplusSession);
-
 // Only the line: no background, outline, shadow or glyphs.
 struct LineOnly {
     RoundedBox box;
