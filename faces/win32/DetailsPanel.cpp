@@ -136,33 +136,16 @@ void DetailsPanel::showAt(const Rect& frame) {
     const double k = scale();
     POINT at{static_cast<LONG>(std::lround(frame.left * k)),
              static_cast<LONG>(std::lround(frame.top * k))};
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width_;
-    bi.bmiHeader.biHeight = -height_;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    if (HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0)) {
-        std::copy(pixels_.begin(), pixels_.end(), static_cast<std::uint32_t*>(bits));
-        HGDIOBJ old = SelectObject(memory, dib);
-        POINT origin{0, 0};
-        SIZE size{width_, height_};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        UpdateLayeredWindow(hwnd_, screen, &at, &size, memory, &origin, 0, &blend, ULW_ALPHA);
-        SelectObject(memory, old);
-        DeleteObject(dib);
+    if (std::uint32_t* px = surface_.pixels(width_, height_)) {
+        std::copy(pixels_.begin(), pixels_.end(), px);
+        surface_.update(hwnd_, at);
     }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }
 
 void DetailsPanel::hidePanel() {
     ShowWindow(hwnd_, SW_HIDE);
+    surface_.forget(); // shown again, it is handed the whole picture
 }
 
 } // namespace zrm58::win32face

@@ -1,4 +1,5 @@
 #pragma once
+#include "faces/win32/LayeredSurface.h"
 #include "strip/DetailsHover.h"
 #include <cstdint>
 #include <vector>
@@ -35,6 +36,7 @@ private:
     char16_t decimalSep_;
     std::vector<std::uint32_t> pixels_; // the panel as setDetails drew it, premultiplied ARGB
     int width_ = 0, height_ = 0;        // its size in device pixels
+    LayeredSurface surface_;            // what the window was handed
     DetailsHover hover_;                // last: made when the window is, gone before it
 };
 
